@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+
+#include <functional>
+
+class InstanceCounter;
+class MessageBoxes;
+class Pauser;
+
+// What the main window needs from outside: the platform services and the process's arguments.
+// main() passes the real ones; tests pass fakes.
+struct MainServices {
+    MessageBoxes& boxes;
+    InstanceCounter& instances;
+    Pauser& pauser;
+    QStringList arguments;                 // as the process got them, program name first
+    std::function<void(int code)> endProcess; // ends the process at once
+};

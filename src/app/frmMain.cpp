@@ -1,0 +1,304 @@
+#include "app/frmMain.h"
+
+#include "app/frmAbout.h"
+#include "platform/InstanceCounter.h"
+#include "platform/Log.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Paths.h"
+#include "platform/RuntimeError.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const char* const indicatorCaptions[] = {"Load List", "Program", "Dimensions", "Vars A-D", "Vars E-I"};
+
+template <typename T>
+T* named(T* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+} // namespace
+
+frmMain::frmMain(MainServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)), config_(services_.boxes)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tarvex"));
+    config_.EndProgram = [this] { services_.endProcess(1); };
+    buildControls();
+    buildMenus();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    AClear = named(new QCheckBox(QStringLiteral("Automatic Clear on Scan"), central), "AClear");
+    Overwrite = named(new QCheckBox(QStringLiteral("Overwrite Existing Programs With Program From 2D Barcode"), central), "Overwrite");
+    ShowEd = named(new QCheckBox(QStringLiteral("Show Program in Editor"), central), "ShowEd");
+    AutoStart = named(new QCheckBox(QStringLiteral("  Machine Auto Start"), central), "AutoStart");
+    connect(AClear, &QCheckBox::clicked, this, &frmMain::AClear_Click);
+    connect(Overwrite, &QCheckBox::clicked, this, &frmMain::Overwrite_Click);
+    connect(AutoStart, &QCheckBox::clicked, this, &frmMain::AutoStart_Click);
+
+    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+
+    txtEtichetta = named(new QLineEdit(central), "txtEtichetta");
+    txtEtichetta->setEnabled(false);
+    cmdEdit = named(new QPushButton(QStringLiteral("Edit"), central), "cmdEdit");
+    cmdEndEdit = named(new QPushButton(QStringLiteral("OK"), central), "cmdEndEdit");
+    cmdEndEdit->setEnabled(false);
+
+    DSpin = named(new QLabel(QStringLiteral("X"), central), "DSpin");
+    DSpin->setFont(QFont(QStringLiteral("Arial")));
+    DSpin->setFixedWidth(DSpin->fontMetrics().horizontalAdvance(QStringLiteral("WW")));
+    DSpin->hide();
+
+    LabelAFS = named(new QLabel(QStringLiteral("Automatic Field Selection"), central), "LabelAFS");
+    LabelAFS->hide();
+    ExLab = named(new QLabel(central), "ExLab");
+
+    auto* indicators = new QHBoxLayout;
+    for (int i = 0; i < 5; ++i) {
+        LabID[i] = new QLabel(QLatin1String(indicatorCaptions[i]), central);
+        LabID[i]->setObjectName(QStringLiteral("LabID(%1)").arg(i));
+        LabID[i]->setFrameShape(QFrame::Panel);
+        LabID[i]->hide();
+        indicators->addWidget(LabID[i]);
+    }
+    indicators->addStretch();
+
+    picStatusBar = named(new QFrame(central), "picStatusBar");
+    picStatusBar->setFrameShape(QFrame::StyledPanel);
+    lblStatusBar = named(new QLabel(QStringLiteral("Ready."), picStatusBar), "lblStatusBar");
+    lblCurSettings = named(new QLabel(picStatusBar), "lblCurSettings");
+    auto* status = new QHBoxLayout(picStatusBar);
+    status->setContentsMargins(4, 2, 4, 2);
+    status->addWidget(lblStatusBar, 1);
+    status->addWidget(lblCurSettings);
+
+    auto* entry = new QHBoxLayout;
+    entry->addWidget(txtEtichetta, 1);
+    entry->addWidget(cmdEdit);
+    entry->addWidget(cmdEndEdit);
+    entry->addWidget(DSpin);
+
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(AClear);
+    layout->addWidget(Overwrite);
+    layout->addWidget(ShowEd);
+    layout->addWidget(AutoStart);
+    layout->addWidget(LabelAFS);
+    layout->addWidget(ExLab);
+    layout->addLayout(indicators);
+    layout->addStretch();
+    layout->addLayout(entry);
+    layout->addWidget(picStatusBar);
+    resize(520, 300);
+}
+
+void frmMain::buildMenus()
+{
+    mnuFile = named(menuBar()->addMenu(QStringLiteral("&File")), "mnuFile");
+    mnuExit = named(mnuFile->addAction(QStringLiteral("E&xit")), "mnuExit");
+    connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+
+    mnuOptions = named(menuBar()->addMenu(QStringLiteral("&Options")), "mnuOptions");
+    mnuSetttings = named(mnuOptions->addAction(QStringLiteral("&Settings")), "mnuSetttings");
+    MnuAutoFld = named(mnuOptions->addAction(QStringLiteral("&Auto Field Select")), "MnuAutoFld");
+    ExIns = named(mnuOptions->addAction(QStringLiteral("&Exclusion Insertion")), "ExIns");
+    // Their dialogs are not built yet.
+    mnuSetttings->setEnabled(false);
+    MnuAutoFld->setEnabled(false);
+    ExIns->setEnabled(false);
+
+    mnuHelp = named(menuBar()->addMenu(QStringLiteral("&?")), "mnuHelp");
+    mnuAbout = named(mnuHelp->addAction(QStringLiteral("&About Tarvex ...")), "mnuAbout");
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+}
+
+bool frmMain::Form_Load()
+{
+    Log::Info(QStringLiteral("Tarvex %1 starting: %2").arg(frmAbout::VersionText(), services_.arguments.join(QLatin1Char(' '))));
+
+    if (services_.instances.PreviousInstance() && services_.instances.InstanceCount(QStringLiteral("BarCode")) > 1) {
+        services_.boxes.Show(QStringLiteral("the BarCode Program is already running!"), MessageBoxes::Icon::Warning);
+        services_.endProcess(0);
+        return false;
+    }
+
+    config_.LoadSettings(*this);
+
+    // The scanner's port is opened here.
+
+    if (!services_.instances.EnhancedInterfaceAvailable()) {
+        services_.boxes.Show(QStringLiteral("This program requires the enhanced Windows interface"));
+        services_.endProcess(0);
+        return false;
+    }
+
+    runStep([this] { helpFile_ = Paths::ProgramFolder() + QStringLiteral("\\BRIXEL.HLP"); });
+    runStep([] { /* the field code table is filled here */ });
+    runStep([this] { run_.CommandLine = RunState::CommandLineOf(services_.arguments); });
+    if (!run_.HasSwitch(QStringLiteral("NOAPP")))
+        runStep([] { /* the list manager is connected here */ });
+    runStep([this] { run_.FirstScanPending = true; });
+
+    Timer1->start();
+    Log::Info(QStringLiteral("start-up done"));
+    return true;
+}
+
+void frmMain::runStep(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const RuntimeError& e) {
+        services_.boxes.ReportUnexpectedError(e.Number(), e.Description());
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    Form_QueryUnload();
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::Form_QueryUnload()
+{
+    // Hidden dialogs must not keep the program alive; they go first.
+}
+
+void frmMain::Form_Unload()
+{
+    Timer1->stop();
+    Log::Info(QStringLiteral("shutdown"));
+}
+
+void frmMain::Timer1_Timer()
+{
+}
+
+void frmMain::mnuExit_Click()
+{
+    Log::Info(QStringLiteral("E&xit chosen: ending at once"));
+    services_.endProcess(0);
+}
+
+void frmMain::mnuAbout_Click()
+{
+    frmAbout about(this);
+    about.exec();
+}
+
+void frmMain::saveToggle(Box box, const QString& key)
+{
+    const QString value = IsChecked(box) ? QStringLiteral("1") : QStringLiteral("0");
+    if (!config_.WriteIniValue(Configuration::Section, key, value))
+        SetStatus(QStringLiteral("Could not save %1 to %2.").arg(key, config_.NativeIniFilePath()));
+}
+
+void frmMain::AClear_Click()
+{
+    saveToggle(Box::AClear, QStringLiteral("AutoClear"));
+}
+
+void frmMain::Overwrite_Click()
+{
+    saveToggle(Box::Overwrite, QStringLiteral("Overwrite"));
+}
+
+void frmMain::AutoStart_Click()
+{
+    saveToggle(Box::AutoStart, QStringLiteral("AutoStart"));
+}
+
+QCheckBox* frmMain::checkBox(Box box) const
+{
+    switch (box) {
+    case Box::AClear:
+        return AClear;
+    case Box::Overwrite:
+        return Overwrite;
+    case Box::ShowEd:
+        return ShowEd;
+    case Box::AutoStart:
+        return AutoStart;
+    }
+    return AClear;
+}
+
+void frmMain::SetStatus(const QString& text)
+{
+    lblStatusBar->setText(text);
+}
+
+QString frmMain::Status() const
+{
+    return lblStatusBar->text();
+}
+
+bool frmMain::IsChecked(Box box) const
+{
+    return checkBox(box)->checkState() == Qt::Checked;
+}
+
+void frmMain::SetCheckValue(Box box, int value)
+{
+    checkBox(box)->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+void frmMain::HideShowEd()
+{
+    // The layout closes the gap: AutoStart takes the place ShowEd had.
+    ShowEd->hide();
+}
+
+void frmMain::SetTimerInterval(int milliseconds)
+{
+    Timer1->setInterval(milliseconds);
+}
+
+void frmMain::SetCurrentSettings(const QString& text)
+{
+    lblCurSettings->setText(text);
+}
+
+void frmMain::SetIndicator(int index, bool visible)
+{
+    if (index >= 0 && index < static_cast<int>(LabID.size()))
+        LabID[static_cast<size_t>(index)]->setVisible(visible);
+}
+
+void frmMain::SetAutoFieldSelection(bool visible)
+{
+    LabelAFS->setVisible(visible);
+}
+
+void frmMain::SetActivity(bool visible, const QString& text)
+{
+    DSpin->setText(text);
+    DSpin->setVisible(visible);
+}
+
+void frmMain::Beep()
+{
+    QApplication::beep();
+}

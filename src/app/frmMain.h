@@ -1,0 +1,99 @@
+#pragma once
+
+#include "app/MainServices.h"
+#include "config/Configuration.h"
+#include "config/MainView.h"
+#include "config/RunState.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+// The main window: the operator's whole view of Tarvex. Loading it is the start-up, closing it
+// the shutdown. The scan processing sees it only as a MainView.
+class frmMain : public QMainWindow, public MainView {
+    Q_OBJECT
+public:
+    explicit frmMain(MainServices services, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The start-up sequence. False when the process was ended (second instance, no window interface).
+    bool Form_Load();
+
+    // MainView
+    void SetStatus(const QString& text) override;
+    QString Status() const override;
+    bool IsChecked(Box box) const override;
+    void SetCheckValue(Box box, int value) override;
+    void HideShowEd() override;
+    void SetTimerInterval(int milliseconds) override;
+    void SetCurrentSettings(const QString& text) override;
+    void SetIndicator(int index, bool visible) override;
+    void SetAutoFieldSelection(bool visible) override;
+    void SetActivity(bool visible, const QString& text) override;
+    void Beep() override;
+
+    Configuration& Config() { return config_; }
+    RunState& Run() { return run_; }
+    const QString& HelpFile() const { return helpFile_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    QCheckBox* checkBox(Box box) const;
+    void saveToggle(Box box, const QString& key);
+    // Runs one start-up step; a run-time error is reported and start-up goes on.
+    void runStep(const std::function<void()>& step);
+
+    void Form_QueryUnload();
+    void Form_Unload();
+    void Timer1_Timer();
+
+    void AClear_Click();
+    void Overwrite_Click();
+    void AutoStart_Click();
+    void mnuExit_Click();
+    void mnuAbout_Click();
+
+    MainServices services_;
+    Configuration config_;
+    RunState run_;
+    QString helpFile_;
+
+    QCheckBox* AClear;
+    QCheckBox* Overwrite;
+    QCheckBox* ShowEd;
+    QCheckBox* AutoStart;
+    QTimer* Timer1;
+    QLineEdit* txtEtichetta;
+    QPushButton* cmdEdit;
+    QPushButton* cmdEndEdit;
+    QFrame* picStatusBar;
+    QLabel* lblStatusBar;
+    QLabel* lblCurSettings;
+    QLabel* DSpin;
+    std::array<QLabel*, 5> LabID;
+    QLabel* LabelAFS;
+    QLabel* ExLab;
+
+    QMenu* mnuFile;
+    QAction* mnuExit;
+    QMenu* mnuOptions;
+    QAction* mnuSetttings;
+    QAction* MnuAutoFld;
+    QAction* ExIns;
+    QMenu* mnuHelp;
+    QAction* mnuAbout;
+};

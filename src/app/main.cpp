@@ -1,0 +1,41 @@
+#include "app/MainServices.h"
+#include "app/frmMain.h"
+#include "config/RunState.h"
+#include "platform/EventLoopPauser.h"
+#include "platform/Log.h"
+#include "platform/ProcessInstanceCounter.h"
+#include "platform/UnattendedMessageBoxes.h"
+#include "platform/WidgetMessageBoxes.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarvex"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(TARVEX_VERSION_MAJOR).arg(TARVEX_VERSION_MINOR).arg(TARVEX_VERSION_PATCH));
+
+    const QStringList arguments = QApplication::arguments();
+    const bool unattended = RunState::CommandLineOf(arguments).contains(QStringLiteral("UNATTENDED"));
+    std::unique_ptr<MessageBoxes> boxes;
+    if (unattended)
+        boxes = std::make_unique<UnattendedMessageBoxes>();
+    else
+        boxes = std::make_unique<WidgetMessageBoxes>();
+    ProcessInstanceCounter instances;
+    EventLoopPauser pauser;
+
+    MainServices services{*boxes, instances, pauser, arguments, [](int code) {
+                              std::fflush(nullptr);
+                              std::_Exit(code);
+                          }};
+    frmMain window(services);
+    if (!window.Form_Load())
+        return 0;
+    window.show();
+    return QApplication::exec();
+}

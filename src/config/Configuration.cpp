@@ -1,0 +1,142 @@
+#include "config/Configuration.h"
+
+#include "config/MainView.h"
+#include "platform/FileSearch.h"
+#include "platform/Log.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Paths.h"
+#include "platform/ProfileFile.h"
+#include "platform/RuntimeError.h"
+
+#include <cstdlib>
+
+namespace {
+const QString defaultGCodePath = QStringLiteral("C:\\KARN\\PRODUCT\\");
+constexpr int textBuffer = 128;  // main keys: at most 127 characters
+constexpr int valueBuffer = 80;  // ReadIniValue: at most 79 characters
+const QString missingMarker = QStringLiteral("END.-");
+
+QString dropOneTrailingBackslash(QString text)
+{
+    if (text.endsWith(QLatin1Char('\\')))
+        text.chop(1);
+    return text;
+}
+} // namespace
+
+Configuration::Configuration(MessageBoxes& boxes)
+    : FindFile(&FileSearch::FindFirst), EndProgram([] { std::exit(1); }), boxes_(boxes)
+{
+}
+
+bool Configuration::LoadSettings(MainView& view)
+{
+    WindowsDirectory = Paths::WindowsDirectory();
+    IniFilePath = Paths::ProgramFolder() + QLatin1Char('\\') + FileName;
+    if (!FileExists(IniFilePath)) {
+        IniFilePath = WindowsDirectory + QLatin1Char('\\') + FileName;
+        if (!FileExists(IniFilePath)) {
+            Paths::SetConfigFile(NativeIniFilePath());
+            Log::Warning(QStringLiteral("no configuration file; settings will be written to %1").arg(NativeIniFilePath()));
+            boxes_.Show(QStringLiteral("File ZEM.INI Not Found"), MessageBoxes::Icon::Critical);
+            return false;
+        }
+    }
+    Paths::SetConfigFile(NativeIniFilePath());
+    Log::Info(QStringLiteral("configuration file %1").arg(NativeIniFilePath()));
+
+    view.HideShowEd();
+
+    SerialSettings = readText(QStringLiteral("Settings"), QStringLiteral("9600,N,8,1"));
+    GCodePath = readText(QStringLiteral("GCodePath"), defaultGCodePath);
+    ListPath = readText(QStringLiteral("ListPath"), defaultGCodePath + QStringLiteral("lsx\\"));
+    GCodePath = GCodePath.trimmed();
+    if (!GCodePath.endsWith(QLatin1Char('\\')))
+        GCodePath += QLatin1Char('\\');
+    ListPath = ListPath.trimmed();
+
+    CommPort = readChoice(QStringLiteral("CommPort"), 1, -32768, 32767);
+    const int pollTime = readChoice(QStringLiteral("CommPollTime"), 1000, -65536, 65535);
+    if (pollTime > 99)
+        view.SetTimerInterval(pollTime);
+
+    CSVInPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVInPath"), QStringLiteral("C:\\")).trimmed());
+    CSVOutPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVOutPath"), QStringLiteral("C:\\Tarvex.csv")).trimmed());
+
+    view.SetCheckValue(MainView::Box::AutoStart, readChoice(QStringLiteral("AutoStart"), 1, 0, 2));
+    view.SetCheckValue(MainView::Box::Overwrite, readChoice(QStringLiteral("Overwrite"), 1, 0, 2));
+    view.SetCheckValue(MainView::Box::AClear, readChoice(QStringLiteral("AutoClear"), 1, 0, 2));
+    return true;
+}
+
+bool Configuration::FileExists(const QString& path)
+{
+    const QString native = Paths::ToNative(path);
+    for (;;) {
+        try {
+            return FindFile(native);
+        } catch (const RuntimeError& e) {
+            switch (e.Number()) {
+            case RuntimeError::DiskNotReady:
+                if (boxes_.Show(QStringLiteral("Insert Disk"), MessageBoxes::Icon::Question,
+                                MessageBoxes::Buttons::OkCancel) == MessageBoxes::Answer::Ok)
+                    continue;
+                return false;
+            case RuntimeError::DeviceIoError:
+                if (boxes_.Show(QStringLiteral("Unformatted Disk"), MessageBoxes::Icon::Question,
+                                MessageBoxes::Buttons::RetryCancel) == MessageBoxes::Answer::Retry)
+                    continue;
+                return false;
+            case RuntimeError::DeviceUnavailable:
+            case RuntimeError::PathNotFound:
+                return false;
+            case RuntimeError::PermissionDenied:
+                // A folder the program may not look into holds no file it can use; ending the
+                // program for it would stop the station over one unreadable path.
+                Log::Warning(QStringLiteral("cannot look for %1: %2").arg(native, e.Description()));
+                return false;
+            default:
+                boxes_.ReportUnexpectedError(e.Number(), e.Description());
+                EndProgram();
+                return false;
+            }
+        }
+    }
+}
+
+QString Configuration::ReadIniValue(const QString& section, const QString& key) const
+{
+    const QString value = ProfileFile::ReadString(NativeIniFilePath(), section, key, missingMarker, valueBuffer);
+    if (value == missingMarker || value.isEmpty())
+        return QString();
+    return value;
+}
+
+bool Configuration::WriteIniValue(const QString& section, const QString& key, const QString& value)
+{
+    QString error;
+    if (ProfileFile::WriteString(NativeIniFilePath(), section, key, value, &error))
+        return true;
+    Log::Error(QStringLiteral("could not write %1=%2 to %3: %4").arg(key, Log::Printable(value), NativeIniFilePath(), error));
+    return false;
+}
+
+QString Configuration::NativeIniFilePath() const
+{
+    return Paths::ToNative(IniFilePath);
+}
+
+QString Configuration::readText(const QString& key, const QString& defaultValue) const
+{
+    return ProfileFile::ReadString(NativeIniFilePath(), Section, key, defaultValue, textBuffer);
+}
+
+int Configuration::readChoice(const QString& key, int defaultValue, qint64 low, qint64 high) const
+{
+    const qint64 value = ProfileFile::ReadInt(NativeIniFilePath(), Section, key, defaultValue);
+    if (value < low || value > high) {
+        Log::Warning(QStringLiteral("%1=%2 in %3 is out of range; using %4").arg(key).arg(value).arg(NativeIniFilePath()).arg(defaultValue));
+        return defaultValue;
+    }
+    return static_cast<int>(value);
+}

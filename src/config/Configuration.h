@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class MainView;
+class MessageBoxes;
+
+// The configuration file ZEM.INI and the settings the main window loads from it at start-up.
+// The file is never cached: every later read and write goes to the file at IniFilePath.
+class Configuration {
+public:
+    static inline const QString Section = QStringLiteral("GESTBCOD");
+    static inline const QString FileName = QStringLiteral("ZEM.INI");
+
+    explicit Configuration(MessageBoxes& boxes);
+
+    // Finds the file (program folder, then the Windows directory) and reads every main key into
+    // the settings below and the main window. False when no file was found.
+    bool LoadSettings(MainView& view);
+
+    // True when a normal file matches the path (wildcards allowed). Asks the operator to retry
+    // on a disk that is not ready or not formatted.
+    bool FileExists(const QString& path);
+
+    // The key's value from the file (at most 79 characters), or empty text when the key is
+    // missing, empty or literally "END.-".
+    QString ReadIniValue(const QString& section, const QString& key) const;
+
+    // Writes one key. A failure is logged and returns false, so that the caller can tell the operator.
+    bool WriteIniValue(const QString& section, const QString& key, const QString& value);
+    // The native path of IniFilePath.
+    QString NativeIniFilePath() const;
+
+    QString IniFilePath;
+    QString WindowsDirectory;
+    QString SerialSettings;
+    QString GCodePath;
+    QString ListPath;
+    int CommPort = 0;
+    QString CSVInPath;
+    QString CSVOutPath;
+
+    // The file system search behind FileExists (replaceable in tests).
+    std::function<bool(const QString& nativePattern)> FindFile;
+    // Ends the program after an unexpected file-system error (replaceable in tests).
+    std::function<void()> EndProgram;
+
+private:
+    QString readText(const QString& key, const QString& defaultValue) const;
+    int readChoice(const QString& key, int defaultValue, qint64 low, qint64 high) const;
+
+    MessageBoxes& boxes_;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Reads and writes INI ("profile") files the way the Windows profile functions do, so that
+// files copied from existing stations read the same and keep their layout when written.
+// Paths are native. Bytes pass through unchanged: one byte is one Latin-1 character.
+class ProfileFile {
+public:
+    // The value of the key, or the default when the section or key is missing. At most
+    // bufferSize - 1 characters are returned, like a read into a buffer of that size.
+    static QString ReadString(const QString& file, const QString& section, const QString& key,
+                              const QString& defaultValue, int bufferSize);
+
+    // The value's leading decimal number (optional sign); 0 when it has no digits; the default
+    // when the key is missing. Values beyond the 64-bit range saturate.
+    static qint64 ReadInt(const QString& file, const QString& section, const QString& key, qint64 defaultValue);
+
+    // Writes key=value, changing only that line; a new key goes after the last key of its
+    // section, a new section at the end, a missing file is created. The file is replaced
+    // through a temporary file. Returns false (and sets *error) when the file could not be written.
+    static bool WriteString(const QString& file, const QString& section, const QString& key,
+                            const QString& value, QString* error = nullptr);
+};

@@ -1,0 +1,15 @@
+#include "platform/Screen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+void Screen::CenterForm(QWidget& window)
+{
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize size = window.frameGeometry().size();
+    window.move(area.x() + area.width() / 2 - size.width() / 2, area.y() + area.height() / 2 - size.height() / 2);
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+class QWidget;
+
+// Window placement on the screen.
+class Screen {
+public:
+    // Top = half the screen height minus half the window height; left likewise with widths.
+    static void CenterForm(QWidget& window);
+};

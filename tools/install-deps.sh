@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs the Debian packages Tarvex needs to build, run and test, when any is missing.
+set -e
+PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
+zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev"
+[ -n "$TARVEX_EXTRA_PACKAGES" ] && PACKAGES="$PACKAGES $TARVEX_EXTRA_PACKAGES"
+
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
