@@ -158,6 +158,8 @@ bool frmMain::Form_Load()
     runStep([this] { run_.CommandLine = RunState::CommandLineOf(services_.arguments); });
     if (!run_.HasSwitch(QStringLiteral("NOAPP")))
         runStep([] { /* the list manager is connected here */ });
+    else
+        Log::Info(QStringLiteral("NOAPP: running without the list manager"));
     runStep([this] { run_.FirstScanPending = true; });
 
     Timer1->start();

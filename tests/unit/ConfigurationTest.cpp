@@ -1,0 +1,195 @@
+#include "config/Configuration.h"
+#include "platform/Paths.h"
+#include "platform/ProfileFile.h"
+#include "platform/RuntimeError.h"
+#include "support/FakeMainView.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ConfigurationTest : public testing::Test {
+protected:
+    void inProgramFolder(const QByteArray& body) { env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n" + body); }
+    void inWindowsDirectory(const QByteArray& body) { env.Write(env.WindowsDirectory() + "/ZEM.INI", "[GESTBCOD]\r\n" + body); }
+    bool load() { return config.LoadSettings(view); }
+
+    TestEnvironment env;
+    FakeMessageBoxes boxes;
+    FakeMainView view;
+    Configuration config{boxes};
+};
+
+TEST_F(ConfigurationTest, AnEmptyFileGivesTheDefaults)
+{
+    inProgramFolder("");
+    ASSERT_TRUE(load());
+    EXPECT_EQ(config.SerialSettings, "9600,N,8,1");
+    EXPECT_EQ(config.GCodePath, "C:\\KARN\\PRODUCT\\");
+    EXPECT_EQ(config.ListPath, "C:\\KARN\\PRODUCT\\lsx\\");
+    EXPECT_EQ(config.CommPort, 1);
+    EXPECT_EQ(config.CSVInPath, "C:");
+    EXPECT_EQ(config.CSVOutPath, "C:\\Tarvex.csv");
+    EXPECT_EQ(view.timerInterval, 1000);
+    EXPECT_TRUE(view.IsChecked(MainView::Box::AutoStart));
+    EXPECT_TRUE(view.IsChecked(MainView::Box::Overwrite));
+    EXPECT_TRUE(view.IsChecked(MainView::Box::AClear));
+    EXPECT_TRUE(view.showEdHidden);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(ConfigurationTest, GCodePathGetsOneTrailingBackslashAndListPathKeepsItsDefault)
+{
+    inProgramFolder("GCodePath=  D:\\Progs  \r\n");
+    load();
+    EXPECT_EQ(config.GCodePath, "D:\\Progs\\");
+    EXPECT_EQ(config.ListPath, "C:\\KARN\\PRODUCT\\lsx\\");
+
+    ProfileFile::WriteString(config.NativeIniFilePath(), "GESTBCOD", "GCodePath", "D:\\Progs\\");
+    ProfileFile::WriteString(config.NativeIniFilePath(), "GESTBCOD", "ListPath", " L:\\Lists\\ ");
+    load();
+    EXPECT_EQ(config.GCodePath, "D:\\Progs\\");
+    EXPECT_EQ(config.ListPath, "L:\\Lists\\");
+}
+
+TEST_F(ConfigurationTest, CsvPathsLoseOneTrailingBackslash)
+{
+    inProgramFolder("CSVInPath=E:\\Data\\\r\nCSVOutPath=E:\\Out\\x.csv\r\n");
+    load();
+    EXPECT_EQ(config.CSVInPath, "E:\\Data");
+    EXPECT_EQ(config.CSVOutPath, "E:\\Out\\x.csv");
+}
+
+TEST_F(ConfigurationTest, PollTimeAbove99SetsTheTimer)
+{
+    inProgramFolder("CommPollTime=99\r\n");
+    load();
+    EXPECT_EQ(view.timerInterval, 1000);
+    ProfileFile::WriteString(config.NativeIniFilePath(), "GESTBCOD", "CommPollTime", "100");
+    load();
+    EXPECT_EQ(view.timerInterval, 100);
+}
+
+TEST_F(ConfigurationTest, ValuesOutOfRangeTakeTheDefaultWithAWarningNamingTheKey)
+{
+    inProgramFolder("CommPollTime=70000\r\nCommPort=40000\r\nAutoClear=3\r\nOverwrite=2\r\nAutoStart=0\r\n");
+    view.timerInterval = 1000;
+    load();
+    EXPECT_EQ(view.timerInterval, 1000);
+    EXPECT_EQ(config.CommPort, 1);
+    EXPECT_EQ(view.checks[FakeMainView::index(MainView::Box::AClear)], 1);
+    EXPECT_EQ(view.checks[FakeMainView::index(MainView::Box::Overwrite)], 2);
+    EXPECT_EQ(view.checks[FakeMainView::index(MainView::Box::AutoStart)], 0);
+    const QString log = env.LogLines().join('\n');
+    EXPECT_TRUE(log.contains("CommPollTime=70000"));
+    EXPECT_TRUE(log.contains("CommPort=40000"));
+    EXPECT_TRUE(log.contains("AutoClear=3"));
+}
+
+TEST_F(ConfigurationTest, LongTextValuesAreCutTo127Characters)
+{
+    inProgramFolder("GCodePath=" + QByteArray(300, 'p') + "\r\n");
+    load();
+    EXPECT_EQ(config.GCodePath, QString(127, 'p') + "\\");
+}
+
+TEST_F(ConfigurationTest, TheProgramFolderWinsAndReceivesTheWrites)
+{
+    inProgramFolder("CommPort=3\r\n");
+    inWindowsDirectory("CommPort=4\r\n");
+    load();
+    EXPECT_EQ(config.CommPort, 3);
+    ASSERT_TRUE(config.WriteIniValue("GESTBCOD", "AutoClear", "0"));
+    EXPECT_TRUE(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI").contains("AutoClear=0"));
+    EXPECT_FALSE(TestEnvironment::Read(env.WindowsDirectory() + "/ZEM.INI").contains("AutoClear"));
+}
+
+TEST_F(ConfigurationTest, TheWindowsDirectoryIsTheSecondPlace)
+{
+    inWindowsDirectory("CommPort=4\r\n");
+    ASSERT_TRUE(load());
+    EXPECT_EQ(config.CommPort, 4);
+}
+
+TEST_F(ConfigurationTest, NoFileIsReportedAndLaterWritesGoToTheWindowsDirectory)
+{
+    EXPECT_FALSE(load());
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].text, "File ZEM.INI Not Found");
+    EXPECT_EQ(boxes.shown[0].icon, MessageBoxes::Icon::Critical);
+    EXPECT_FALSE(view.showEdHidden);
+    EXPECT_TRUE(config.SerialSettings.isEmpty());
+    EXPECT_EQ(config.CommPort, 0);
+
+    ASSERT_TRUE(config.WriteIniValue("GESTBCOD", "AutoClear", "1"));
+    EXPECT_EQ(TestEnvironment::Read(env.WindowsDirectory() + "/ZEM.INI"), QByteArray("[GESTBCOD]\r\nAutoClear=1\r\n"));
+}
+
+TEST_F(ConfigurationTest, ReadIniValueTreatsMissingAndEndMarkerAsEmpty)
+{
+    inProgramFolder("A=END.-\r\nB=value\r\nC=" + QByteArray(100, 'c') + "\r\n");
+    load();
+    EXPECT_EQ(config.ReadIniValue("GESTBCOD", "Missing"), "");
+    EXPECT_EQ(config.ReadIniValue("GESTBCOD", "A"), "");
+    EXPECT_EQ(config.ReadIniValue("GESTBCOD", "B"), "value");
+    EXPECT_EQ(config.ReadIniValue("GESTBCOD", "C").size(), 79);
+}
+
+TEST_F(ConfigurationTest, FileExistsMatchesNormalFilesAndWildcards)
+{
+    env.Write(env.DataFolder() + "/drive_c/DATA/P1.CSV", "x");
+    env.Write(env.DataFolder() + "/drive_c/DATA/.hidden", "x");
+    EXPECT_TRUE(config.FileExists("C:\\DATA\\P1.CSV"));
+    EXPECT_TRUE(config.FileExists("C:\\DATA\\*.CSV"));
+    EXPECT_FALSE(config.FileExists("C:\\DATA\\*.TXT"));
+    EXPECT_FALSE(config.FileExists("C:\\DATA"));
+    EXPECT_FALSE(config.FileExists("C:\\DATA\\.hidden"));
+    EXPECT_FALSE(config.FileExists("C:\\NOWHERE\\*.CSV"));
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(ConfigurationTest, FileExistsAsksAgainOnDiskErrors)
+{
+    int calls = 0;
+    QList<int> errors{RuntimeError::DiskNotReady, RuntimeError::DeviceIoError};
+    config.FindFile = [&](const QString&) {
+        ++calls;
+        if (!errors.isEmpty())
+            throw RuntimeError(errors.takeFirst(), "disk");
+        return true;
+    };
+    boxes.answers = {MessageBoxes::Answer::Ok, MessageBoxes::Answer::Retry};
+    EXPECT_TRUE(config.FileExists("A:\\X"));
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(boxes.Texts(), QStringList({"Insert Disk", "Unformatted Disk"}));
+    EXPECT_EQ(boxes.shown[0].buttons, MessageBoxes::Buttons::OkCancel);
+    EXPECT_EQ(boxes.shown[1].buttons, MessageBoxes::Buttons::RetryCancel);
+
+    errors = {RuntimeError::DiskNotReady};
+    boxes.answers = {MessageBoxes::Answer::Cancel};
+    EXPECT_FALSE(config.FileExists("A:\\X"));
+}
+
+TEST_F(ConfigurationTest, FileExistsEndsTheProgramOnlyOnUnexpectedErrors)
+{
+    bool ended = false;
+    config.EndProgram = [&] { ended = true; };
+    int number = RuntimeError::PathNotFound;
+    config.FindFile = [&](const QString&) -> bool { throw RuntimeError(number, "boom"); };
+    EXPECT_FALSE(config.FileExists("X"));
+    number = RuntimeError::DeviceUnavailable;
+    EXPECT_FALSE(config.FileExists("X"));
+    number = RuntimeError::PermissionDenied;
+    EXPECT_FALSE(config.FileExists("X"));
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+
+    number = 52;
+    EXPECT_FALSE(config.FileExists("X"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(boxes.Texts(), QStringList({"Unexpected error #52 occured: boom"}));
+}
+
+} // namespace

@@ -1,0 +1,236 @@
+#include "app/frmAbout.h"
+#include "app/frmMain.h"
+#include "platform/UnattendedMessageBoxes.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class frmMainTest : public testing::Test {
+protected:
+    std::unique_ptr<frmMain> start(const QStringList& args = {"tarvex"})
+    {
+        auto window = std::make_unique<frmMain>(MainServices{boxes, instances, pauser, args, [this](int code) {
+                                                                 ended = true;
+                                                                 exitCode = code;
+                                                             }});
+        loaded = window->Form_Load();
+        return window;
+    }
+    template <typename T>
+    static T* find(QObject& w, const char* name)
+    {
+        return w.findChild<T*>(QLatin1String(name));
+    }
+    void configure(const QByteArray& body) { env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n" + body); }
+
+    TestEnvironment env;
+    FakeMessageBoxes boxes;
+    FakeInstanceCounter instances;
+    InstantPauser pauser;
+    bool ended = false;
+    bool loaded = false;
+    int exitCode = -1;
+};
+
+TEST_F(frmMainTest, EveryControlHasItsNameCaptionAndInitialState)
+{
+    configure("");
+    auto w = start();
+    EXPECT_EQ(w->windowTitle(), "Tarvex");
+    EXPECT_EQ(find<QCheckBox>(*w, "AClear")->text(), "Automatic Clear on Scan");
+    EXPECT_EQ(find<QCheckBox>(*w, "Overwrite")->text(), "Overwrite Existing Programs With Program From 2D Barcode");
+    EXPECT_EQ(find<QCheckBox>(*w, "ShowEd")->text(), "Show Program in Editor");
+    EXPECT_EQ(find<QCheckBox>(*w, "AutoStart")->text(), "  Machine Auto Start");
+    EXPECT_EQ(find<QTimer>(*w, "Timer1")->interval(), 1000);
+    EXPECT_TRUE(find<QTimer>(*w, "Timer1")->isActive());
+    EXPECT_FALSE(find<QLineEdit>(*w, "txtEtichetta")->isEnabled());
+    EXPECT_EQ(find<QPushButton>(*w, "cmdEdit")->text(), "Edit");
+    EXPECT_TRUE(find<QPushButton>(*w, "cmdEdit")->isEnabled());
+    EXPECT_EQ(find<QPushButton>(*w, "cmdEndEdit")->text(), "OK");
+    EXPECT_FALSE(find<QPushButton>(*w, "cmdEndEdit")->isEnabled());
+    EXPECT_EQ(find<QLabel>(*w, "lblStatusBar")->text(), "Ready.");
+    EXPECT_EQ(find<QLabel>(*w, "lblCurSettings")->parent(), find<QWidget>(*w, "picStatusBar"));
+    EXPECT_EQ(find<QLabel>(*w, "DSpin")->text(), "X");
+    EXPECT_EQ(find<QLabel>(*w, "DSpin")->font().family(), "Arial");
+    const char* captions[] = {"Load List", "Program", "Dimensions", "Vars A-D", "Vars E-I"};
+    for (int i = 0; i < 5; ++i) {
+        auto* label = w->findChild<QLabel*>(QStringLiteral("LabID(%1)").arg(i));
+        ASSERT_NE(label, nullptr) << i;
+        EXPECT_EQ(label->text(), captions[i]);
+        EXPECT_TRUE(label->isHidden());
+    }
+    EXPECT_EQ(find<QLabel>(*w, "LabelAFS")->text(), "Automatic Field Selection");
+    EXPECT_TRUE(find<QLabel>(*w, "LabelAFS")->isHidden());
+    EXPECT_TRUE(find<QLabel>(*w, "ExLab")->text().isEmpty());
+}
+
+TEST_F(frmMainTest, ShowEdIsHiddenAndAutoStartTakesItsPlace)
+{
+    configure("");
+    auto w = start();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    auto* showEd = find<QCheckBox>(*w, "ShowEd");
+    auto* autoStart = find<QCheckBox>(*w, "AutoStart");
+    auto* overwrite = find<QCheckBox>(*w, "Overwrite");
+    EXPECT_TRUE(showEd->isHidden());
+    EXPECT_EQ(autoStart->y(), overwrite->y() + overwrite->height() + w->centralWidget()->layout()->spacing());
+}
+
+TEST_F(frmMainTest, MenusCarryTheirCaptions)
+{
+    configure("");
+    auto w = start();
+    EXPECT_EQ(find<QMenu>(*w, "mnuFile")->title(), "&File");
+    EXPECT_EQ(find<QAction>(*w, "mnuExit")->text(), "E&xit");
+    EXPECT_EQ(find<QMenu>(*w, "mnuOptions")->title(), "&Options");
+    EXPECT_EQ(find<QAction>(*w, "mnuSetttings")->text(), "&Settings");
+    EXPECT_EQ(find<QAction>(*w, "MnuAutoFld")->text(), "&Auto Field Select");
+    EXPECT_EQ(find<QAction>(*w, "ExIns")->text(), "&Exclusion Insertion");
+    EXPECT_EQ(find<QMenu>(*w, "mnuHelp")->title(), "&?");
+    EXPECT_EQ(find<QAction>(*w, "mnuAbout")->text(), "&About Tarvex ...");
+}
+
+TEST_F(frmMainTest, TogglesAreSavedAtOnceAndShownAfterARestart)
+{
+    configure("AutoClear=0\r\n");
+    const QString ini = env.ProgramFolder() + "/ZEM.INI";
+    {
+        auto w = start();
+        auto* box = find<QCheckBox>(*w, "AClear");
+        EXPECT_FALSE(box->isChecked());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        EXPECT_TRUE(TestEnvironment::Read(ini).contains("AutoClear=1\r\n"));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        EXPECT_TRUE(TestEnvironment::Read(ini).contains("AutoClear=0\r\n"));
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+
+        auto* overwrite = find<QCheckBox>(*w, "Overwrite");
+        QTest::mouseClick(overwrite, Qt::LeftButton, {}, QPoint(5, overwrite->height() / 2));
+        EXPECT_TRUE(TestEnvironment::Read(ini).contains("Overwrite=0\r\n"));
+        auto* autoStart = find<QCheckBox>(*w, "AutoStart");
+        QTest::mouseClick(autoStart, Qt::LeftButton, {}, QPoint(5, autoStart->height() / 2));
+        EXPECT_TRUE(TestEnvironment::Read(ini).contains("AutoStart=0\r\n"));
+    }
+    auto again = start();
+    EXPECT_TRUE(find<QCheckBox>(*again, "AClear")->isChecked());
+    EXPECT_FALSE(find<QCheckBox>(*again, "Overwrite")->isChecked());
+    EXPECT_FALSE(find<QCheckBox>(*again, "AutoStart")->isChecked());
+}
+
+TEST_F(frmMainTest, AToggleThatCannotBeSavedIsReported)
+{
+    configure("");
+    auto w = start();
+    // The folder of the file becomes a file, so the temporary file cannot be created.
+    w->Config().IniFilePath = env.Root() + "/ZEM.INI/nested/ZEM.INI";
+    env.Write(env.Root() + "/ZEM.INI", "not a folder");
+    auto* box = find<QCheckBox>(*w, "AClear");
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    EXPECT_TRUE(w->Status().startsWith("Could not save AutoClear"));
+    EXPECT_TRUE(env.LogLines().join('\n').contains("could not write AutoClear=0"));
+}
+
+TEST_F(frmMainTest, TheAboutBoxShowsTheVersion)
+{
+    frmAbout about;
+    EXPECT_EQ(about.windowTitle(), "About Tarvex");
+    EXPECT_EQ(find<QLabel>(about, "lblProdInfo")->text(), "Barcode Manager, Version 9.0.2");
+    EXPECT_EQ(find<QPushButton>(about, "cmdOk")->text(), "&Ok");
+    EXPECT_NE(find<QLabel>(about, "imgApp"), nullptr);
+}
+
+TEST_F(frmMainTest, ClosingRunsTheShutdownAndExitEndsAtOnce)
+{
+    configure("");
+    {
+        auto w = start();
+        w->show();
+        w->close();
+        EXPECT_TRUE(env.LogLines().last().endsWith("shutdown"));
+        EXPECT_FALSE(ended);
+    }
+    auto w = start();
+    const int lines = env.LogLines().size();
+    find<QAction>(*w, "mnuExit")->trigger();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(exitCode, 0);
+    for (const QString& line : env.LogLines().mid(lines))
+        EXPECT_FALSE(line.endsWith("shutdown"));
+}
+
+TEST_F(frmMainTest, TheCommandLineIsUpperCasedAndNoappFoundAnywhere)
+{
+    configure("");
+    auto w = start({"tarvex", "--station=4", "xnoAppx"});
+    EXPECT_EQ(w->Run().CommandLine, "--STATION=4 XNOAPPX");
+    EXPECT_TRUE(w->Run().HasSwitch("NOAPP"));
+    EXPECT_TRUE(w->Run().FirstScanPending);
+    EXPECT_TRUE(env.LogLines().join('\n').contains("NOAPP"));
+    EXPECT_EQ(w->HelpFile(), env.ProgramFolder() + "\\BRIXEL.HLP");
+}
+
+TEST_F(frmMainTest, ASecondInstanceEndsOnlyWhenTheCountIsAboveOne)
+{
+    configure("");
+    instances.count = 2;
+    auto second = start();
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(instances.asked, "BarCode");
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].text, "the BarCode Program is already running!");
+    EXPECT_EQ(boxes.shown[0].icon, MessageBoxes::Icon::Warning);
+    EXPECT_FALSE(second->Run().FirstScanPending);
+
+    ended = false;
+    boxes.shown.clear();
+    instances.count = 1;
+    auto first = start();
+    EXPECT_TRUE(loaded);
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(frmMainTest, WithoutTheWindowInterfaceTheProgramEnds)
+{
+    configure("");
+    instances.enhanced = false;
+    auto w = start();
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(boxes.Texts(), QStringList({"This program requires the enhanced Windows interface"}));
+}
+
+TEST_F(frmMainTest, UnattendedStartUpLogsEachMessageBoxInOrder)
+{
+    UnattendedMessageBoxes unattended;
+    frmMain w(MainServices{unattended, instances, pauser, {"tarvex", "UNATTENDED"}, [this](int) { ended = true; }});
+    EXPECT_TRUE(w.Form_Load());
+    QStringList boxesLogged;
+    for (const QString& line : env.LogLines()) {
+        if (line.contains("message box"))
+            boxesLogged << line.section(' ', 1);
+    }
+    ASSERT_GE(boxesLogged.size(), 2);
+    EXPECT_EQ(boxesLogged[0], "message box [Tarvex]: File ZEM.INI Not Found");
+    EXPECT_EQ(boxesLogged[1], "message box answered OK");
+}
+
+} // namespace
