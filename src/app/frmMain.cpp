@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/frmAbout.h"
+#include "listmgr/ExInsForm.h"
 #include "platform/InstanceCounter.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
@@ -123,10 +124,10 @@ void frmMain::buildMenus()
     mnuSetttings = named(mnuOptions->addAction(QStringLiteral("&Settings")), "mnuSetttings");
     MnuAutoFld = named(mnuOptions->addAction(QStringLiteral("&Auto Field Select")), "MnuAutoFld");
     ExIns = named(mnuOptions->addAction(QStringLiteral("&Exclusion Insertion")), "ExIns");
+    connect(ExIns, &QAction::triggered, this, &frmMain::ExIns_Click);
     // Their dialogs are not built yet.
     mnuSetttings->setEnabled(false);
     MnuAutoFld->setEnabled(false);
-    ExIns->setEnabled(false);
 
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&?")), "mnuHelp");
     mnuAbout = named(mnuHelp->addAction(QStringLiteral("&About Tarvex ...")), "mnuAbout");
@@ -202,6 +203,22 @@ void frmMain::mnuExit_Click()
 {
     Log::Info(QStringLiteral("E&xit chosen: ending at once"));
     services_.endProcess(0);
+}
+
+void frmMain::ExIns_Click()
+{
+    ExInsForm dialog(config_, ExclusionMask, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!dialog.Saved())
+        SetStatus(QStringLiteral("Could not save Exclusion to %1.").arg(config_.NativeIniFilePath()));
+    const QString caption = ExInsForm::CaptionFor(ExclusionMask);
+    if (caption.isEmpty()) {
+        ExLab->hide();
+    } else {
+        ExLab->setText(caption);
+        ExLab->show();
+    }
 }
 
 void frmMain::mnuAbout_Click()

@@ -46,6 +46,9 @@ public:
     RunState& Run() { return run_; }
     const QString& HelpFile() const { return helpFile_; }
 
+    // The exclusion numbers chosen in the Exclusion Insertion dialog; empty until its first OK.
+    QString ExclusionMask;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -66,6 +69,7 @@ private:
     void AutoStart_Click();
     void mnuExit_Click();
     void mnuAbout_Click();
+    void ExIns_Click();
 
     MainServices services_;
     Configuration config_;
