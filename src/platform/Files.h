@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Whole-file operations on native paths, with failures as RuntimeError (number and text), so
+// that every caller can tell the operator what went wrong. Bytes are written as they are.
+class Files {
+public:
+    static QByteArray ReadAll(const QString& path);
+
+    // Appends the bytes and closes the file; creates it when missing. When anything fails the
+    // file is cut back to the size it had, so a failed append leaves no half record behind.
+    static void Append(const QString& path, const QByteArray& data);
+
+    // Replaces the file through a temporary file in the same folder that is renamed into place,
+    // so a crash or a full disk never leaves a half-written file. Creates the folder when missing.
+    static void WriteAtomically(const QString& path, const QByteArray& data);
+
+    static void Remove(const QString& path);
+
+    // The file's size, or -1 when it does not exist or cannot be examined.
+    static qint64 Size(const QString& path);
+};

@@ -1,0 +1,95 @@
+#include "platform/Files.h"
+#include "platform/RuntimeError.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+// Lowers the file size limit for the test's duration: writes past it fail as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit old_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST(FilesTest, AMissingFileIsErrorFileNotFound)
+{
+    TestEnvironment env;
+    try {
+        Files::ReadAll(env.Root() + "/missing");
+        FAIL();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), RuntimeError::FileNotFound);
+        EXPECT_TRUE(e.Description().contains("missing"));
+    }
+    EXPECT_EQ(Files::Size(env.Root() + "/missing"), -1);
+}
+
+TEST(FilesTest, AppendAddsBytesUnchanged)
+{
+    TestEnvironment env;
+    const QString path = env.Root() + "/out.csv";
+    Files::Append(path, "a,b\r\n");
+    Files::Append(path, QByteArray("c\0\xf1", 3));
+    EXPECT_EQ(Files::ReadAll(path), QByteArray("a,b\r\nc\0\xf1", 8));
+}
+
+TEST(FilesTest, AFailedAppendLeavesTheFileAsItWas)
+{
+    TestEnvironment env;
+    const QString path = env.Write(env.Root() + "/out.csv", QByteArray(100, 'x'));
+    {
+        FileSizeLimit limit(150);
+        EXPECT_THROW(Files::Append(path, QByteArray(100, 'y')), RuntimeError);
+    }
+    EXPECT_EQ(Files::ReadAll(path), QByteArray(100, 'x'));
+    EXPECT_THROW(Files::Append("/dev/full", "data"), RuntimeError);
+}
+
+TEST(FilesTest, AtomicWritesCreateTheFolderAndNeverLeaveHalfAFile)
+{
+    TestEnvironment env;
+    const QString path = env.Root() + "/new/folder/P1";
+    Files::WriteAtomically(path, "G71 X1\r\n");
+    EXPECT_EQ(Files::ReadAll(path), QByteArray("G71 X1\r\n"));
+    EXPECT_EQ(QFile::permissions(path) & QFile::ReadOther, QFile::ReadOther);
+    {
+        FileSizeLimit limit(16);
+        EXPECT_THROW(Files::WriteAtomically(path, QByteArray(64, 'z')), RuntimeError);
+    }
+    EXPECT_EQ(Files::ReadAll(path), QByteArray("G71 X1\r\n"));
+    EXPECT_EQ(QDir(env.Root() + "/new/folder").entryList(QDir::Files).size(), 1);
+}
+
+TEST(FilesTest, RemoveReportsWhatCannotBeRemoved)
+{
+    TestEnvironment env;
+    const QString path = env.Write(env.Root() + "/a", "x");
+    Files::Remove(path);
+    EXPECT_EQ(Files::Size(path), -1);
+    EXPECT_THROW(Files::Remove(path), RuntimeError);
+}
+
+} // namespace
