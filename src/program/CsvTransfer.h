@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class Configuration;
+class MainView;
+class RunState;
+
+// Moves the companion CSV file of a labelled program (same base name, ".CSV", in CSVInPath)
+// onto the end of the collecting file CSVOutPath. The companion is deleted only after its whole
+// content was appended and the collecting file closed without error, unless the command line
+// says KEEPCSV or "KEEP CSV".
+class CsvTransfer {
+public:
+    CsvTransfer(Configuration& config, const RunState& run, MainView& view);
+
+    // programName is the label's program name, normally ending in ".CNC". Returns false when
+    // something went wrong (the status line and the log say what); a missing companion is fine.
+    bool TransferCsv(const QString& programName);
+
+    // CSVInPath, "\", the name without ".CNC" (or the whole name), ".CSV"; blanks trimmed.
+    QString CompanionPath(const QString& programName) const;
+
+private:
+    bool fail(const QString& status, const QString& detail);
+
+    Configuration& config_;
+    const RunState& run_;
+    MainView& view_;
+};
