@@ -4,6 +4,7 @@
 #include "platform/EventLoopPauser.h"
 #include "platform/Log.h"
 #include "platform/ProcessInstanceCounter.h"
+#include "platform/TerminationSignals.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "platform/WidgetMessageBoxes.h"
 
@@ -37,5 +38,10 @@ int main(int argc, char* argv[])
     if (!window.Form_Load())
         return 0;
     window.show();
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Requested, &window, [&window](int number) {
+        Log::Info(QStringLiteral("signal %1: closing").arg(number));
+        window.close();
+    });
     return QApplication::exec();
 }

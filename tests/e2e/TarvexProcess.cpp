@@ -1,0 +1,163 @@
+#include "e2e/TarvexProcess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+TarvexProcess::TarvexProcess()
+{
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) {
+        slave_ = QString::fromLocal8Bit(ptsname(master_));
+        termios t{};
+        tcgetattr(master_, &t);
+        cfmakeraw(&t);
+        tcsetattr(master_, TCSANOW, &t);
+    }
+    QDir().mkpath(ConfigFolder());
+    QDir().mkpath(DataFolder());
+    QDir().mkpath(DriveC());
+}
+
+TarvexProcess::~TarvexProcess()
+{
+    Stop();
+    if (master_ >= 0)
+        ::close(master_);
+}
+
+QString TarvexProcess::ConfigFolder() const
+{
+    return dir_.path() + QStringLiteral("/config/tarvex");
+}
+
+QString TarvexProcess::DataFolder() const
+{
+    return dir_.path() + QStringLiteral("/data/tarvex");
+}
+
+QString TarvexProcess::DriveC() const
+{
+    return DataFolder() + QStringLiteral("/drive_c");
+}
+
+QString TarvexProcess::ScannerDevice() const
+{
+    return slave_;
+}
+
+void TarvexProcess::Configure(const QByteArray& gestbcodKeys, const QByteArray& moreSections)
+{
+    QFile f(ConfigFolder() + QStringLiteral("/ZEM.INI"));
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    f.write("[GESTBCOD]\r\nCommPollTime=100\r\nCommPort=1\r\n" + gestbcodKeys + "[Ports]\r\nCOM1=" + slave_.toLocal8Bit() +
+            "\r\n" + moreSections);
+}
+
+bool TarvexProcess::Start(const QStringList& arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path() + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir_.path() + QStringLiteral("/data"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process_.setProcessEnvironment(env);
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.setStandardOutputFile(QProcess::nullDevice());
+    process_.start(QStringLiteral(TARVEX_EXECUTABLE), QStringList{QStringLiteral("UNATTENDED")} + arguments);
+    if (!process_.waitForStarted(10000))
+        return false;
+    return WaitFor([this] { return Log().join(QLatin1Char('\n')).contains(QStringLiteral("start-up done")); });
+}
+
+void TarvexProcess::Stop()
+{
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.terminate();
+    if (!process_.waitForFinished(5000)) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+void TarvexProcess::Scan(const QByteArray& bytes)
+{
+    const qsizetype before = Log().size();
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(master_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno != EINTR && errno != EAGAIN)
+            return;
+        if (n > 0)
+            done += n;
+    }
+    // Handled: the log records what became of the scan after its two idle ticks.
+    WaitFor([&] {
+        const QStringList log = Log();
+        for (qsizetype i = before; i < log.size(); ++i) {
+            if (log[i].contains(QStringLiteral("scan handled")))
+                return true;
+        }
+        return false;
+    });
+}
+
+QByteArray TarvexProcess::Replies(std::chrono::milliseconds wait)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < wait.count()) {
+        pollfd p{master_, POLLIN, 0};
+        if (::poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
+            char buffer[256];
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n > 0)
+                replies_.append(buffer, n);
+        }
+    }
+    return replies_;
+}
+
+QStringList TarvexProcess::Log() const
+{
+    return QString::fromUtf8(readFile(DataFolder() + QStringLiteral("/tarvex.log"))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList TarvexProcess::Journal() const
+{
+    QStringList lines;
+    const QStringList raw = QString::fromUtf8(readFile(DataFolder() + QStringLiteral("/listmanager.log"))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& line : raw)
+        lines << line.section(QLatin1Char('\t'), 1);
+    return lines;
+}
+
+bool TarvexProcess::WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeout.count()) {
+        if (condition())
+            return true;
+        QThread::msleep(20);
+    }
+    return condition();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <functional>
+
+// The real tarvex executable, started unattended on the offscreen platform with its own
+// configuration and data folders, and a pseudo-terminal standing in for the scanner's port.
+class TarvexProcess {
+public:
+    TarvexProcess();
+    ~TarvexProcess();
+
+    QString ConfigFolder() const;  // $XDG_CONFIG_HOME/tarvex: ZEM.INI goes here
+    QString DataFolder() const;    // $XDG_DATA_HOME/tarvex: log, journal, work list
+    QString DriveC() const;        // where C:\ maps to
+    QString ScannerDevice() const; // the pseudo-terminal's device, for [Ports] COM1
+
+    // Writes ZEM.INI: the given [GESTBCOD] keys plus CommPollTime=100 and COM1 on the pty.
+    void Configure(const QByteArray& gestbcodKeys, const QByteArray& moreSections = {});
+
+    // Starts tarvex with the arguments (UNATTENDED is always added) and waits until start-up is done.
+    bool Start(const QStringList& arguments = {});
+    void Stop();
+
+    // Sends bytes as the scanner would, then waits until the log shows the scan was handled.
+    void Scan(const QByteArray& bytes);
+    // What tarvex wrote back on the line so far.
+    QByteArray Replies(std::chrono::milliseconds wait = std::chrono::milliseconds(300));
+
+    QStringList Log() const;
+    // The journal's lines with the time stamp removed: "AddLine\t#161=...".
+    QStringList Journal() const;
+    bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(15));
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    int master_ = -1;
+    QString slave_;
+    QByteArray replies_;
+};
