@@ -179,7 +179,8 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
     case QSerialPort::DeviceNotFoundError:
         // After a hang-up QSerialPort keeps reporting errors and stays open; the first one ends it.
         if (port_.isOpen()) {
-            Log::Warning(QStringLiteral("serial port COM%1 (%2) lost: %3").arg(commPort_).arg(port_.portName(), port_.errorString()));
+            const QString why = error == QSerialPort::ReadError ? QStringLiteral("read error") : QStringLiteral("the device hung up or was removed");
+            Log::Warning(QStringLiteral("serial port COM%1 (%2) lost: %3").arg(commPort_).arg(port_.portName(), why));
             lost_ = true;
             port_.close();
         }
