@@ -1,12 +1,17 @@
 #include "app/frmMain.h"
 
+#include "app/ScanIntake.h"
 #include "app/frmAbout.h"
 #include "listmgr/ExInsForm.h"
+#include "config/SerialLink.h"
+#include "config/frmSettings.h"
 #include "platform/InstanceCounter.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Paths.h"
+#include "platform/QtSerialPort.h"
 #include "platform/RuntimeError.h"
+#include "scan/LoggingScanConsumers.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -37,6 +42,20 @@ frmMain::frmMain(MainServices services, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarvex"));
     config_.EndProgram = [this] { services_.endProcess(1); };
+    if (services_.serial) {
+        MSComm1 = services_.serial;
+    } else {
+        ownPort_ = std::make_unique<QtSerialPort>();
+        MSComm1 = ownPort_.get();
+    }
+    ScanConsumers* consumers = services_.consumers;
+    if (!consumers) {
+        ownConsumers_ = std::make_unique<LoggingScanConsumers>();
+        consumers = ownConsumers_.get();
+    }
+    link_ = std::make_unique<SerialLink>(config_, *MSComm1, *this, services_.boxes);
+    link_->ShowSettingsDialog = [this] { mnuSetttings_Click(); };
+    intake_ = std::make_unique<ScanIntake>(*MSComm1, *this, *consumers);
     buildControls();
     buildMenus();
 }
@@ -65,6 +84,10 @@ void frmMain::buildControls()
     cmdEdit = named(new QPushButton(QStringLiteral("Edit"), central), "cmdEdit");
     cmdEndEdit = named(new QPushButton(QStringLiteral("OK"), central), "cmdEndEdit");
     cmdEndEdit->setEnabled(false);
+    connect(cmdEdit, &QPushButton::clicked, this, &frmMain::cmdEdit_Click);
+    connect(cmdEndEdit, &QPushButton::clicked, this, &frmMain::cmdEndEdit_Click);
+    // A scanner working as a keyboard ends each label with Enter: that is "OK".
+    connect(txtEtichetta, &QLineEdit::returnPressed, this, &frmMain::txtEtichetta_KeyReturn);
 
     DSpin = named(new QLabel(QStringLiteral("X"), central), "DSpin");
     DSpin->setFont(QFont(QStringLiteral("Arial")));
@@ -125,8 +148,8 @@ void frmMain::buildMenus()
     MnuAutoFld = named(mnuOptions->addAction(QStringLiteral("&Auto Field Select")), "MnuAutoFld");
     ExIns = named(mnuOptions->addAction(QStringLiteral("&Exclusion Insertion")), "ExIns");
     connect(ExIns, &QAction::triggered, this, &frmMain::ExIns_Click);
-    // Their dialogs are not built yet.
-    mnuSetttings->setEnabled(false);
+    connect(mnuSetttings, &QAction::triggered, this, &frmMain::mnuSetttings_Click);
+    // Its dialog is not built yet.
     MnuAutoFld->setEnabled(false);
 
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&?")), "mnuHelp");
@@ -146,7 +169,8 @@ bool frmMain::Form_Load()
 
     config_.LoadSettings(*this);
 
-    // The scanner's port is opened here.
+    link_->Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED"));
+    link_->OpenSerialPort();
 
     if (!services_.instances.EnhancedInterfaceAvailable()) {
         services_.boxes.Show(QStringLiteral("This program requires the enhanced Windows interface"));
@@ -192,11 +216,71 @@ void frmMain::Form_QueryUnload()
 void frmMain::Form_Unload()
 {
     Timer1->stop();
+    if (MSComm1->PortOpen())
+        MSComm1->SetPortOpen(false);
     Log::Info(QStringLiteral("shutdown"));
 }
 
 void frmMain::Timer1_Timer()
 {
+    link_->WatchDevice();
+    intake_->Timer1_Timer();
+}
+
+void frmMain::cmdEdit_Click()
+{
+    txtEtichetta->setEnabled(true);
+    txtEtichetta->setFocus();
+    cmdEdit->setEnabled(false);
+    cmdEndEdit->setEnabled(true);
+    SetStatus(QStringLiteral("Type the Barcode-Label."));
+}
+
+void frmMain::cmdEndEdit_Click()
+{
+    txtEtichetta->setText(txtEtichetta->text().toUpper());
+    const QString label = txtEtichetta->text();
+    if (label.isEmpty()) {
+        txtEtichetta->clear();
+        txtEtichetta->setEnabled(false);
+        cmdEdit->setEnabled(true);
+        cmdEndEdit->setEnabled(false);
+        cmdEdit->setFocus();
+        SetStatus(QStringLiteral("Ready."));
+        return;
+    }
+    // Until the dispatcher has answered (it may wait its turn behind a scan), the label is not
+    // sent a second time and not changed under it.
+    cmdEndEdit->setEnabled(false);
+    txtEtichetta->setReadOnly(true);
+    intake_->DispatchTyped(label, [this](bool accepted) { typedLabelDone(accepted); });
+}
+
+void frmMain::typedLabelDone(bool accepted)
+{
+    txtEtichetta->setReadOnly(false);
+    if (accepted) {
+        txtEtichetta->clear();
+        txtEtichetta->setEnabled(false);
+        cmdEdit->setEnabled(true);
+        cmdEndEdit->setEnabled(false);
+    } else {
+        Beep();
+        cmdEndEdit->setEnabled(true);
+        txtEtichetta->setFocus();
+    }
+}
+
+void frmMain::txtEtichetta_KeyReturn()
+{
+    if (cmdEndEdit->isEnabled())
+        cmdEndEdit_Click();
+}
+
+void frmMain::mnuSetttings_Click()
+{
+    frmSettings settings(config_, *link_, this);
+    settings.exec();
 }
 
 void frmMain::mnuExit_Click()

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -17,6 +18,10 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class ScanConsumers;
+class ScanIntake;
+class SerialLink;
+class SerialPort;
 
 // The main window: the operator's whole view of Tarvex. Loading it is the start-up, closing it
 // the shutdown. The scan processing sees it only as a MainView.
@@ -45,6 +50,8 @@ public:
     Configuration& Config() { return config_; }
     RunState& Run() { return run_; }
     const QString& HelpFile() const { return helpFile_; }
+    SerialLink& Link() { return *link_; }
+    ScanIntake& Intake() { return *intake_; }
 
     // The exclusion numbers chosen in the Exclusion Insertion dialog; empty until its first OK.
     QString ExclusionMask;
@@ -70,11 +77,21 @@ private:
     void mnuExit_Click();
     void mnuAbout_Click();
     void ExIns_Click();
+    void mnuSetttings_Click();
+    void cmdEdit_Click();
+    void cmdEndEdit_Click();
+    void txtEtichetta_KeyReturn();
+    void typedLabelDone(bool accepted);
 
     MainServices services_;
     Configuration config_;
     RunState run_;
     QString helpFile_;
+    std::unique_ptr<SerialPort> ownPort_;
+    SerialPort* MSComm1;
+    std::unique_ptr<ScanConsumers> ownConsumers_;
+    std::unique_ptr<SerialLink> link_;
+    std::unique_ptr<ScanIntake> intake_;
 
     QCheckBox* AClear;
     QCheckBox* Overwrite;

@@ -14,6 +14,7 @@ public:
     static constexpr int PathFileAccessError = 75;
     static constexpr int PathNotFound = 76;
     static constexpr int PermissionDenied = 70;
+    static constexpr int InvalidPropertyValue = 380; // e.g. a serial settings string that does not parse
     static constexpr int DeviceTimeout = 8002;   // serial port: the device stopped answering
     static constexpr int PortUnavailable = 8005; // serial port: already open, missing or refused
 

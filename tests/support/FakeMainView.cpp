@@ -4,6 +4,8 @@ void FakeMainView::SetStatus(const QString& text)
 {
     status = text;
     statusHistory << text;
+    if (onStatus)
+        onStatus(text);
 }
 
 void FakeMainView::SetIndicator(int i, bool visible)

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 // Records what the scan processing does to the main window.
 class FakeMainView : public MainView {
@@ -34,4 +35,5 @@ public:
     bool activityVisible = false;
     QString activityText = QStringLiteral("X");
     int beeps = 0;
+    std::function<void(const QString&)> onStatus; // called after each SetStatus
 };

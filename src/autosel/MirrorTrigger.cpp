@@ -1,0 +1,44 @@
+#include "autosel/MirrorTrigger.h"
+
+#include "autosel/AutoSelectRules.h"
+#include "config/ScanFields.h"
+
+MirrorTrigger::MirrorTrigger(AutoSelectRules& rules, ScanFields& fields) : rules_(rules), fields_(fields)
+{
+}
+
+bool MirrorTrigger::TestMirrorTrigger()
+{
+    const AutoSelectRules::Source source = rules_.TriggerSource();
+    const MirrorTriggerRule* rule = rules_.ActiveRule();
+    if (source == AutoSelectRules::Source::Barcode || !rule)
+        return false;
+
+    const QString examined = source == AutoSelectRules::Source::ProgramName ? fields_.CurrentProgramName : fields_.CurrentComment;
+    const QString s = examined.trimmed().toUpper();
+    const QString t = rule->Text.toUpper(); // spaces in the trigger count
+    const qsizetype length = t.size();
+    const qsizetype n = s.size();
+    if (length == 0 || length > n)
+        return false;
+
+    const qsizetype position = rule->Position;
+    const qsizetype maximum = rule->MaxPosition(AutoSelectRules::DisplayWidth(source));
+    // The compared characters must all lie inside the text.
+    auto matchesAt = [&](qsizetype start) { return start >= 1 && start - 1 + length <= n && s.mid(start - 1, length) == t; };
+
+    bool match = false;
+    if (rule->FromLeft()) {
+        match = matchesAt(position);
+    } else {
+        // Position k from the right puts the trigger's first character k characters from the end;
+        // k = 1 (q = n) is compared too, so that the last character of a text can be tested.
+        const qsizetype q = n - (maximum - position);
+        match = q > 0 && q <= n && matchesAt(q);
+    }
+    if (t.startsWith(QLatin1Char('*')))
+        match = true;
+
+    fields_.CurrentFieldCode = match ? QStringLiteral("W") : QStringLiteral("P");
+    return match && !rules_.ShownMirror();
+}

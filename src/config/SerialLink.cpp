@@ -1,0 +1,84 @@
+#include "config/SerialLink.h"
+
+#include "config/Configuration.h"
+#include "config/MainView.h"
+#include "platform/Log.h"
+#include "platform/MessageBoxes.h"
+#include "platform/RuntimeError.h"
+#include "platform/SerialPort.h"
+
+SerialLink::SerialLink(Configuration& config, SerialPort& port, MainView& view, MessageBoxes& boxes)
+    : config_(config), port_(port), view_(view), boxes_(boxes)
+{
+}
+
+QString SerialLink::CurrentSettingsText() const
+{
+    return QStringLiteral("COM") + QString::number(config_.CommPort) + QLatin1Char(':') + config_.SerialSettings;
+}
+
+void SerialLink::OpenSerialPort()
+{
+    waitingForDevice_ = false;
+    try {
+        if (port_.PortOpen())
+            port_.SetPortOpen(false);
+        port_.SetCommPort(config_.CommPort);
+        port_.SetSettings(config_.SerialSettings);
+        port_.SetInputLen(0);
+        port_.SetPortOpen(true);
+        view_.SetCurrentSettings(CurrentSettingsText());
+        Log::Info(QStringLiteral("scanner port %1 open on %2").arg(CurrentSettingsText(), port_.DeviceName()));
+    } catch (const RuntimeError& e) {
+        Log::Error(QStringLiteral("cannot open the scanner port %1: %2").arg(CurrentSettingsText(), e.Description()));
+        boxes_.ReportUnexpectedError(e.Number(), e.Description());
+        if (Unattended) {
+            Log::Warning(QStringLiteral("unattended: the serial settings dialog is not shown; the scanner port stays closed"));
+            return;
+        }
+        if (ShowSettingsDialog)
+            ShowSettingsDialog();
+    }
+}
+
+void SerialLink::SaveSerialSettings()
+{
+    const bool saved = config_.WriteIniValue(Configuration::Section, QStringLiteral("Settings"), config_.SerialSettings) &&
+                       config_.WriteIniValue(Configuration::Section, QStringLiteral("CommPort"), QString::number(config_.CommPort));
+    if (!saved)
+        view_.SetStatus(QStringLiteral("Could not save the serial settings to %1.").arg(config_.NativeIniFilePath()));
+}
+
+void SerialLink::WatchDevice()
+{
+    if (!waitingForDevice_) {
+        if (port_.PortOpen() || !port_.Lost())
+            return;
+        waitingForDevice_ = true;
+        lostDevice_ = port_.DeviceName();
+        lastReopenError_.clear();
+        Log::Warning(QStringLiteral("scanner disconnected: %1; waiting for it to come back").arg(lostDevice_));
+        view_.SetStatus(QStringLiteral("Scanner disconnected: %1.").arg(lostDevice_));
+        return;
+    }
+    if (port_.PortOpen()) {
+        // Opened by other means meanwhile (the settings dialog).
+        waitingForDevice_ = false;
+        return;
+    }
+    if (!port_.DeviceAvailable())
+        return;
+    try {
+        port_.SetPortOpen(true);
+    } catch (const RuntimeError& e) {
+        // The device may need a moment after it reappears; keep trying, but say it once.
+        if (e.Description() != lastReopenError_) {
+            lastReopenError_ = e.Description();
+            Log::Warning(QStringLiteral("scanner %1 is back but cannot be opened yet: %2").arg(lostDevice_, e.Description()));
+        }
+        return;
+    }
+    waitingForDevice_ = false;
+    Log::Info(QStringLiteral("scanner reconnected: %1 reopened as %2").arg(port_.DeviceName(), CurrentSettingsText()));
+    view_.SetStatus(QStringLiteral("Ready."));
+}

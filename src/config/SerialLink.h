@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class Configuration;
+class MainView;
+class MessageBoxes;
+class SerialPort;
+
+// Opens the scanner's port with the configured port number and settings, saves them, and brings
+// the port back when a lost device returns.
+class SerialLink {
+public:
+    SerialLink(Configuration& config, SerialPort& port, MainView& view, MessageBoxes& boxes);
+
+    // (Re)opens the port with CommPort and SerialSettings and shows them on the main window. A
+    // failure is reported, then the settings dialog is shown (not in unattended mode: no operator
+    // would close it).
+    void OpenSerialPort();
+    // Writes Settings and CommPort to the configuration file.
+    void SaveSerialSettings();
+
+    // Called on every tick: notices a lost device and reopens the port when the device is back.
+    void WatchDevice();
+
+    // "COM1:9600,N,8,1"
+    QString CurrentSettingsText() const;
+
+    // Shows the serial settings dialog modally (set by the main window).
+    std::function<void()> ShowSettingsDialog;
+    bool Unattended = false;
+
+private:
+    Configuration& config_;
+    SerialPort& port_;
+    MainView& view_;
+    MessageBoxes& boxes_;
+    bool waitingForDevice_ = false;
+    QString lostDevice_;
+    QString lastReopenError_;
+};

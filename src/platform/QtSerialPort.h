@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/SerialPort.h"
+
+#include <QObject>
+#include <QSerialPort>
+
+// The scanner's port over QSerialPort. Port n is the device named by key COMn of section [Ports]
+// in the configuration file, else /dev/ttyS(n-1). Received bytes are delivered by the event loop.
+class QtSerialPort : public QObject, public SerialPort {
+    Q_OBJECT
+public:
+    explicit QtSerialPort(QObject* parent = nullptr);
+    ~QtSerialPort() override;
+
+    void SetCommPort(int port) override;
+    void SetSettings(const QString& settings) override;
+    void SetInputLen(int length) override;
+    void SetPortOpen(bool open) override;
+    bool PortOpen() const override;
+    int InBufferCount() const override;
+    void ClearInput() override;
+    QString Input() override;
+    void Output(const QString& text) override;
+    bool Lost() const override { return lost_; }
+    QString DeviceName() const override;
+    bool DeviceAvailable() const override;
+
+    // The device that port number n stands for.
+    static QString DeviceForPort(int port);
+
+private:
+    void open();
+    void onError(QSerialPort::SerialPortError error);
+    [[noreturn]] void failOpen(QSerialPort::SerialPortError error, const QString& device);
+
+    QSerialPort port_;
+    int commPort_ = 1;
+    qint32 baud_ = 9600;
+    QSerialPort::Parity parity_ = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits_ = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits_ = QSerialPort::OneStop;
+    bool lost_ = false;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The scanner's serial port, with the members the intake and the port opening use. Set CommPort,
+// Settings and InputLen, then SetPortOpen(true). Characters are bytes: one received byte is one
+// Latin-1 character (byte 0xF1 reads as character 241), and Output sends each character as one byte.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    virtual void SetCommPort(int port) = 0;            // selects the port for the next open
+    virtual void SetSettings(const QString& settings) = 0; // "9600,N,8,1"; RuntimeError when malformed
+    virtual void SetInputLen(int length) = 0;          // 0: Input returns everything waiting
+
+    // True opens the port or throws RuntimeError (number and text); false closes it.
+    virtual void SetPortOpen(bool open) = 0;
+    virtual bool PortOpen() const = 0;
+
+    virtual int InBufferCount() const = 0;             // received characters waiting
+    virtual void ClearInput() = 0;                     // InBufferCount = 0: discards them
+    virtual QString Input() = 0;                       // the waiting characters, removed from the buffer
+    virtual void Output(const QString& text) = 0;
+
+    // The device behind the port: lost while open (unplugged, hung up), the port is closed and
+    // Lost() stays true until the next successful open.
+    virtual bool Lost() const = 0;
+    virtual QString DeviceName() const = 0;            // the device the port number stands for
+    virtual bool DeviceAvailable() const = 0;          // that device exists right now
+};

@@ -1,0 +1,35 @@
+#include "support/FakeSerialPort.h"
+
+#include "platform/RuntimeError.h"
+
+void FakeSerialPort::SetPortOpen(bool value)
+{
+    if (value) {
+        if (openFails != 0)
+            throw RuntimeError(openFails, QStringLiteral("Device not found: %1").arg(DeviceName()));
+        if (open)
+            throw RuntimeError(RuntimeError::PortUnavailable, QStringLiteral("Port already open"));
+        open = true;
+        lost = false;
+        ++opens;
+    } else if (open) {
+        open = false;
+        ++closes;
+    }
+}
+
+QString FakeSerialPort::Input()
+{
+    const QString text = pending;
+    pending.clear();
+    if (onInput)
+        onInput();
+    return text;
+}
+
+void FakeSerialPort::Unplug()
+{
+    open = false;
+    lost = true;
+    available = false;
+}

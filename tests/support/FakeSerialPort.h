@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/SerialPort.h"
+
+#include <QStringList>
+
+#include <functional>
+
+// A serial port in memory: tests put characters on the line with Receive and read what was
+// sent from sent; openFails makes the next opens throw, as a missing device does.
+class FakeSerialPort : public SerialPort {
+public:
+    void SetCommPort(int port) override { commPort = port; }
+    void SetSettings(const QString& text) override { settings = text; }
+    void SetInputLen(int length) override { inputLen = length; }
+    void SetPortOpen(bool open) override;
+    bool PortOpen() const override { return open; }
+    int InBufferCount() const override { return static_cast<int>(pending.size()); }
+    void ClearInput() override { discarded += pending; pending.clear(); }
+    QString Input() override;
+    void Output(const QString& text) override { sent << text; }
+    bool Lost() const override { return lost; }
+    QString DeviceName() const override { return QStringLiteral("/dev/fake%1").arg(commPort); }
+    bool DeviceAvailable() const override { return available; }
+
+    void Receive(const QString& text) { pending += text; }
+    // The device goes away: the port closes and reports the loss.
+    void Unplug();
+
+    int commPort = 0;
+    QString settings;
+    int inputLen = -1;
+    bool open = false;
+    int opens = 0;
+    int closes = 0;
+    QString pending;
+    QString discarded;
+    QStringList sent;
+    bool lost = false;
+    bool available = true;
+    // Non-zero: opening throws RuntimeError with this number.
+    int openFails = 0;
+    // Called on each Input, e.g. to let characters arrive while they are being read.
+    std::function<void()> onInput;
+};

@@ -1,0 +1,183 @@
+#include "platform/Paths.h"
+#include "platform/QtSerialPort.h"
+#include "platform/RuntimeError.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// The other end of the line: the master side of a pseudo-terminal, as the virtual scanner has it.
+class PtyLine {
+public:
+    PtyLine()
+    {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            return;
+        device = QString::fromLocal8Bit(::ptsname(master));
+        // Raw from the start, so nothing written before the port opens is echoed back.
+        slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        termios tio{};
+        ::tcgetattr(slave, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(slave, TCSANOW, &tio);
+    }
+    ~PtyLine()
+    {
+        Hangup();
+        if (slave >= 0)
+            ::close(slave);
+    }
+    void Send(const QByteArray& bytes) { ASSERT_EQ(::write(master, bytes.constData(), bytes.size()), bytes.size()); }
+    QByteArray Receive(int bytes)
+    {
+        QByteArray got;
+        QElapsedTimer clock;
+        clock.start();
+        while (got.size() < bytes && clock.elapsed() < 2000) {
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, 50) > 0) {
+                char buffer[64];
+                const ssize_t n = ::read(master, buffer, sizeof buffer);
+                if (n > 0)
+                    got.append(buffer, n);
+            }
+        }
+        return got;
+    }
+    void Hangup()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    int master = -1;
+    int slave = -1;
+    QString device;
+};
+
+bool waitFor(const std::function<bool()>& condition)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
+
+class QtSerialPortTest : public testing::Test {
+protected:
+    QtSerialPortTest()
+    {
+        config = env.Write(env.ProgramFolder() + "/ZEM.INI",
+                           "[GESTBCOD]\r\nCommPort=3\r\n[Ports]\r\nCOM3=" + line.device.toLocal8Bit() +
+                               "\r\nCOM2=" + env.Root().toLocal8Bit() + "/no-such-device\r\n");
+        Paths::SetConfigFile(config);
+    }
+    void open(int number)
+    {
+        port.SetCommPort(number);
+        port.SetSettings("9600,N,8,1");
+        port.SetInputLen(0);
+        port.SetPortOpen(true);
+    }
+
+    TestEnvironment env;
+    PtyLine line;
+    QString config;
+    QtSerialPort port;
+};
+
+TEST_F(QtSerialPortTest, PortsSectionNamesTheDeviceElseTtyS)
+{
+    EXPECT_EQ(QtSerialPort::DeviceForPort(3), line.device);
+    EXPECT_EQ(QtSerialPort::DeviceForPort(4), "/dev/ttyS3");
+}
+
+TEST_F(QtSerialPortTest, ReadsDiscardsAndWritesOnAPseudoTerminal)
+{
+    ASSERT_FALSE(line.device.isEmpty());
+    line.Send("stale");
+    open(3);
+    ASSERT_TRUE(port.PortOpen());
+
+    line.Send("AB\xF1");
+    ASSERT_TRUE(waitFor([&] { return port.InBufferCount() == 3; }));
+    EXPECT_EQ(port.Input(), QString("AB") + QChar(241)); // what waited before the open is gone
+    EXPECT_EQ(port.InBufferCount(), 0);
+
+    line.Send("noise");
+    ASSERT_TRUE(waitFor([&] { return port.InBufferCount() > 0; }));
+    port.ClearInput();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(port.InBufferCount(), 0);
+    EXPECT_TRUE(port.Input().isEmpty());
+
+    port.Output(QString("ACK\r") + QChar(0xE9));
+    EXPECT_EQ(line.Receive(5), QByteArray("ACK\r\xE9"));
+
+    port.SetPortOpen(false);
+    EXPECT_FALSE(port.PortOpen());
+    EXPECT_FALSE(port.Lost());
+}
+
+TEST_F(QtSerialPortTest, HangupIsALostDevice)
+{
+    open(3);
+    line.Hangup();
+    EXPECT_TRUE(waitFor([&] { return port.Lost(); }));
+    EXPECT_FALSE(port.PortOpen());
+    EXPECT_EQ(port.InBufferCount(), 0);
+}
+
+TEST_F(QtSerialPortTest, OpeningErrorsCarryNumberAndText)
+{
+    try {
+        open(2);
+        FAIL() << "opened a missing device";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), RuntimeError::PortUnavailable);
+        EXPECT_TRUE(e.Description().contains("no-such-device"));
+        EXPECT_TRUE(e.Description().contains("[Ports]"));
+    }
+    EXPECT_FALSE(port.PortOpen());
+
+    for (const char* bad : {"", "9600", "9600,X,8,1", "fast,N,8,1", "9600,N,9,1", "9600,N,8,3"}) {
+        try {
+            port.SetSettings(bad);
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.Number(), RuntimeError::InvalidPropertyValue);
+        }
+    }
+    EXPECT_THROW(port.SetCommPort(0), RuntimeError);
+}
+
+TEST_F(QtSerialPortTest, RefusedPermissionNamesTheGroup)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    const QString device = env.Write(env.Root() + "/locked", "");
+    ::chmod(QFile::encodeName(device).constData(), 0);
+    env.Write(config, "[Ports]\r\nCOM1=" + device.toLocal8Bit() + "\r\n");
+    try {
+        open(1);
+        FAIL() << "opened a device without permission";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), RuntimeError::PermissionDenied);
+        EXPECT_TRUE(e.Description().contains("Permission denied"));
+        EXPECT_TRUE(e.Description().contains("belongs to group"));
+    }
+}
+
+} // namespace

@@ -1,0 +1,227 @@
+#include "app/ScanIntake.h"
+#include "platform/MessageBoxes.h"
+#include "scan/ScanConsumers.h"
+#include "support/FakeMainView.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/FakeSerialPort.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Records every call; hooks let a test act while a consumer is "running".
+class RecordingConsumers : public ScanConsumers {
+public:
+    bool DispatchLabel(QString label) override
+    {
+        calls << QStringLiteral("label:") + label;
+        if (onLabel)
+            onLabel(label);
+        return accept;
+    }
+    void HandleProgramScan(QString& scan) override { calls << QStringLiteral("program:") + scan; }
+    QString ExpandPayload(QString& scan) override
+    {
+        calls << QStringLiteral("payload:") + scan;
+        return expanded;
+    }
+    QStringList calls;
+    QString expanded;
+    bool accept = true;
+    std::function<void(const QString&)> onLabel;
+};
+
+class ScanIntakeTest : public testing::Test {
+protected:
+    ScanIntakeTest() { port.open = true; }
+
+    // Characters arrive, then the port stays silent for the two ticks that end the scan.
+    void scan(const QString& text)
+    {
+        port.Receive(text);
+        ticks(3);
+    }
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            intake.Timer1_Timer();
+    }
+
+    TestEnvironment env;
+    FakeSerialPort port;
+    FakeMainView view;
+    RecordingConsumers consumers;
+    ScanIntake intake{port, view, consumers};
+};
+
+TEST_F(ScanIntakeTest, CharactersOnEveryTickKeepTheScanOpenUntilTwoSilentTicks)
+{
+    for (const char* piece : {"AB", "C", "D"}) {
+        port.Receive(QString::fromLatin1(piece));
+        intake.Timer1_Timer();
+        EXPECT_EQ(intake.PendingIdleTicks(), 0);
+        EXPECT_TRUE(view.activityVisible);
+    }
+    EXPECT_EQ(view.activityText, "D");
+    intake.Timer1_Timer();
+    EXPECT_TRUE(consumers.calls.isEmpty());
+    EXPECT_EQ(intake.PendingIdleTicks(), 1);
+    intake.Timer1_Timer();
+    EXPECT_EQ(consumers.calls, QStringList{"label:ABCD"});
+    EXPECT_FALSE(view.activityVisible);
+    EXPECT_EQ(view.status, "Reading Barcode-Label.ABCD");
+
+    // Silence with nothing received counts nothing.
+    ticks(5);
+    EXPECT_EQ(intake.PendingIdleTicks(), 0);
+    EXPECT_EQ(consumers.calls.size(), 1);
+}
+
+TEST_F(ScanIntakeTest, ClosedPortIsNotRead)
+{
+    port.open = false;
+    scan("ABC");
+    EXPECT_TRUE(consumers.calls.isEmpty());
+    EXPECT_EQ(port.pending, "ABC");
+}
+
+TEST_F(ScanIntakeTest, ApostropheFraming)
+{
+    scan("'ABC$XYZ");
+    EXPECT_EQ(consumers.calls, (QStringList{"label:%N%", "label:ABC"}));
+
+    consumers.calls.clear();
+    scan("'$ABC");
+    EXPECT_TRUE(consumers.calls.isEmpty());
+    EXPECT_TRUE(intake.PendingScan().isEmpty());
+
+    // Without a dollar the apostrophe is part of the label.
+    scan("'ABC");
+    EXPECT_EQ(consumers.calls, QStringList{"label:'ABC"});
+}
+
+TEST_F(ScanIntakeTest, ExclamationIsASpaceAndPercentSplitsTheBurst)
+{
+    scan("AB!CD%EF%");
+    EXPECT_EQ(consumers.calls, QStringList{"label:AB CD%"});
+    EXPECT_EQ(intake.PendingScan(), "EF%");
+    intake.Timer1_Timer();
+    EXPECT_EQ(consumers.calls.size(), 1);
+    intake.Timer1_Timer();
+    EXPECT_EQ(consumers.calls, (QStringList{"label:AB CD%", "label:EF%"}));
+
+    consumers.calls.clear();
+    scan("%START%");
+    EXPECT_EQ(consumers.calls, QStringList{"label:%START%"});
+}
+
+TEST_F(ScanIntakeTest, InputArrivingJustBeforeALabelIsDispatchedIsDiscarded)
+{
+    // The status line is set right before the port's buffer is cleared: characters that come
+    // at that moment belong to no scan the intake has seen start.
+    view.onStatus = [this](const QString& text) {
+        if (text.startsWith("Reading"))
+            port.Receive("late");
+    };
+    scan("P1");
+    EXPECT_EQ(consumers.calls, QStringList{"label:P1"});
+    EXPECT_EQ(port.discarded, "late");
+    EXPECT_EQ(port.InBufferCount(), 0);
+}
+
+TEST_F(ScanIntakeTest, CaretAnywhereIsAProgramBarcode)
+{
+    scan("%1A^B%C");
+    EXPECT_EQ(consumers.calls, QStringList{"program:%1A^B%C"});
+    EXPECT_TRUE(intake.PendingScan().isEmpty());
+}
+
+TEST_F(ScanIntakeTest, Character241IsExpandedFirst)
+{
+    const QString payload = QString(QChar(241)) + "DATA";
+    consumers.expanded = "HEAD^BODY";
+    scan(payload);
+    EXPECT_EQ(consumers.calls, (QStringList{"payload:" + payload, "program:HEAD^BODY"}));
+
+    consumers.calls.clear();
+    consumers.expanded = "P1!X";
+    scan(payload);
+    EXPECT_EQ(consumers.calls, (QStringList{"payload:" + payload, "label:P1 X"}));
+
+    consumers.calls.clear();
+    consumers.expanded.clear();
+    scan(payload);
+    EXPECT_EQ(consumers.calls, QStringList{"payload:" + payload});
+    EXPECT_TRUE(intake.PendingScan().isEmpty());
+    EXPECT_EQ(intake.PendingIdleTicks(), 0);
+}
+
+TEST_F(ScanIntakeTest, ScansAreLoggedWithTheirBytes)
+{
+    scan(QString(QChar(241)) + "\r");
+    const QStringList log = env.LogLines();
+    EXPECT_TRUE(log.contains(QString("INFO scan received: ") + QChar(241) + "\\x0D"));
+    EXPECT_TRUE(log.contains("INFO scan dropped: the payload expanded to nothing"));
+}
+
+// A consumer shows a message box; while it is open the timer keeps ticking and the scanner
+// keeps sending. Nothing is dispatched twice, and what came meanwhile follows, in order.
+TEST_F(ScanIntakeTest, TicksDuringAConsumerOnlyCollect)
+{
+    FakeMessageBoxes boxes;
+    boxes.onShow = [this](const FakeMessageBoxes::Shown&) {
+        port.Receive("NEXT");
+        ticks(3);
+        port.Receive("%MORE");
+        ticks(4);
+    };
+    consumers.onLabel = [&](const QString& label) {
+        if (label == "FIRST%")
+            boxes.Show("Something to confirm", MessageBoxes::Icon::Warning);
+    };
+    scan("FIRST%REST%");
+    EXPECT_EQ(consumers.calls, QStringList{"label:FIRST%"});
+    EXPECT_TRUE(intake.PendingScan() == "REST%NEXT%MORE");
+    EXPECT_EQ(intake.PendingIdleTicks(), 0);
+
+    ticks(2);
+    ticks(2);
+    ticks(2);
+    EXPECT_EQ(consumers.calls, (QStringList{"label:FIRST%", "label:REST%", "label:NEXT%", "label:MORE"}));
+}
+
+TEST_F(ScanIntakeTest, TypedLabelWaitsForTheScanBeingProcessed)
+{
+    QList<bool> answers;
+    consumers.onLabel = [&](const QString& label) {
+        if (label == "SCANNED")
+            intake.DispatchTyped("TYPED!", [&](bool accepted) { answers << accepted; });
+        EXPECT_TRUE(answers.isEmpty());
+    };
+    scan("SCANNED");
+    EXPECT_EQ(consumers.calls, (QStringList{"label:SCANNED", "label:TYPED!"}));
+    EXPECT_EQ(answers, QList<bool>{true});
+
+    consumers.accept = false;
+    consumers.onLabel = nullptr;
+    intake.DispatchTyped("'A$", [&](bool accepted) { answers << accepted; });
+    EXPECT_EQ(consumers.calls.last(), "label:'A$");
+    EXPECT_EQ(answers, (QList<bool>{true, false}));
+}
+
+TEST_F(ScanIntakeTest, AFailureThatEscapesAConsumerDoesNotStopTheIntake)
+{
+    consumers.onLabel = [](const QString& label) {
+        if (label == "BAD")
+            throw std::runtime_error("broken");
+    };
+    scan("BAD");
+    EXPECT_EQ(view.status, "Scan processing failed: broken");
+    scan("GOOD");
+    EXPECT_EQ(consumers.calls.last(), "label:GOOD");
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+#include "app/frmMain.h"
+#include "config/SerialLink.h"
+#include "config/frmSettings.h"
+#include "scan/ScanConsumers.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/FakeSerialPort.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class frmSettingsTest : public testing::Test {
+protected:
+    void start(const QByteArray& ini, QStringList arguments = {"tarvex", "NOAPP"})
+    {
+        env.Write(iniPath(), ini);
+        window = std::make_unique<frmMain>(MainServices{boxes, instances, pauser, arguments, [](int) {}, &port, nullptr});
+        window->Form_Load();
+    }
+    QString iniPath() const { return env.ProgramFolder() + "/ZEM.INI"; }
+    static QRadioButton* option(QWidget& dialog, const char* name)
+    {
+        auto* button = dialog.findChild<QRadioButton*>(QLatin1String(name));
+        EXPECT_NE(button, nullptr) << name;
+        return button;
+    }
+    static void click(QWidget& dialog, const char* name)
+    {
+        auto* button = dialog.findChild<QAbstractButton*>(QLatin1String(name));
+        ASSERT_NE(button, nullptr) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QString currentSettings() const { return window->findChild<QLabel*>("lblCurSettings")->text(); }
+
+    // Acts on the next modal dialog once it is up, so that exec() returns.
+    void whenDialogOpens(std::function<void(frmSettings&)> act)
+    {
+        QTimer::singleShot(0, [this, act] {
+            auto* dialog = qobject_cast<frmSettings*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            boxesBeforeDialog = boxes.shown.size();
+            act(*dialog);
+        });
+    }
+
+    TestEnvironment env;
+    FakeMessageBoxes boxes;
+    FakeInstanceCounter instances;
+    InstantPauser pauser;
+    FakeSerialPort port;
+    std::unique_ptr<frmMain> window;
+    qsizetype boxesBeforeDialog = -1;
+};
+
+TEST_F(frmSettingsTest, ShowsTheCurrentSettings)
+{
+    start("[GESTBCOD]\r\nCommPort=2\r\n");
+    frmSettings dialog(window->Config(), window->Link());
+    EXPECT_EQ(dialog.windowTitle(), "Settings");
+    for (const char* name : {"optCom2", "optBaud9600", "optParityNone", "optDataBits8", "optStopBits1"})
+        EXPECT_TRUE(option(dialog, name)->isChecked()) << name;
+    for (const char* name : {"optCom1", "OptCom4", "optBaud19200", "optParityEven", "optDataBits7", "optStopBits2"})
+        EXPECT_FALSE(option(dialog, name)->isChecked()) << name;
+}
+
+TEST_F(frmSettingsTest, OkSavesReopensAndShowsTheNewSettings)
+{
+    start("[GESTBCOD]\r\nCommPort=1\r\n");
+    ASSERT_EQ(currentSettings(), "COM1:9600,N,8,1");
+    frmSettings dialog(window->Config(), window->Link());
+    click(dialog, "optBaud19200");
+    click(dialog, "optParityEven");
+    click(dialog, "cmdOK");
+
+    EXPECT_EQ(window->Config().SerialSettings, "19200,E,8,1");
+    EXPECT_EQ(TestEnvironment::Read(iniPath()), QByteArray("[GESTBCOD]\r\nCommPort=1\r\nSettings=19200,E,8,1\r\n"));
+    EXPECT_EQ(port.opens, 2);
+    EXPECT_EQ(port.settings, "19200,E,8,1");
+    EXPECT_EQ(currentSettings(), "COM1:19200,E,8,1");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(frmSettingsTest, CancelChangesNothing)
+{
+    const QByteArray ini = "[GESTBCOD]\r\nSettings=9600,N,8,1\r\nCommPort=1\r\n";
+    start(ini);
+    frmSettings dialog(window->Config(), window->Link());
+    click(dialog, "optCom3");
+    click(dialog, "optBaud300");
+    click(dialog, "optStopBits2");
+    click(dialog, "cmdCancel");
+    EXPECT_EQ(window->Config().SerialSettings, "9600,N,8,1");
+    EXPECT_EQ(window->Config().CommPort, 1);
+    EXPECT_EQ(TestEnvironment::Read(iniPath()), ini);
+    EXPECT_EQ(port.opens, 1);
+    EXPECT_TRUE(port.open);
+}
+
+TEST_F(frmSettingsTest, UnusualSettingsOpenTheDialogAndOkStoresAWellFormedString)
+{
+    start("[GESTBCOD]\r\nSettings=14400,M,5,2\r\nCommPort=7\r\n");
+    {
+        frmSettings dialog(window->Config(), window->Link());
+        for (const char* name : {"optCom1", "optCom2", "optCom3", "OptCom4"})
+            EXPECT_FALSE(option(dialog, name)->isChecked()) << name;
+        // Values without an option are written back as they were.
+        EXPECT_EQ(dialog.WorkingSettings(), "14400,M,5,2");
+        EXPECT_EQ(dialog.WorkingPort(), 7);
+    }
+    const char* malformed[][2] = {{"", "9600,N,8,1"}, {"abc", "9600,N,8,1"}, {"4800", "4800,N,8,1"},
+                                  {"1200,E", "1200,E,8,1"}, {"2400,Odd,Seven,x", "2400,O,8,1"}, {"300,,,,", "300,N,8,1"}};
+    for (const auto& [settings, stored] : malformed) {
+        window->Config().SerialSettings = settings;
+        frmSettings dialog(window->Config(), window->Link());
+        EXPECT_EQ(dialog.WorkingSettings(), stored) << settings;
+    }
+}
+
+TEST_F(frmSettingsTest, PortThatCannotBeOpenedGivesTheReportThenTheDialog)
+{
+    port.openFails = 8005;
+    whenDialogOpens([this](frmSettings& dialog) {
+        port.openFails = 0;
+        click(dialog, "optCom2");
+        click(dialog, "cmdOK");
+    });
+    start("[GESTBCOD]\r\nCommPort=1\r\n");
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith("Unexpected error #8005 occured: "));
+    EXPECT_EQ(boxesBeforeDialog, 1);
+    EXPECT_TRUE(port.open);
+    EXPECT_EQ(port.commPort, 2);
+    EXPECT_EQ(currentSettings(), "COM2:9600,N,8,1");
+}
+
+TEST_F(frmSettingsTest, UnattendedStartUpDoesNotWaitForTheDialog)
+{
+    port.openFails = 8005;
+    bool dialogSeen = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialogSeen = true;
+            dialog->reject();
+        }
+    });
+    start("[GESTBCOD]\r\nCommPort=1\r\n", {"tarvex", "noapp", "unattended"});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialogSeen);
+    EXPECT_FALSE(port.open);
+    const QStringList log = env.LogLines();
+    EXPECT_EQ(log.filter("Unexpected error #8005 occured: ").size(), 1);
+    EXPECT_EQ(log.filter("the serial settings dialog is not shown").size(), 1);
+    EXPECT_EQ(log.filter("start-up done").size(), 1);
+}
+
+} // namespace
