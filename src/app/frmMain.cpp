@@ -1,6 +1,8 @@
 #include "app/frmMain.h"
 
 #include "app/frmAbout.h"
+#include "listmgr/EmbeddedListManager.h"
+#include "listmgr/frmListManager.h"
 #include "platform/InstanceCounter.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
@@ -31,13 +33,19 @@ T* named(T* widget, const char* name)
 } // namespace
 
 frmMain::frmMain(MainServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), config_(services_.boxes)
+    : QMainWindow(parent), services_(std::move(services)), config_(services_.boxes),
+      listLink_([this] {
+          auto server = std::make_shared<EmbeddedListManager>();
+          listWindow_->Attach(server.get());
+          return std::static_pointer_cast<ListManager>(server);
+      })
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarvex"));
     config_.EndProgram = [this] { services_.endProcess(1); };
     buildControls();
     buildMenus();
+    listWindow_ = new frmListManager(this);
 }
 
 frmMain::~frmMain() = default;
@@ -123,6 +131,8 @@ void frmMain::buildMenus()
     mnuSetttings = named(mnuOptions->addAction(QStringLiteral("&Settings")), "mnuSetttings");
     MnuAutoFld = named(mnuOptions->addAction(QStringLiteral("&Auto Field Select")), "MnuAutoFld");
     ExIns = named(mnuOptions->addAction(QStringLiteral("&Exclusion Insertion")), "ExIns");
+    mnuListManager = named(mnuOptions->addAction(QStringLiteral("&List Manager")), "mnuListManager");
+    connect(mnuListManager, &QAction::triggered, this, &frmMain::mnuListManager_Click);
     // Their dialogs are not built yet.
     mnuSetttings->setEnabled(false);
     MnuAutoFld->setEnabled(false);
@@ -154,11 +164,18 @@ bool frmMain::Form_Load()
     }
 
     runStep([this] { helpFile_ = Paths::ProgramFolder() + QStringLiteral("\\BRIXEL.HLP"); });
-    runStep([] { /* the field code table is filled here */ });
+    runStep([this] { fieldCodes_.InitFieldCodeTable(); });
     runStep([this] { run_.CommandLine = RunState::CommandLineOf(services_.arguments); });
-    if (!run_.HasSwitch(QStringLiteral("NOAPP")))
-        runStep([] { /* the list manager is connected here */ });
-    else
+    if (!run_.HasSwitch(QStringLiteral("NOAPP"))) {
+        bool exitChosen = false;
+        runStep([this, &exitChosen] {
+            exitChosen = listLink_.Connect(services_.pauser, services_.boxes) == ListManagerLink::Outcome::Exit;
+        });
+        if (exitChosen) {
+            services_.endProcess(0);
+            return false;
+        }
+    } else
         Log::Info(QStringLiteral("NOAPP: running without the list manager"));
     runStep([this] { run_.FirstScanPending = true; });
 
@@ -191,6 +208,7 @@ void frmMain::Form_QueryUnload()
 void frmMain::Form_Unload()
 {
     Timer1->stop();
+    listLink_.Shutdown();
     Log::Info(QStringLiteral("shutdown"));
 }
 
@@ -208,6 +226,11 @@ void frmMain::mnuAbout_Click()
 {
     frmAbout about(this);
     about.exec();
+}
+
+void frmMain::mnuListManager_Click()
+{
+    listWindow_->ShowWindow();
 }
 
 void frmMain::saveToggle(Box box, const QString& key)

@@ -4,6 +4,8 @@
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
+#include "listmgr/FieldCodeTable.h"
+#include "listmgr/ListManagerLink.h"
 
 #include <QMainWindow>
 
@@ -17,6 +19,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class frmListManager;
 
 // The main window: the operator's whole view of Tarvex. Loading it is the start-up, closing it
 // the shutdown. The scan processing sees it only as a MainView.
@@ -45,6 +48,9 @@ public:
     Configuration& Config() { return config_; }
     RunState& Run() { return run_; }
     const QString& HelpFile() const { return helpFile_; }
+    FieldCodeTable& FieldCodes() { return fieldCodes_; }
+    // Which server start-up connects to, and the clock of its wait, can be replaced before Form_Load.
+    ListManagerLink& ListLink() { return listLink_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -66,11 +72,14 @@ private:
     void AutoStart_Click();
     void mnuExit_Click();
     void mnuAbout_Click();
+    void mnuListManager_Click();
 
     MainServices services_;
     Configuration config_;
     RunState run_;
     QString helpFile_;
+    FieldCodeTable fieldCodes_;
+    ListManagerLink listLink_;
 
     QCheckBox* AClear;
     QCheckBox* Overwrite;
@@ -87,6 +96,7 @@ private:
     std::array<QLabel*, 5> LabID;
     QLabel* LabelAFS;
     QLabel* ExLab;
+    frmListManager* listWindow_;
 
     QMenu* mnuFile;
     QAction* mnuExit;
@@ -94,6 +104,7 @@ private:
     QAction* mnuSetttings;
     QAction* MnuAutoFld;
     QAction* ExIns;
+    QAction* mnuListManager;
     QMenu* mnuHelp;
     QAction* mnuAbout;
 };
