@@ -175,8 +175,9 @@ bool frmMain::Form_Load()
             services_.endProcess(0);
             return false;
         }
-    } else
+    } else {
         Log::Info(QStringLiteral("NOAPP: running without the list manager"));
+    }
     runStep([this] { run_.FirstScanPending = true; });
 
     Timer1->start();
