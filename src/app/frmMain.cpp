@@ -5,6 +5,8 @@
 #include "listmgr/ExInsForm.h"
 #include "config/SerialLink.h"
 #include "config/frmSettings.h"
+#include "listmgr/EmbeddedListManager.h"
+#include "listmgr/frmListManager.h"
 #include "platform/InstanceCounter.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
@@ -37,7 +39,12 @@ T* named(T* widget, const char* name)
 } // namespace
 
 frmMain::frmMain(MainServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), config_(services_.boxes)
+    : QMainWindow(parent), services_(std::move(services)), config_(services_.boxes),
+      listLink_([this] {
+          auto server = std::make_shared<EmbeddedListManager>();
+          listWindow_->Attach(server.get());
+          return std::static_pointer_cast<ListManager>(server);
+      })
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarvex"));
@@ -58,6 +65,7 @@ frmMain::frmMain(MainServices services, QWidget* parent)
     intake_ = std::make_unique<ScanIntake>(*MSComm1, *this, *consumers);
     buildControls();
     buildMenus();
+    listWindow_ = new frmListManager(this);
 }
 
 frmMain::~frmMain() = default;
@@ -149,6 +157,8 @@ void frmMain::buildMenus()
     ExIns = named(mnuOptions->addAction(QStringLiteral("&Exclusion Insertion")), "ExIns");
     connect(ExIns, &QAction::triggered, this, &frmMain::ExIns_Click);
     connect(mnuSetttings, &QAction::triggered, this, &frmMain::mnuSetttings_Click);
+    mnuListManager = named(mnuOptions->addAction(QStringLiteral("&List Manager")), "mnuListManager");
+    connect(mnuListManager, &QAction::triggered, this, &frmMain::mnuListManager_Click);
     // Its dialog is not built yet.
     MnuAutoFld->setEnabled(false);
 
@@ -179,12 +189,20 @@ bool frmMain::Form_Load()
     }
 
     runStep([this] { helpFile_ = Paths::ProgramFolder() + QStringLiteral("\\BRIXEL.HLP"); });
-    runStep([] { /* the field code table is filled here */ });
+    runStep([this] { fieldCodes_.InitFieldCodeTable(); });
     runStep([this] { run_.CommandLine = RunState::CommandLineOf(services_.arguments); });
-    if (!run_.HasSwitch(QStringLiteral("NOAPP")))
-        runStep([] { /* the list manager is connected here */ });
-    else
+    if (!run_.HasSwitch(QStringLiteral("NOAPP"))) {
+        bool exitChosen = false;
+        runStep([this, &exitChosen] {
+            exitChosen = listLink_.Connect(services_.pauser, services_.boxes) == ListManagerLink::Outcome::Exit;
+        });
+        if (exitChosen) {
+            services_.endProcess(0);
+            return false;
+        }
+    } else {
         Log::Info(QStringLiteral("NOAPP: running without the list manager"));
+    }
     runStep([this] { run_.FirstScanPending = true; });
 
     Timer1->start();
@@ -218,6 +236,7 @@ void frmMain::Form_Unload()
     Timer1->stop();
     if (MSComm1->PortOpen())
         MSComm1->SetPortOpen(false);
+    listLink_.Shutdown();
     Log::Info(QStringLiteral("shutdown"));
 }
 
@@ -309,6 +328,11 @@ void frmMain::mnuAbout_Click()
 {
     frmAbout about(this);
     about.exec();
+}
+
+void frmMain::mnuListManager_Click()
+{
+    listWindow_->ShowWindow();
 }
 
 void frmMain::saveToggle(Box box, const QString& key)

@@ -4,6 +4,8 @@
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
+#include "listmgr/FieldCodeTable.h"
+#include "listmgr/ListManagerLink.h"
 
 #include <QMainWindow>
 
@@ -22,6 +24,7 @@ class ScanConsumers;
 class ScanIntake;
 class SerialLink;
 class SerialPort;
+class frmListManager;
 
 // The main window: the operator's whole view of Tarvex. Loading it is the start-up, closing it
 // the shutdown. The scan processing sees it only as a MainView.
@@ -55,6 +58,9 @@ public:
 
     // The exclusion numbers chosen in the Exclusion Insertion dialog; empty until its first OK.
     QString ExclusionMask;
+    FieldCodeTable& FieldCodes() { return fieldCodes_; }
+    // Which server start-up connects to, and the clock of its wait, can be replaced before Form_Load.
+    ListManagerLink& ListLink() { return listLink_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,6 +88,7 @@ private:
     void cmdEndEdit_Click();
     void txtEtichetta_KeyReturn();
     void typedLabelDone(bool accepted);
+    void mnuListManager_Click();
 
     MainServices services_;
     Configuration config_;
@@ -92,6 +99,8 @@ private:
     std::unique_ptr<ScanConsumers> ownConsumers_;
     std::unique_ptr<SerialLink> link_;
     std::unique_ptr<ScanIntake> intake_;
+    FieldCodeTable fieldCodes_;
+    ListManagerLink listLink_;
 
     QCheckBox* AClear;
     QCheckBox* Overwrite;
@@ -108,6 +117,7 @@ private:
     std::array<QLabel*, 5> LabID;
     QLabel* LabelAFS;
     QLabel* ExLab;
+    frmListManager* listWindow_;
 
     QMenu* mnuFile;
     QAction* mnuExit;
@@ -115,6 +125,7 @@ private:
     QAction* mnuSetttings;
     QAction* MnuAutoFld;
     QAction* ExIns;
+    QAction* mnuListManager;
     QMenu* mnuHelp;
     QAction* mnuAbout;
 };

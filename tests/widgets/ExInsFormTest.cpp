@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 #include "listmgr/ExInsForm.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
@@ -38,7 +39,8 @@ protected:
     FakeMessageBoxes boxes;
     FakeInstanceCounter instances;
     InstantPauser pauser;
-    MainServices services{boxes, instances, pauser, {"tarvex", "NOAPP"}, [](int) {}};
+    FakeSerialPort port;
+    MainServices services{boxes, instances, pauser, {"tarvex", "NOAPP"}, [](int) {}, &port};
 };
 
 TEST_F(ExInsFormTest, TheDialogCarriesItsTextsAndStartsFromTheMask)

@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
@@ -28,7 +29,7 @@ protected:
         auto window = std::make_unique<frmMain>(MainServices{boxes, instances, pauser, args, [this](int code) {
                                                                  ended = true;
                                                                  exitCode = code;
-                                                             }});
+                                                             }, &port});
         loaded = window->Form_Load();
         return window;
     }
@@ -43,6 +44,7 @@ protected:
     FakeMessageBoxes boxes;
     FakeInstanceCounter instances;
     InstantPauser pauser;
+    FakeSerialPort port;
     bool ended = false;
     bool loaded = false;
     int exitCode = -1;
@@ -221,7 +223,7 @@ TEST_F(frmMainTest, WithoutTheWindowInterfaceTheProgramEnds)
 TEST_F(frmMainTest, UnattendedStartUpLogsEachMessageBoxInOrder)
 {
     UnattendedMessageBoxes unattended;
-    frmMain w(MainServices{unattended, instances, pauser, {"tarvex", "UNATTENDED"}, [this](int) { ended = true; }});
+    frmMain w(MainServices{unattended, instances, pauser, {"tarvex", "UNATTENDED"}, [this](int) { ended = true; }, &port});
     EXPECT_TRUE(w.Form_Load());
     QStringList boxesLogged;
     for (const QString& line : env.LogLines()) {

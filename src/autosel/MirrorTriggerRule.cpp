@@ -1,0 +1,14 @@
+#include "autosel/MirrorTriggerRule.h"
+
+int MirrorTriggerRule::MaxPosition(int displayWidth) const
+{
+    return displayWidth - static_cast<int>(Text.size());
+}
+
+void MirrorTriggerRule::ClampPosition(int maximum)
+{
+    if (Position < 1)
+        Position = 1;
+    if (Position > maximum)
+        Position = static_cast<qint16>(qBound(-32768, maximum, 32767));
+}

@@ -1,0 +1,76 @@
+#include "listmgr/ListLine.h"
+
+#include "config/MainView.h"
+#include "config/ScanFields.h"
+#include "config/TextNumber.h"
+#include "listmgr/FieldCodeTable.h"
+#include "listmgr/ListManager.h"
+#include "listmgr/ListManagerLink.h"
+#include "platform/Log.h"
+#include "platform/RuntimeError.h"
+
+namespace {
+void emptyZeroSize(QString& size)
+{
+    if (TextNumber::Value(size) == 0.0)
+        size = QString();
+}
+
+QString field(int number, const QString& value)
+{
+    return QLatin1Char('#') + QString::number(number) + QLatin1Char('=') + value + QLatin1Char(';');
+}
+} // namespace
+
+ListLine::ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView& view)
+    : table_(table), link_(link), view_(view)
+{
+}
+
+QString ListLine::ComposeListLine(ScanFields& fields) const
+{
+    const int position = table_.Position(fields.CurrentFieldCode);
+    const int mirror = position % 2 == 0 ? 1 : 0; // 37, not found, is odd: normal
+    emptyZeroSize(fields.CurrentSizeX);
+    emptyZeroSize(fields.CurrentSizeY);
+    emptyZeroSize(fields.CurrentSizeZ);
+    return field(161, fields.CurrentProgramName) + field(164, fields.CurrentField164) +
+           field(171, QString::number(position)) + field(284, QString::number(mirror)) +
+           field(280, fields.CurrentField280) + field(165, fields.CurrentField165) +
+           field(168, fields.CurrentSizeX) + field(169, fields.CurrentSizeY) + field(170, fields.CurrentSizeZ) +
+           field(282, fields.CurrentField282) + field(283, fields.CurrentField283);
+}
+
+bool ListLine::AddLineToList(ScanFields& fields)
+{
+    const QString line = ComposeListLine(fields);
+    if (!link_.HasWorkList()) {
+        Log::Warning(QStringLiteral("line not added, running without the list manager: %1").arg(Log::Printable(line)));
+        return false;
+    }
+    try {
+        link_.ExeListObject->AddLine(line);
+        return true;
+    } catch (const RuntimeError& e) {
+        Log::Warning(QStringLiteral("AddLine failed with error %1 (%2); trying the fallback work list")
+                         .arg(e.Number())
+                         .arg(e.Description()));
+    }
+    try {
+        link_.CreateFallbackExeList();
+        link_.FallbackExeList->Visible(true);
+        link_.FallbackExeList->Clear();
+    } catch (const RuntimeError& e) {
+        // The line is still sent once more: the work list itself may have recovered.
+        Log::Error(QStringLiteral("fallback work list failed with error %1: %2").arg(e.Number()).arg(e.Description()));
+    }
+    try {
+        link_.ExeListObject->AddLine(line);
+        Log::Info(QStringLiteral("line added after recovery"));
+        return true;
+    } catch (const RuntimeError& e) {
+        view_.SetStatus(QStringLiteral("The line was not added to the list (error %1: %2).").arg(e.Number()).arg(e.Description()));
+        Log::Error(QStringLiteral("line not added (error %1: %2): %3").arg(e.Number()).arg(e.Description(), Log::Printable(line)));
+        return false;
+    }
+}

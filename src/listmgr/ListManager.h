@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The machine's list manager as Tarvex drives it: the members of its application object
+// (NewList, OpenList, Start, Hold, End, Setpoint), of its work-list object (AddLine, ClearList)
+// and of the fallback work list (Visible, Clear). Every member is synchronous and reports a
+// failure by throwing RuntimeError; a list file that does not exist is error 53.
+class ListManager {
+public:
+    virtual ~ListManager() = default;
+
+    // Application object.
+    // True when the application handed out its work list (it may not be ready yet).
+    virtual bool NewList() = 0;
+    // Loads the list file at the path (Windows form, as the caller built it).
+    virtual void OpenList(const QString& path) = 0;
+    virtual void Start() = 0;
+    virtual void Hold() = 0;
+    virtual void End() = 0;
+    virtual void Setpoint() = 0;
+
+    // Work-list object.
+    virtual void AddLine(const QString& line) = 0;
+    virtual void ClearList() = 0;
+
+    // Fallback work list.
+    virtual void Visible(bool visible) = 0;
+    virtual void Clear() = 0;
+};

@@ -1,0 +1,39 @@
+#include "listmgr/ListManagerJournal.h"
+
+#include "platform/Log.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+ListManagerJournal::ListManagerJournal(QString nativePath)
+    : path_(std::move(nativePath))
+{
+}
+
+QString ListManagerJournal::Format(const QString& time, const QString& member, const QString* argument, int error)
+{
+    const QChar tab = QLatin1Char('\t');
+    QString line = time + tab + member;
+    if (argument) {
+        QString value = *argument;
+        value.replace(QLatin1Char('\t'), QStringLiteral("\\x09"));
+        value.replace(QLatin1Char('\r'), QStringLiteral("\\x0D"));
+        value.replace(QLatin1Char('\n'), QStringLiteral("\\x0A"));
+        line += tab + value;
+    }
+    if (error != 0)
+        line += tab + QStringLiteral("error ") + QString::number(error);
+    return line;
+}
+
+void ListManagerJournal::Record(const QString& member, const QString* argument, int error)
+{
+    const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+    const QByteArray line = (Format(time, member, argument, error) + QLatin1Char('\n')).toUtf8();
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QFile file(path_);
+    if (!file.open(QIODevice::Append) || file.write(line) != line.size())
+        Log::Error(QStringLiteral("list manager journal %1 cannot be written: %2").arg(path_, file.errorString()));
+}

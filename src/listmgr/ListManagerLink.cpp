@@ -1,0 +1,79 @@
+#include "listmgr/ListManagerLink.h"
+
+#include "listmgr/ListManager.h"
+#include "platform/Log.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Pauser.h"
+#include "platform/RuntimeError.h"
+
+#include <QDateTime>
+
+namespace {
+// Between two unanswered requests: short enough not to delay start-up, long enough not to spin.
+constexpr double retryPauseSeconds = 0.1;
+} // namespace
+
+ListManagerLink::ListManagerLink(Factory factory)
+    : Clock([] { return QDateTime::currentMSecsSinceEpoch(); }), CreateServer(std::move(factory))
+{
+}
+
+void ListManagerLink::CreateListApp()
+{
+    if (!CreateServer)
+        throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"));
+    ListApp = CreateServer();
+    if (!ListApp)
+        throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"));
+}
+
+ListManagerLink::Outcome ListManagerLink::Connect(Pauser& pauser, MessageBoxes& boxes)
+{
+    Log::Info(QStringLiteral("connecting to the list manager"));
+    qint64 started = Clock();
+    for (;;) {
+        try {
+            if (!ListApp)
+                CreateListApp();
+            if (ListApp->NewList())
+                ExeListObject = ListApp;
+        } catch (const RuntimeError& e) {
+            boxes.ReportUnexpectedError(e.Number(), e.Description());
+        }
+        if (ExeListObject) {
+            pauser.ProcessEvents();
+            Log::Info(QStringLiteral("list manager connected"));
+            return Outcome::Connected;
+        }
+        pauser.Pause(retryPauseSeconds);
+        if (Clock() - started < WaitLimitMs)
+            continue;
+        switch (boxes.Show(WaitText, MessageBoxes::Icon::Warning, MessageBoxes::Buttons::RetryContinueExit)) {
+        case MessageBoxes::Answer::Retry:
+            Log::Info(QStringLiteral("waiting for the list manager again"));
+            started = Clock();
+            break;
+        case MessageBoxes::Answer::Exit:
+            Log::Warning(QStringLiteral("no work list from the list manager: ending at the operator's request"));
+            return Outcome::Exit;
+        default:
+            Log::Warning(QStringLiteral("no work list from the list manager: running without it, lines will not be added"));
+            ListApp.reset();
+            return Outcome::WithoutListManager;
+        }
+    }
+}
+
+void ListManagerLink::CreateFallbackExeList()
+{
+    // The fallback is a second reference into the server that is running, not a new server.
+    FallbackExeList = ExeListObject ? ExeListObject : ListApp;
+    if (!FallbackExeList)
+        throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"));
+}
+
+void ListManagerLink::Shutdown()
+{
+    FallbackExeList.reset();
+    ListApp.reset();
+}

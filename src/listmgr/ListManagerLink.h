@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class ListManager;
+class MessageBoxes;
+class Pauser;
+
+// The program's references to the list manager, held from start-up to shutdown: the
+// application object ListApp, the work list ExeListObject that every line and clearing goes
+// through, and the fallback FallbackExeList made when adding a line failed. All three may be
+// the same server; a reference that is not held is null.
+class ListManagerLink {
+public:
+    using Factory = std::function<std::shared_ptr<ListManager>()>;
+    enum class Outcome { Connected, WithoutListManager, Exit };
+
+    static constexpr qint64 DefaultWaitLimitMs = 30000;
+    static inline const QString WaitText = QStringLiteral(
+        "The list manager has not handed out a work list for 30 seconds.\n\n"
+        "Retry: keep waiting.\nContinue: run without the list manager.\nExit: end Tarvex.");
+
+    explicit ListManagerLink(Factory factory);
+
+    // Creates the application object (again, when it was dropped).
+    void CreateListApp();
+    // Start-up: creates ListApp and asks it for its work list until ExeListObject holds one,
+    // letting pending events run between attempts. Each failed attempt gets the unexpected-error
+    // report. After WaitLimitMs without a list the operator chooses Retry (wait again), Continue
+    // (run as with "NOAPP": nothing is held) or Exit.
+    Outcome Connect(Pauser& pauser, MessageBoxes& boxes);
+    // The fallback work list of the server that is running.
+    void CreateFallbackExeList();
+    // Shutdown: FallbackExeList and ListApp go; ExeListObject stays with the process.
+    void Shutdown();
+
+    // Whether lines can be sent at all.
+    bool HasWorkList() const { return ExeListObject != nullptr; }
+
+    std::shared_ptr<ListManager> ListApp;
+    std::shared_ptr<ListManager> ExeListObject;
+    std::shared_ptr<ListManager> FallbackExeList;
+
+    // The wait's clock in milliseconds and its bound; tests make time pass without waiting.
+    std::function<qint64()> Clock;
+    qint64 WaitLimitMs = DefaultWaitLimitMs;
+    // Which server ListApp is; frmMain puts the embedded list manager here.
+    Factory CreateServer;
+};

@@ -1,0 +1,136 @@
+#include "listmgr/EmbeddedListManager.h"
+#include "platform/RuntimeError.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class EmbeddedListManagerTest : public testing::Test {
+protected:
+    QStringList journal() const
+    {
+        QStringList lines = QString::fromUtf8(TestEnvironment::Read(EmbeddedListManager::JournalPath())).split('\n');
+        lines.removeAll(QString());
+        return lines;
+    }
+    // The journal without its time stamps.
+    QStringList calls() const
+    {
+        QStringList out;
+        for (const QString& line : journal())
+            out << line.section('\t', 1);
+        return out;
+    }
+
+    TestEnvironment env;
+};
+
+TEST_F(EmbeddedListManagerTest, EveryCallIsJournalledInTheDocumentedFormat)
+{
+    EmbeddedListManager server;
+    EXPECT_TRUE(server.NewList());
+    server.AddLine("#161=P1.CNC;#164=1;#171=10;#284=1;");
+    server.AddLine("with\ttab");
+    server.Start();
+    server.Hold();
+    server.Setpoint();
+    server.End();
+    server.Visible(true);
+    server.Clear();
+    server.ClearList();
+
+    const QRegularExpression stamp("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\t");
+    for (const QString& line : journal())
+        EXPECT_TRUE(stamp.match(line).hasMatch()) << line.toStdString();
+    EXPECT_EQ(calls(), QStringList({"NewList", "AddLine\t#161=P1.CNC;#164=1;#171=10;#284=1;", "AddLine\twith\\x09tab",
+                                    "Start", "Hold", "Setpoint", "End", "Visible\tTrue", "Clear", "ClearList"}));
+}
+
+TEST_F(EmbeddedListManagerTest, RunStateAndSetpoints)
+{
+    EmbeddedListManager server;
+    EXPECT_EQ(server.State(), EmbeddedListManager::Run::Ended);
+    server.Hold();
+    EXPECT_EQ(server.State(), EmbeddedListManager::Run::Ended); // nothing runs, nothing to hold
+    server.Start();
+    server.Hold();
+    EXPECT_EQ(server.State(), EmbeddedListManager::Run::Held);
+    server.Start();
+    EXPECT_EQ(server.State(), EmbeddedListManager::Run::Running);
+    server.Setpoint();
+    server.Setpoint();
+    EXPECT_EQ(server.Setpoints(), 2);
+    server.End();
+    EXPECT_EQ(EmbeddedListManager::RunText(server.State()), "ended");
+}
+
+TEST_F(EmbeddedListManagerTest, TheWorkListSurvivesARestartByteForByte)
+{
+    const QString latin = QString::fromLatin1("#161=PI\xD1" "A.CNC;#168=600;");
+    {
+        EmbeddedListManager server;
+        server.AddLine("#161=A.CNC;");
+        server.AddLine(latin);
+    }
+    EXPECT_EQ(TestEnvironment::Read(env.DataFolder() + "/worklist.lst"), QByteArray("#161=A.CNC;\n#161=PI\xD1" "A.CNC;#168=600;\n"));
+    EmbeddedListManager again;
+    EXPECT_EQ(again.Lines(), QStringList({"#161=A.CNC;", latin}));
+    again.ClearList();
+    EmbeddedListManager third;
+    EXPECT_TRUE(third.Lines().isEmpty());
+}
+
+TEST_F(EmbeddedListManagerTest, AListFileReplacesTheList)
+{
+    env.Write(env.DataFolder() + "/drive_c/KARN/lsx/DAY.LST", "; today\r\n#161=A.CNC;\r\n\r\n   \r\n#161=B.CNC;\r\n");
+    EmbeddedListManager server;
+    server.AddLine("#161=OLD.CNC;");
+    server.OpenList("C:\\KARN\\lsx\\DAY.LST");
+    EXPECT_EQ(server.Lines(), QStringList({"#161=A.CNC;", "#161=B.CNC;"}));
+    EXPECT_EQ(calls().last(), "OpenList\tC:\\KARN\\lsx\\DAY.LST");
+    EXPECT_EQ(EmbeddedListManager(nullptr).Lines(), server.Lines());
+}
+
+TEST_F(EmbeddedListManagerTest, AMissingListFileFailsWith53AndKeepsTheList)
+{
+    EmbeddedListManager server;
+    server.AddLine("#161=A.CNC;");
+    try {
+        server.OpenList("C:\\KARN\\lsx\\NONE.LST");
+        FAIL() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), 53);
+    }
+    EXPECT_EQ(calls().last(), "OpenList\tC:\\KARN\\lsx\\NONE.LST\terror 53");
+    EXPECT_EQ(server.Lines(), QStringList({"#161=A.CNC;"}));
+}
+
+TEST_F(EmbeddedListManagerTest, AChangeThatCannotBeSavedIsNotMade)
+{
+    EmbeddedListManager server;
+    server.AddLine("#161=A.CNC;");
+    // The saved list's place is taken by a folder, so the rename cannot succeed.
+    QFile::remove(EmbeddedListManager::WorkListPath());
+    QDir().mkpath(EmbeddedListManager::WorkListPath() + "/blocked");
+    EXPECT_THROW(server.AddLine("#161=B.CNC;"), RuntimeError);
+    EXPECT_THROW(server.ClearList(), RuntimeError);
+    EXPECT_EQ(server.Lines(), QStringList({"#161=A.CNC;"}));
+    EXPECT_TRUE(calls().last().startsWith("ClearList\terror "));
+    EXPECT_TRUE(env.LogLines().last().contains("ClearList failed"));
+}
+
+TEST_F(EmbeddedListManagerTest, FieldValuesAreFoundAtFieldStartsOnly)
+{
+    const QString line = "#161=P#1611=.CNC;#1611=x;#171=10;#284=1;#283=";
+    EXPECT_EQ(EmbeddedListManager::FieldValue(line, 161), "P#1611=.CNC");
+    EXPECT_EQ(EmbeddedListManager::FieldValue(line, 1611), "x");
+    EXPECT_EQ(EmbeddedListManager::FieldValue(line, 171), "10");
+    EXPECT_EQ(EmbeddedListManager::FieldValue(line, 283), "");
+    EXPECT_EQ(EmbeddedListManager::FieldValue(line, 168), "");
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#include "app/frmMain.h"
+#include "listmgr/EmbeddedListManager.h"
+#include "listmgr/ListManager.h"
+#include "platform/UnattendedMessageBoxes.h"
+#include "support/FakeListManager.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class ListManagerStartupTest : public testing::Test {
+protected:
+    ListManagerStartupTest() { env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n"); }
+    std::unique_ptr<frmMain> window(const QStringList& args = {"tarvex"}, MessageBoxes* messageBoxes = nullptr)
+    {
+        return std::make_unique<frmMain>(MainServices{messageBoxes ? *messageBoxes : boxes, instances, pauser, args,
+                                                      [this](int) { ended = true; }});
+    }
+    QWidget* listWindow(frmMain& w) { return w.findChild<QWidget*>("frmListManager"); }
+    QString journal() const { return QString::fromUtf8(TestEnvironment::Read(EmbeddedListManager::JournalPath())); }
+
+    TestEnvironment env;
+    FakeMessageBoxes boxes;
+    FakeInstanceCounter instances;
+    InstantPauser pauser;
+    bool ended = false;
+};
+
+TEST_F(ListManagerStartupTest, StartUpConnectsAndTheFieldCodesAreReady)
+{
+    auto w = window();
+    ASSERT_TRUE(w->Form_Load());
+    EXPECT_TRUE(w->ListLink().HasWorkList());
+    EXPECT_NE(w->ListLink().ListApp, nullptr);
+    EXPECT_TRUE(journal().section('\t', 1).startsWith("NewList\n"));
+    EXPECT_EQ(w->FieldCodes().Position("R/1"), 36);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+
+    w->close(); // the shutdown drops the application and the fallback, not the work list
+    EXPECT_EQ(w->ListLink().ListApp, nullptr);
+    EXPECT_TRUE(w->ListLink().HasWorkList());
+}
+
+TEST_F(ListManagerStartupTest, NoappAnywhereInAnyCaseSkipsTheConnection)
+{
+    for (const QStringList& args : {QStringList{"tarvex", "NOAPP"}, QStringList{"tarvex", "--x", "runNoAppNow"}}) {
+        auto w = window(args);
+        ASSERT_TRUE(w->Form_Load());
+        EXPECT_FALSE(w->ListLink().HasWorkList());
+        EXPECT_EQ(w->ListLink().ListApp, nullptr);
+        EXPECT_TRUE(w->Run().FirstScanPending);
+    }
+    EXPECT_FALSE(QFileInfo::exists(EmbeddedListManager::JournalPath()));
+}
+
+TEST_F(ListManagerStartupTest, ExitDuringTheWaitEndsTheProcess)
+{
+    auto server = std::make_shared<FakeListManager>();
+    server->listFromAttempt = 0;
+    auto w = window();
+    w->ListLink().CreateServer = [server] { return server; };
+    qint64 now = 0;
+    w->ListLink().Clock = [&now] { return now += 5000; };
+    boxes.answers = {MessageBoxes::Answer::Exit};
+    EXPECT_FALSE(w->Form_Load());
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(w->Run().FirstScanPending);
+}
+
+TEST_F(ListManagerStartupTest, UnattendedTheWaitIsLoggedAndStartUpGoesOnWithout)
+{
+    UnattendedMessageBoxes unattended;
+    auto server = std::make_shared<FakeListManager>();
+    server->listFromAttempt = 0;
+    auto w = window({"tarvex", "UNATTENDED"}, &unattended);
+    w->ListLink().CreateServer = [server] { return server; };
+    qint64 now = 0;
+    w->ListLink().Clock = [&now] { return now += 5000; };
+    EXPECT_TRUE(w->Form_Load());
+    EXPECT_FALSE(ended);
+    EXPECT_FALSE(w->ListLink().HasWorkList());
+    EXPECT_TRUE(w->Run().FirstScanPending);
+    const QString log = env.LogLines().join('\n');
+    EXPECT_TRUE(log.contains("message box answered Continue"));
+    EXPECT_TRUE(log.contains("running without it"));
+}
+
+TEST_F(ListManagerStartupTest, TheWindowShowsTheWorkListFromTheMenuAndOnVisible)
+{
+    auto w = window();
+    ASSERT_TRUE(w->Form_Load());
+    QWidget* list = listWindow(*w);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->windowTitle(), "List Manager");
+    EXPECT_TRUE(list->isHidden());
+
+    auto* server = dynamic_cast<EmbeddedListManager*>(w->ListLink().ExeListObject.get());
+    ASSERT_NE(server, nullptr);
+    server->AddLine("#161=forpunte.CNC;#164=1;#171=10;#284=1;#280=;#165=1;#168=600;#169=600;#170=20;#282=;#283=;");
+    server->Start();
+    server->Setpoint();
+
+    auto* action = w->findChild<QAction*>("mnuListManager");
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), "&List Manager");
+    action->trigger();
+    EXPECT_TRUE(list->isVisible());
+    auto* table = list->findChild<QTableWidget*>("lstWorkList");
+    ASSERT_EQ(table->rowCount(), 1);
+    const QStringList expected{"forpunte.CNC", "A1", "10", "mirrored", "600", "600", "20"};
+    for (int column = 0; column < expected.size(); ++column)
+        EXPECT_EQ(table->item(0, column)->text(), expected[column]) << column;
+    EXPECT_EQ(list->findChild<QLabel*>("lblRunState")->text(), "Run state: running");
+    EXPECT_EQ(list->findChild<QLabel*>("lblSetpoints")->text(), "Set-points: 1");
+
+    list->hide();
+    server->Visible(true);
+    EXPECT_TRUE(list->isVisible());
+    server->Clear();
+    EXPECT_EQ(table->rowCount(), 0);
+}
+
+TEST_F(ListManagerStartupTest, WithoutTheListManagerTheWindowSaysSo)
+{
+    auto w = window({"tarvex", "NOAPP"});
+    ASSERT_TRUE(w->Form_Load());
+    w->findChild<QAction*>("mnuListManager")->trigger();
+    EXPECT_TRUE(listWindow(*w)->findChild<QLabel*>("lblRunState")->text().startsWith("Not connected"));
+}
+
+} // namespace
