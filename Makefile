@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test clean
+.PHONY: deps configure build run test bench clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -18,6 +18,12 @@ run: build
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Speed measurements (Google Benchmark); BENCH_ARGS passes options, e.g. --benchmark_filter=Payload.
+bench: configure
+	@cmake -S . -B $(BUILD) -DTARVEX_BENCH=ON >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target tarvex_bench
+	$(BUILD)/bench/tarvex_bench $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD)
