@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test sanitize clean
+.PHONY: deps configure build run test sanitize bench clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -31,6 +31,12 @@ sanitize:
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# Speed measurements (Google Benchmark); BENCH_ARGS passes options, e.g. --benchmark_filter=Payload.
+bench: configure
+	@cmake -S . -B $(BUILD) -DTARVEX_BENCH=ON >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target tarvex_bench
+	$(BUILD)/bench/tarvex_bench $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -3,7 +3,6 @@
 #include <QByteArray>
 
 #include <cmath>
-#include <cstdlib>
 
 double TextNumber::Value(const QString& text)
 {
@@ -41,7 +40,8 @@ double TextNumber::Value(const QString& text)
         }
     }
     const QByteArray number = s.mid(start, end - start);
-    const double value = std::strtod(number.constData(), nullptr);
+    // QByteArray::toDouble reads "." whatever the process locale says.
+    const double value = number.toDouble();
     return std::isfinite(value) ? value : 0.0;
 }
 

@@ -1,0 +1,1 @@
+#include "NullMainView.h"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+// Reads a text file one line at a time without loading it whole, so that the cost of reading
+// the first lines does not depend on the size of the file. A line ends at a carriage return, a
+// line feed or the pair of them (files come from Windows stations and from scanners that send a
+// bare carriage return). One byte is one character (Latin-1).
+class LineReader {
+public:
+    explicit LineReader(const QString& nativePath);
+
+    bool Open();
+    // The next line without its line end; false at the end of the file or on a read error.
+    bool ReadLine(QString& line);
+    bool Failed() const { return failed_; }
+    QString ErrorString() const { return file_.errorString(); }
+    // Closes this reader's file only.
+    void Close();
+
+private:
+    bool Fill();
+
+    QFile file_;
+    QByteArray buffer_;
+    qsizetype pos_ = 0;
+    bool skipLineFeed_ = false; // a carriage return ended the last line at the end of a chunk
+    bool failed_ = false;
+};
