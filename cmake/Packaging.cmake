@@ -17,14 +17,14 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The SVG image and icon engine plugins draw the window icon.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${PROJECT_DESCRIPTION}
- Tarvex stands beside the control software of a CNC machine. An operator scans
- labels and 2D barcodes with a scanner on a serial port; Tarvex works out what
- each scan means (a list command, a work-field choice, a program with its piece
- sizes, a list file to load, or a whole program carried in a barcode) and sends
- lines to the machine's work list.
- .
- The package holds the program with its menu entry and icon, the manual pages
- and a commented sample configuration file.")
+# The first line of the Debian description is the summary above; CPack indents the rest.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tarvex stands beside the control software of a CNC machine. An operator scans
+labels and 2D barcodes with a scanner on a serial port; Tarvex works out what
+each scan means (a list command, a work-field choice, a program with its piece
+sizes, a list file to load, or a whole program carried in a barcode) and sends
+lines to the machine's work list.
+
+The package holds the program with its menu entry and icon, the manual pages
+and a commented sample configuration file.")
 
 include(CPack)
