@@ -40,3 +40,18 @@ bench: configure
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)
+
+# The Debian package tarvex_<version>_<arch>.deb, built without the tests in its own folder and
+# left in the project folder. Its library dependencies are found by dpkg-shlibdeps.
+PACKAGE_BUILD ?= build-package
+.PHONY: package package-clean
+package: deps
+	@cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEX_TESTS=OFF >/dev/null
+	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	@rm -f $(PACKAGE_BUILD)/tarvex_*.deb
+	@cd $(PACKAGE_BUILD) && cpack -G DEB >/dev/null
+	@cp $(PACKAGE_BUILD)/tarvex_*.deb .
+	@ls $(CURDIR)/$$(cd $(PACKAGE_BUILD) && ls tarvex_*.deb)
+
+package-clean:
+	rm -rf $(PACKAGE_BUILD) tarvex_*.deb

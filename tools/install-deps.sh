@@ -2,7 +2,8 @@
 # Installs the Debian packages Tarvex needs to build, run and test, when any is missing.
 set -e
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
-zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev"
+zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev \
+libqt6svg6 dpkg-dev desktop-file-utils"
 [ -n "$TARVEX_EXTRA_PACKAGES" ] && PACKAGES="$PACKAGES $TARVEX_EXTRA_PACKAGES"
 
 missing=""

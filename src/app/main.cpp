@@ -9,6 +9,7 @@
 #include "platform/WidgetMessageBoxes.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvex"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(TARVEX_VERSION_MAJOR).arg(TARVEX_VERSION_MINOR).arg(TARVEX_VERSION_PATCH));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvex.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarvex"));
 
     const QStringList arguments = QApplication::arguments();
     const bool unattended = RunState::CommandLineOf(arguments).contains(QStringLiteral("UNATTENDED"));
