@@ -57,7 +57,7 @@ frmMain::frmMain(MainServices services, QWidget* parent)
     }
     ScanConsumers* consumers = services_.consumers;
     if (!consumers) {
-        ownConsumers_ = std::make_unique<LoggingScanConsumers>();
+        ownConsumers_ = std::make_unique<LoggingScanConsumers>(*this);
         consumers = ownConsumers_.get();
     }
     link_ = std::make_unique<SerialLink>(config_, *MSComm1, *this, services_.boxes);

@@ -2,6 +2,10 @@
 
 #include "platform/Log.h"
 
+LoggingScanConsumers::LoggingScanConsumers(MainView& view) : expander_(view)
+{
+}
+
 bool LoggingScanConsumers::DispatchLabel(QString label)
 {
     Log::Info(QStringLiteral("label dispatcher not available: label \"%1\" taken as accepted").arg(Log::Printable(label)));
@@ -15,6 +19,5 @@ void LoggingScanConsumers::HandleProgramScan(QString& scan)
 
 QString LoggingScanConsumers::ExpandPayload(QString& scan)
 {
-    Log::Warning(QStringLiteral("payload expander not available: %1 characters dropped").arg(scan.size()));
-    return QString();
+    return expander_.ExpandPayload(scan);
 }
