@@ -1,3 +1,4 @@
+#include "config/Spaces.h"
 #include "program/ProgramHeaderReader.h"
 
 #include "config/TextNumber.h"
@@ -10,17 +11,6 @@
 #include <cmath>
 
 namespace {
-// Blank and trimmed mean spaces only: a tab is text in a program line.
-QString trimSpaces(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 void logEnd(const QString& path, const QString& why)
 {
@@ -33,7 +23,7 @@ ProgramHeaderReader::ProgramHeaderReader(MessageBoxes& boxes) : boxes_(boxes) {}
 void ProgramHeaderReader::ReadProgramHeader(const QString& pathText, float& x, float& y, float& z, QString& comment)
 {
     comment.clear();
-    const QString path = trimSpaces(pathText);
+    const QString path = Spaces::Trim(pathText);
     LineReader reader(Paths::ToNative(path));
     if (!reader.Open()) {
         logEnd(path, reader.ErrorString());
@@ -49,9 +39,9 @@ void ProgramHeaderReader::ReadProgramHeader(const QString& pathText, float& x, f
         ReadMakersSizes(reader, path, second, x, y, z, comment);
         return;
     }
-    const QString iso = trimSpaces(first).toUpper();
+    const QString iso = Spaces::Trim(first).toUpper();
     if (iso.startsWith(QLatin1String("G71")) || iso.startsWith(QLatin1String("G70"))) {
-        ReadIsoSizes(path, iso, trimSpaces(second), x, y, z, comment);
+        ReadIsoSizes(path, iso, Spaces::Trim(second), x, y, z, comment);
         return;
     }
     // Our reader is closed before the box, so nothing stays open while the operator reads it.
@@ -104,7 +94,7 @@ void ProgramHeaderReader::ReadIsoSizes(const QString& path, const QString& first
 bool ProgramHeaderReader::NextNonBlank(LineReader& reader, QString& line)
 {
     while (reader.ReadLine(line)) {
-        if (!trimSpaces(line).isEmpty())
+        if (!Spaces::Trim(line).isEmpty())
             return true;
     }
     return false;
@@ -112,7 +102,7 @@ bool ProgramHeaderReader::NextNonBlank(LineReader& reader, QString& line)
 
 bool ProgramHeaderReader::StrictSingle(const QString& text, float& value)
 {
-    const QByteArray number = trimSpaces(text).toLatin1();
+    const QByteArray number = Spaces::Trim(text).toLatin1();
     if (number.isEmpty())
         return false;
     for (const char c : number) {

@@ -1,17 +1,6 @@
+#include "config/Spaces.h"
 #include "scan/WordReader.h"
 
-namespace {
-QString trimSpaces(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-} // namespace
 
 QString WordReader::NextWord(const QString& text)
 {
@@ -29,7 +18,7 @@ QString WordReader::NextWord(const QString& text)
     // after position + 1, or the length of the text when there is none.
     const qsizetype space = text.indexOf(QLatin1Char(' '), position);
     const qint64 q = space >= 0 ? space + 1 : text.size();
-    const QString word = trimSpaces(text.mid(position, q - position));
+    const QString word = Spaces::Trim(text.mid(position, q - position));
 
     // The first space at or after q in the text with one space appended: q itself when it is a
     // space, else one past the end.
