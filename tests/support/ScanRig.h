@@ -9,6 +9,7 @@
 #include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
+#include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
 
 #include <functional>
