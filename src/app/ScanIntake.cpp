@@ -47,6 +47,9 @@ void ScanIntake::Timer1_Timer()
     ScanBuffer.clear();
     QString remainder;
     guarded([&] { remainder = processScan(scan); });
+    // Whoever waits for a scan's outcome (an operator reading the log, the end-to-end tests)
+    // looks for this record.
+    Log::Info(QStringLiteral("scan handled"));
     ScanBuffer = remainder;
     takeArrivals();
     drainTyped();

@@ -13,7 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RuntimeError.h"
-#include "scan/LoggingScanConsumers.h"
+#include "scan/ScanProcessing.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -55,11 +55,9 @@ frmMain::frmMain(MainServices services, QWidget* parent)
         ownPort_ = std::make_unique<QtSerialPort>();
         MSComm1 = ownPort_.get();
     }
-    ScanConsumers* consumers = services_.consumers;
-    if (!consumers) {
-        ownConsumers_ = std::make_unique<LoggingScanConsumers>(*this);
-        consumers = ownConsumers_.get();
-    }
+    processing_ = std::make_unique<ScanProcessing>(ScanProcessing::Services{
+        config_, run_, *this, services_.boxes, services_.pauser, listLink_, fieldCodes_, *MSComm1});
+    ScanConsumers* consumers = services_.consumers ? services_.consumers : processing_.get();
     link_ = std::make_unique<SerialLink>(config_, *MSComm1, *this, services_.boxes);
     link_->ShowSettingsDialog = [this] { mnuSetttings_Click(); };
     intake_ = std::make_unique<ScanIntake>(*MSComm1, *this, *consumers);

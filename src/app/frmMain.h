@@ -22,6 +22,7 @@ class QPushButton;
 class QTimer;
 class ScanConsumers;
 class ScanIntake;
+class ScanProcessing;
 class SerialLink;
 class SerialPort;
 class frmListManager;
@@ -55,6 +56,8 @@ public:
     const QString& HelpFile() const { return helpFile_; }
     SerialLink& Link() { return *link_; }
     ScanIntake& Intake() { return *intake_; }
+    // The scan processing of this run: the program being assembled and the field selection rules.
+    ScanProcessing& Processing() { return *processing_; }
 
     // The exclusion numbers chosen in the Exclusion Insertion dialog; empty until its first OK.
     QString ExclusionMask;
@@ -96,11 +99,11 @@ private:
     QString helpFile_;
     std::unique_ptr<SerialPort> ownPort_;
     SerialPort* MSComm1;
-    std::unique_ptr<ScanConsumers> ownConsumers_;
     std::unique_ptr<SerialLink> link_;
     std::unique_ptr<ScanIntake> intake_;
     FieldCodeTable fieldCodes_;
     ListManagerLink listLink_;
+    std::unique_ptr<ScanProcessing> processing_; // uses the members above
 
     QCheckBox* AClear;
     QCheckBox* Overwrite;

@@ -12,6 +12,7 @@ public:
     static constexpr int DeviceUnavailable = 68;
     static constexpr int DiskNotReady = 71;
     static constexpr int PathFileAccessError = 75;
+    static constexpr int ObjectNotSet = 91;      // no object to call: running without the list manager
     static constexpr int PathNotFound = 76;
     static constexpr int PermissionDenied = 70;
     static constexpr int InvalidPropertyValue = 380; // e.g. a serial settings string that does not parse

@@ -1,0 +1,44 @@
+#include "listmgr/ListFileLoader.h"
+
+#include "config/Configuration.h"
+#include "config/MainView.h"
+#include "listmgr/ListManager.h"
+#include "listmgr/ListManagerLink.h"
+#include "platform/Log.h"
+#include "platform/MessageBoxes.h"
+#include "platform/RuntimeError.h"
+#include "scan/ScanRoutines.h"
+
+ListFileLoader::ListFileLoader(Configuration& config, ListManagerLink& link, MainView& view, MessageBoxes& boxes,
+                               ScanRoutines& routines)
+    : config_(config), link_(link), view_(view), boxes_(boxes), routines_(routines)
+{
+}
+
+QString ListFileLoader::ListFilePath(const QString& name) const
+{
+    return config_.ListPath + name + QStringLiteral(".LST");
+}
+
+bool ListFileLoader::LoadListFile(const QString& name)
+{
+    const QString path = ListFilePath(name);
+    int error = 0;
+    try {
+        if (!link_.ListApp)
+            throw RuntimeError(RuntimeError::ObjectNotSet, QStringLiteral("running without the list manager"));
+        link_.ListApp->OpenList(path);
+        Log::Info(QStringLiteral("list file %1 opened").arg(Log::Printable(path)));
+        return false;
+    } catch (const RuntimeError& e) {
+        error = e.Number();
+        Log::Warning(QStringLiteral("list file %1 not opened (error %2: %3)").arg(Log::Printable(path)).arg(error).arg(e.Description()));
+    }
+    routines_.ShowReady();
+    if (error == RuntimeError::FileNotFound)
+        boxes_.Show(QStringLiteral("List File ") + path + QStringLiteral(" Not Found"), MessageBoxes::Icon::Warning,
+                    MessageBoxes::Buttons::Ok, MessageBoxes::ApplicationTitle);
+    for (int i = 0; i <= 4; ++i)
+        view_.SetIndicator(i, false);
+    return false;
+}

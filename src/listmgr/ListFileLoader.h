@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class Configuration;
+class ListManagerLink;
+class MainView;
+class MessageBoxes;
+class ScanRoutines;
+
+// `LoadListFile`: asks the list manager to open a whole list file in place of the work list.
+class ListFileLoader {
+public:
+    ListFileLoader(Configuration& config, ListManagerLink& link, MainView& view, MessageBoxes& boxes,
+                   ScanRoutines& routines);
+
+    // ListPath, then the name as given, then ".LST": no separator is put in between. Always
+    // false, the answer the dispatcher passes on. A missing file gets a message box; any
+    // failure leaves "Ready." on the status line and hides the five indicators.
+    bool LoadListFile(const QString& name);
+
+    QString ListFilePath(const QString& name) const;
+
+private:
+    Configuration& config_;
+    ListManagerLink& link_;
+    MainView& view_;
+    MessageBoxes& boxes_;
+    ScanRoutines& routines_;
+};

@@ -1,0 +1,241 @@
+#include "scan/LabelDispatcher.h"
+
+#include "autosel/AutoSelectRules.h"
+#include "autosel/MirrorTrigger.h"
+#include "config/Configuration.h"
+#include "config/MainView.h"
+#include "config/RunState.h"
+#include "config/ScanFields.h"
+#include "config/Spaces.h"
+#include "config/TextNumber.h"
+#include "listmgr/FieldCodeTable.h"
+#include "listmgr/FieldSelection.h"
+#include "listmgr/ListFileLoader.h"
+#include "platform/Log.h"
+#include "program/CsvTransfer.h"
+#include "program/ProgramHeaderReader.h"
+#include "scan/ScanRoutines.h"
+
+namespace {
+const QString programExtension = QStringLiteral(".CNC");
+
+QString withExtension(const QString& name)
+{
+    return name.right(4).toUpper() == programExtension ? name : name + programExtension;
+}
+
+int numberOf(const QString& text)
+{
+    return static_cast<int>(TextNumber::Value(text));
+}
+} // namespace
+
+LabelDispatcher::LabelDispatcher(Services services, ScanFields& fields) : s_(std::move(services)), fields_(fields)
+{
+}
+
+bool LabelDispatcher::DispatchLabel(QString label)
+{
+    s_.routines.BeginScan();
+    if (s_.run.FirstScanPending) {
+        s_.routines.ClearWorkList();
+        s_.run.FirstScanPending = false;
+    }
+
+    bool accepted = false;
+    if (command(label, accepted))
+        return accepted;
+    if (fieldSelection(label))
+        return true;
+
+    fields_.CurrentField164 = QStringLiteral("1");
+    fields_.CurrentField165 = QStringLiteral("1");
+
+    QString count;
+    Outcome outcome;
+    if (!label.contains(QLatin1Char('%')) && !label.contains(QLatin1Char('$'))) {
+        outcome = plainLabel(label, count);
+    } else {
+        bool listFileResult = false;
+        if (!partLabel(label, count, outcome, listFileResult))
+            return listFileResult;
+    }
+
+    if (!partsSeen_.isEmpty() && numberOf(count) == partsSeen_.size()) {
+        complete();
+        return true;
+    }
+    switch (outcome) {
+    case Outcome::Stored:
+        s_.view.SetStatus(QStringLiteral(" Waiting for next barcode..."));
+        break;
+    case Outcome::NotStored:
+        s_.view.SetStatus(QStringLiteral("Barcode Formating Error.  ") + label);
+        Log::Warning(QStringLiteral("label not understood: %1").arg(Log::Printable(label)));
+        break;
+    case Outcome::Refused:
+        break;
+    }
+    return false;
+}
+
+bool LabelDispatcher::command(const QString& label, bool& accepted)
+{
+    if (label == QLatin1String("%START%")) {
+        accepted = s_.routines.StartWorkList();
+    } else if (label == QLatin1String("%STOP%")) {
+        accepted = s_.routines.HoldWorkList();
+    } else if (label == QLatin1String("%END%")) {
+        accepted = s_.routines.EndWorkList();
+    } else if (label == QLatin1String("%CLEAR%")) {
+        if (!partsSeen_.isEmpty()) {
+            hideIndicators();
+            fields_.ResetScanFields();
+            partsSeen_.clear();
+            accepted = true;
+        } else {
+            accepted = s_.routines.ClearWorkList();
+        }
+    } else if (label == QLatin1String("%SETPOINT%") || label == QLatin1String("%SETP%")) {
+        accepted = s_.routines.Setpoint();
+    } else {
+        return false;
+    }
+    // A command the list manager refused is not accepted; its failure stays on the status line.
+    s_.routines.ShowReady();
+    return true;
+}
+
+bool LabelDispatcher::fieldSelection(const QString& label)
+{
+    if (label.size() < 3 || label.size() > 5)
+        return false;
+    const QString code = Spaces::Trim(label).mid(1, label.size() - 2);
+    if (!s_.codes.IsFieldCode(code))
+        return false;
+    fields_.CurrentFieldCode = code;
+    fields_.RunFieldChosen = true;
+    int mode = FieldSelection::ExplicitPending;
+    s_.selection.FieldChoice(mode, 0, 0);
+    return true;
+}
+
+LabelDispatcher::Outcome LabelDispatcher::plainLabel(const QString& label, QString& count)
+{
+    const QString defaultCode = s_.rules.DefaultFieldCode();
+    if (!defaultCode.isEmpty() && !fields_.RunFieldChosen) {
+        fields_.CurrentFieldCode = defaultCode;
+        fields_.RunFieldChosen = true;
+        int mode = FieldSelection::Explicit;
+        s_.selection.FieldChoice(mode, 0, 0);
+    }
+    const AutoSelectRules::Source source = s_.rules.TriggerSource();
+    if (source == AutoSelectRules::Source::ProgramName || source == AutoSelectRules::Source::Comment ||
+        fields_.RunFieldChosen) {
+        takeProgramName(Spaces::Trim(label));
+        count = QStringLiteral("1");
+        partsSeen_ = QStringLiteral("1");
+        return Outcome::Stored;
+    }
+    s_.view.SetStatus(QStringLiteral("Run Field Not Selected"));
+    Log::Warning(QStringLiteral("label %1 refused: no work field can be determined").arg(Log::Printable(label)));
+    return Outcome::Refused;
+}
+
+bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& outcome, bool& result)
+{
+    const QString part = label.mid(1, 1);
+    count = label.mid(2, 1);
+    if (numberOf(count) == 9) {
+        fields_.CurrentField164 = QStringLiteral("999");
+        count = QStringLiteral("1");
+    }
+    // An empty part character counts as seen once any part is collected, as a text search for
+    // nothing finds it at the start.
+    const bool seen = part.isEmpty() ? !partsSeen_.isEmpty() : partsSeen_.contains(part);
+    if (!label.startsWith(QLatin1Char('%')) || seen) {
+        outcome = Outcome::NotStored;
+        return true;
+    }
+
+    partsSeen_ += part;
+    QString payload = label.mid(3);
+    const int number = numberOf(part);
+    // Parts 5 to 9 have no indicator of their own; they only count toward completion.
+    if (number >= 0 && number <= 4)
+        s_.view.SetIndicator(number, true);
+
+    if (number == 0) {
+        partsSeen_.clear();
+        s_.routines.ClearWorkList(); // whatever happens, the list file is asked for
+        result = s_.lists.LoadListFile(payload);
+        return false;
+    }
+    if (number == 1) {
+        const qsizetype space = payload.indexOf(QLatin1Char(' '));
+        if (space >= 0) {
+            takeProgramName(Spaces::Trim(payload.left(space)));
+            float x = 0;
+            float y = 0;
+            float z = 0;
+            s_.header.ReadProgramHeader(s_.config.GCodePath + fields_.CurrentProgramName, x, y, z, fields_.CurrentComment);
+            payload = payload.mid(space + 1);
+            const QString code = s_.routines.NextWord(payload);
+            if (!fields_.RunFieldChosen)
+                fields_.CurrentFieldCode = code;
+            s_.routines.NextWord(payload); // a further word the labels carry; not used
+        } else {
+            fields_.CurrentProgramName = payload;
+        }
+    } else if (number == 2) {
+        fields_.CurrentSizeX = s_.routines.NextWord(payload);
+        fields_.CurrentSizeY = s_.routines.NextWord(payload);
+        fields_.CurrentSizeZ = s_.routines.NextWord(payload);
+    }
+    s_.routines.NextWord(QString());
+    outcome = Outcome::Stored;
+    return true;
+}
+
+void LabelDispatcher::takeProgramName(const QString& name)
+{
+    fields_.CurrentProgramName = withExtension(name);
+    if (!s_.csv.TransferCsv(fields_.CurrentProgramName))
+        s_.routines.KeepTroubleShown(); // the program is still added; the operator must see why the CSV was not
+}
+
+void LabelDispatcher::complete()
+{
+    partsSeen_.clear();
+    float x = 0;
+    float y = 0;
+    float z = 0;
+    s_.routines.CompleteSizes(x, y, z);
+    if (s_.view.IsChecked(MainView::Box::AClear))
+        s_.routines.ClearWorkList();
+
+    if (s_.mirror.TestMirrorTrigger()) {
+        fields_.CurrentFieldCode = QStringLiteral("&");
+        s_.routines.AddLineRoutine(x, y, true);
+        fields_.CurrentFieldCode = QStringLiteral("&");
+        s_.routines.AddLineRoutine(x, y, true);
+    } else {
+        s_.routines.AddLineRoutine(x, y, true);
+    }
+
+    s_.routines.Pause(0.6f);
+    s_.routines.ShowReady();
+    hideIndicators();
+    fields_.LastProgramName = Spaces::Trim(fields_.CurrentProgramName);
+    fields_.LastComment = Spaces::Trim(fields_.CurrentComment);
+    if (s_.view.IsChecked(MainView::Box::ShowEd) && s_.launchEditor)
+        s_.launchEditor();
+    fields_.ResetScanFields();
+    s_.view.SetAutoFieldSelection(false);
+}
+
+void LabelDispatcher::hideIndicators()
+{
+    for (int i = 0; i <= 4; ++i)
+        s_.view.SetIndicator(i, false);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "autosel/AutoSelectRules.h"
+#include "autosel/MirrorTrigger.h"
+#include "config/ScanFields.h"
+#include "listmgr/FieldSelection.h"
+#include "listmgr/ListFileLoader.h"
+#include "listmgr/ListLine.h"
+#include "program/CsvTransfer.h"
+#include "program/PayloadExpander.h"
+#include "program/ProgramHeaderReader.h"
+#include "scan/LabelDispatcher.h"
+#include "scan/ScanConsumers.h"
+#include "scan/ScanRoutines.h"
+
+class Configuration;
+class FieldCodeTable;
+class ListManagerLink;
+class MainView;
+class MessageBoxes;
+class Pauser;
+class RunState;
+class SerialPort;
+
+// The whole scan processing of a run: the program being assembled, the automatic field
+// selection rules, and the routines that turn labels, program barcodes and compressed payloads
+// into lines of the work list. The main window owns one; tests build their own around fakes.
+class ScanProcessing : public ScanConsumers {
+public:
+    struct Services {
+        Configuration& config;
+        RunState& run;
+        MainView& view;
+        MessageBoxes& boxes;
+        Pauser& pauser;
+        ListManagerLink& link;
+        const FieldCodeTable& codes;
+        SerialPort& port;
+    };
+
+    explicit ScanProcessing(Services services);
+
+    bool DispatchLabel(QString label) override;
+    void HandleProgramScan(QString& scan) override;
+    QString ExpandPayload(QString& scan) override;
+
+    ScanFields& Fields() { return fields_; }
+    AutoSelectRules& Rules() { return rules_; }
+    FieldSelection& Selection() { return selection_; }
+    ScanRoutines& Routines() { return routines_; }
+    LabelDispatcher& Dispatcher() { return dispatcher_; }
+
+private:
+    ScanFields fields_;
+    AutoSelectRules rules_;
+    FieldSelection selection_;
+    ListLine line_;
+    MirrorTrigger mirror_;
+    CsvTransfer csv_;
+    ProgramHeaderReader header_;
+    PayloadExpander expander_;
+    ScanRoutines routines_;
+    ListFileLoader lists_;
+    LabelDispatcher dispatcher_;
+};
