@@ -1,34 +1,31 @@
-// The scan intake fed with bursts and ticks. Each control byte says how many of the next
-// bytes arrive as one burst (low six bits) and how many ticks follow it (high two bits); 0xFF
-// unplugs the scanner or plugs it back in. Afterwards, enough silent ticks must empty the intake.
+// The scan intake fed with bursts and ticks, with the whole scan processing behind it on an
+// embedded list manager in a temporary folder. Each control byte says how many of the next bytes
+// arrive as one burst (low six bits) and how many ticks follow it (high two bits); 0xFF unplugs
+// the scanner or plugs it back in. Afterwards, enough silent ticks must empty the intake.
 #include "FuzzEnvironment.h"
-#include "NullMainView.h"
 #include "app/ScanIntake.h"
-#include "scan/LoggingScanConsumers.h"
-#include "support/FakeSerialPort.h"
+#include "listmgr/EmbeddedListManager.h"
+#include "support/ScanRig.h"
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
 namespace {
-// The consumers behind the intake: swap in the real scan processing here.
-std::unique_ptr<ScanConsumers> MakeConsumers(MainView& view)
-{
-    return std::make_unique<LoggingScanConsumers>(view);
-}
+// One station per input, so that nothing of one input's scans carries over into the next.
+struct Station {
+    ScanRig rig{[] { return std::make_shared<EmbeddedListManager>(); }};
+    ScanIntake intake{rig.port, rig.view, *rig.processing};
+};
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FuzzEnvironment::Get().ResetLog();
-    NullMainView view;
-    FakeSerialPort port;
-    port.open = true;
-    const std::unique_ptr<ScanConsumers> consumers = MakeConsumers(view);
-    ScanIntake intake(port, view, *consumers);
-
+    FuzzEnvironment::Get();
+    Station station;
+    FakeSerialPort& port = station.rig.port;
+    ScanIntake& intake = station.intake;
     size_t i = 0;
     while (i < size) {
         const uint8_t control = data[i++];
