@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test sanitize bench clean
+.PHONY: deps configure build run test sanitize fuzz bench clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -32,6 +32,17 @@ sanitize:
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
+# Each fuzz target (tests/fuzz) for FUZZ_SECONDS on a copy of its corpus; fails on any crash.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_payload fuzz_program_header fuzz_ini fuzz_intake
+fuzz:
+	@TARVEX_EXTRA_PACKAGES="clang libclang-rt-14-dev" sh tools/install-deps.sh
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DTARVEX_TESTS=OFF -DTARVEX_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	sh tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 # Speed measurements (Google Benchmark); BENCH_ARGS passes options, e.g. --benchmark_filter=Payload.
 bench: configure
 	@cmake -S . -B $(BUILD) -DTARVEX_BENCH=ON >/dev/null
@@ -39,7 +50,7 @@ bench: configure
 	$(BUILD)/bench/tarvex_bench $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
 
 # The Debian package tarvex_<version>_<arch>.deb, built without the tests in its own folder and
 # left in the project folder. Its library dependencies are found by dpkg-shlibdeps.

@@ -18,8 +18,10 @@ ScanIntake::ScanIntake(SerialPort& port, MainView& view, ScanConsumers& consumer
 
 void ScanIntake::Timer1_Timer()
 {
-    if (!port_.PortOpen())
+    if (!port_.PortOpen()) {
+        dropCutOffScan();
         return;
+    }
     if (processing_) {
         collectWhileProcessing();
         return;
@@ -31,6 +33,7 @@ void ScanIntake::Timer1_Timer()
         activity_ = received.left(1);
         view_.SetActivity(true, activity_);
         IdleTicks = 0;
+        receiving_ = true;
     } else if (!ScanBuffer.isEmpty()) {
         ++IdleTicks;
     }
@@ -38,6 +41,7 @@ void ScanIntake::Timer1_Timer()
         return;
 
     IdleTicks = 0;
+    receiving_ = false;
     view_.SetActivity(false, activity_);
     const QString scan = ScanBuffer;
     ScanBuffer.clear();
@@ -59,6 +63,24 @@ void ScanIntake::collectWhileProcessing()
     arrived_ += received;
     activity_ = received.left(1);
     view_.SetActivity(true, activity_);
+    receiving_ = true;
+}
+
+void ScanIntake::dropCutOffScan()
+{
+    if (!receiving_ || !port_.Lost())
+        return;
+    // The device went away before the scan's silence: what came is only the start of a scan.
+    // Dispatched, it could name the wrong program; kept, it would prefix the next scan.
+    receiving_ = false;
+    QString& partial = processing_ ? arrived_ : ScanBuffer;
+    Log::Warning(QStringLiteral("scanner disconnected in the middle of a scan: %1 characters dropped: %2")
+                     .arg(partial.size())
+                     .arg(Log::Printable(partial)));
+    partial.clear();
+    IdleTicks = 0;
+    view_.SetActivity(false, activity_);
+    view_.SetStatus(QStringLiteral("Scanner disconnected during a scan: the scan was dropped. Scan it again."));
 }
 
 QString ScanIntake::processScan(QString scan)

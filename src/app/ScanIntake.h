@@ -39,6 +39,8 @@ private:
     };
 
     void collectWhileProcessing();
+    // A scan cut off by the loss of the device is dropped and reported.
+    void dropCutOffScan();
     // Framing rules and consumer calls for one finished scan; returns what is left for the next one.
     QString processScan(QString scan);
     bool dispatch(const QString& label);
@@ -56,6 +58,7 @@ private:
     QString activity_ = QStringLiteral("X");
 
     bool processing_ = false;
+    bool receiving_ = false; // characters came since the last scan was cut
     QString arrived_; // received while the consumers were busy
     QList<TypedLabel> typed_;
 };

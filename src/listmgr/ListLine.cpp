@@ -59,7 +59,10 @@ bool ListLine::AddLineToList(ScanFields& fields)
     try {
         link_.CreateFallbackExeList();
         link_.FallbackExeList->Visible(true);
-        link_.FallbackExeList->Clear();
+        // Clearing a fallback that is the work list itself would throw away every program
+        // queued so far, and a line that then fits would report success over the loss.
+        if (link_.FallbackExeList != link_.ExeListObject)
+            link_.FallbackExeList->Clear();
     } catch (const RuntimeError& e) {
         // The line is still sent once more: the work list itself may have recovered.
         Log::Error(QStringLiteral("fallback work list failed with error %1: %2").arg(e.Number()).arg(e.Description()));

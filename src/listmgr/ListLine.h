@@ -17,7 +17,7 @@ public:
     QString ComposeListLine(ScanFields& fields) const;
 
     // Composes the line and adds it. When AddLine fails, the fallback work list is made visible
-    // and cleared and the same line is sent once more; when that fails too, the status line says
+    // (and cleared, unless it is the work list itself) and the same line is sent once more; when that fails too, the status line says
     // so, the log keeps the line, and false comes back. Without a work list (NOAPP) nothing is
     // sent and the log keeps the line.
     bool AddLineToList(ScanFields& fields);

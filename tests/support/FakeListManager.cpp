@@ -2,20 +2,34 @@
 
 #include "platform/RuntimeError.h"
 
+namespace {
+void disconnected()
+{
+    throw RuntimeError(-2147417848, "The object invoked has disconnected from its clients.");
+}
+} // namespace
+
+void FakeListManager::record(const QString& call)
+{
+    calls << call;
+    if (failEveryCall)
+        disconnected();
+}
+
 bool FakeListManager::NewList()
 {
-    calls << "NewList";
+    record("NewList");
     ++newListCalls;
     return listFromAttempt > 0 && newListCalls >= listFromAttempt;
 }
 
 void FakeListManager::AddLine(const QString& line)
 {
-    calls << "AddLine " + line;
+    record("AddLine " + line);
     if (failAddLine != 0) {
         if (failAddLine > 0)
             --failAddLine;
-        throw RuntimeError(-2147417848, "The object invoked has disconnected from its clients.");
+        disconnected();
     }
 }
 

@@ -5,19 +5,20 @@
 #include <QStringList>
 
 // Records every call as "Member" or "Member argument"; AddLine fails while failAddLine > 0
-// (counting down; negative fails for ever), NewList answers true from the given attempt on.
+// (counting down; negative fails for ever), NewList answers true from the given attempt on;
+// failEveryCall makes every member throw, as a server that has gone away.
 class FakeListManager : public ListManager {
 public:
     bool NewList() override;
-    void OpenList(const QString& path) override { calls << "OpenList " + path; }
-    void Start() override { calls << "Start"; }
-    void Hold() override { calls << "Hold"; }
-    void End() override { calls << "End"; }
-    void Setpoint() override { calls << "Setpoint"; }
+    void OpenList(const QString& path) override { record("OpenList " + path); }
+    void Start() override { record("Start"); }
+    void Hold() override { record("Hold"); }
+    void End() override { record("End"); }
+    void Setpoint() override { record("Setpoint"); }
     void AddLine(const QString& line) override;
-    void ClearList() override { calls << "ClearList"; }
-    void Visible(bool visible) override { calls << (visible ? "Visible True" : "Visible False"); }
-    void Clear() override { calls << "Clear"; }
+    void ClearList() override { record("ClearList"); }
+    void Visible(bool visible) override { record(visible ? "Visible True" : "Visible False"); }
+    void Clear() override { record("Clear"); }
 
     int Count(const QString& member) const;
 
@@ -25,4 +26,8 @@ public:
     int failAddLine = 0;
     int listFromAttempt = 1; // 0: never
     int newListCalls = 0;
+    bool failEveryCall = false;
+
+private:
+    void record(const QString& call);
 };

@@ -1,0 +1,86 @@
+// TransferCsv of a 10 MB companion file against a plain copy of the same file: the difference is
+// the file search, the append that can be taken back, and the flush to the disk.
+#include "BenchEnvironment.h"
+#include "NullMainView.h"
+#include "config/Configuration.h"
+#include "config/RunState.h"
+#include "platform/UnattendedMessageBoxes.h"
+#include "program/CsvTransfer.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+namespace {
+constexpr qsizetype companionSize = 10 * 1024 * 1024;
+
+QString companion()
+{
+    return BenchEnvironment::Instance().DriveC() + QStringLiteral("/CSV/P1.CSV");
+}
+
+QString collecting()
+{
+    return BenchEnvironment::Instance().DriveC() + QStringLiteral("/OUT/Tarvex.csv");
+}
+
+void writeCompanion()
+{
+    if (QFile(companion()).size() == companionSize)
+        return;
+    QDir().mkpath(QFileInfo(companion()).absolutePath());
+    QDir().mkpath(QFileInfo(collecting()).absolutePath());
+    QByteArray line = "P1.CNC,600,400,20,DOOR PANEL,0000000000\r\n";
+    QByteArray content;
+    content.reserve(companionSize);
+    while (content.size() < companionSize)
+        content += line;
+    content.truncate(companionSize);
+    QFile f(companion());
+    if (f.open(QIODevice::WriteOnly))
+        f.write(content);
+}
+
+void BM_TransferCsv(benchmark::State& state)
+{
+    writeCompanion();
+    UnattendedMessageBoxes boxes;
+    NullMainView view;
+    Configuration config(boxes);
+    config.CSVInPath = QStringLiteral("C:\\CSV");
+    config.CSVOutPath = QStringLiteral("C:\\OUT\\Tarvex.csv");
+    RunState run;
+    run.CommandLine = QStringLiteral("KEEPCSV"); // the companion stays for the next round
+    CsvTransfer transfer(config, run, view);
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(collecting());
+        state.ResumeTiming();
+        if (!transfer.TransferCsv(QStringLiteral("P1.CNC")))
+            state.SkipWithError("the transfer failed");
+    }
+    if (QFile(collecting()).size() != companionSize)
+        state.SkipWithError("the collecting file is not the companion's size");
+    state.SetBytesProcessed(state.iterations() * companionSize);
+}
+
+void BM_CopyFile(benchmark::State& state)
+{
+    writeCompanion();
+    const std::filesystem::path from = companion().toStdString();
+    const std::filesystem::path to = collecting().toStdString();
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(to);
+        state.ResumeTiming();
+        std::filesystem::copy_file(from, to);
+    }
+    state.SetBytesProcessed(state.iterations() * companionSize);
+}
+} // namespace
+
+BENCHMARK(BM_TransferCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyFile)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,58 @@
+// The scan intake fed with bursts and ticks, with the whole scan processing behind it on an
+// embedded list manager in a temporary folder. Each control byte says how many of the next bytes
+// arrive as one burst (low six bits) and how many ticks follow it (high two bits); 0xFF unplugs
+// the scanner or plugs it back in. Afterwards, enough silent ticks must empty the intake.
+#include "FuzzEnvironment.h"
+#include "app/ScanIntake.h"
+#include "listmgr/EmbeddedListManager.h"
+#include "support/ScanRig.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace {
+// One station per input, so that nothing of one input's scans carries over into the next.
+struct Station {
+    ScanRig rig{[] { return std::make_shared<EmbeddedListManager>(); }};
+    ScanIntake intake{rig.port, rig.view, *rig.processing};
+};
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzEnvironment::Get();
+    Station station;
+    FakeSerialPort& port = station.rig.port;
+    ScanIntake& intake = station.intake;
+    size_t i = 0;
+    while (i < size) {
+        const uint8_t control = data[i++];
+        if (control == 0xFF) {
+            if (port.open) {
+                port.Unplug();
+            } else {
+                port.available = true;
+                port.SetPortOpen(true);
+            }
+            continue;
+        }
+        const size_t length = std::min<size_t>(control & 0x3F, size - i);
+        port.Receive(QString::fromLatin1(reinterpret_cast<const char*>(data + i), static_cast<qsizetype>(length)));
+        i += length;
+        for (int tick = 0; tick < control >> 6; ++tick)
+            intake.Timer1_Timer();
+    }
+
+    if (!port.open) {
+        port.available = true;
+        port.SetPortOpen(true);
+    }
+    // Each scan left over needs two silent ticks, and each leftover is at least one character shorter.
+    for (size_t tick = 0; tick < 2 * size + 4; ++tick)
+        intake.Timer1_Timer();
+    if (!intake.PendingScan().isEmpty() || intake.Processing())
+        FuzzFailure("silent ticks did not empty the intake");
+    return 0;
+}

@@ -1,0 +1,171 @@
+// The intake and the list line under bad conditions: a scanner unplugged in the middle of a scan,
+// a list manager that fails every call, a megabyte-long scan, control bytes in a label.
+#include "app/ScanIntake.h"
+#include "config/Configuration.h"
+#include "config/ScanFields.h"
+#include "config/SerialLink.h"
+#include "listmgr/FieldCodeTable.h"
+#include "listmgr/ListLine.h"
+#include "listmgr/ListManagerLink.h"
+#include "scan/ScanConsumers.h"
+#include "support/FakeListManager.h"
+#include "support/FakeMainView.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/FakeSerialPort.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class CountingConsumers : public ScanConsumers {
+public:
+    bool DispatchLabel(QString label) override
+    {
+        labels << label;
+        return true;
+    }
+    void HandleProgramScan(QString& scan) override { programs << scan; }
+    QString ExpandPayload(QString&) override { return QString(); }
+    QStringList labels;
+    QStringList programs;
+};
+
+class IntakeFaultTest : public testing::Test {
+protected:
+    IntakeFaultTest() { port.open = true; }
+    // One tick of the main window: the device watch first, then the intake, as frmMain does.
+    void tick(int n = 1)
+    {
+        for (int i = 0; i < n; ++i) {
+            link.WatchDevice();
+            intake.Timer1_Timer();
+        }
+    }
+    bool logged(const QString& text) const { return env.LogLines().join('\n').contains(text); }
+
+    TestEnvironment env;
+    FakeMessageBoxes boxes;
+    FakeMainView view;
+    FakeSerialPort port;
+    Configuration config{boxes};
+    SerialLink link{config, port, view, boxes};
+    CountingConsumers consumers;
+    ScanIntake intake{port, view, consumers};
+};
+
+TEST_F(IntakeFaultTest, AScanCutOffByUnpluggingIsDroppedAndTheNextScanAfterReplugIsWhole)
+{
+    port.Receive("P12");
+    tick();
+    port.Unplug();
+    tick(5);
+    EXPECT_TRUE(consumers.labels.isEmpty());
+    EXPECT_TRUE(intake.PendingScan().isEmpty());
+    EXPECT_FALSE(view.activityVisible);
+    EXPECT_EQ(view.status, "Scanner disconnected during a scan: the scan was dropped. Scan it again.");
+    EXPECT_TRUE(logged("scanner disconnected in the middle of a scan: 3 characters dropped: P12"));
+    EXPECT_TRUE(logged("scanner disconnected: /dev/fake"));
+
+    // Back in: the first scan is not glued to the piece that came before the loss.
+    port.available = true;
+    tick();
+    ASSERT_TRUE(port.open);
+    EXPECT_EQ(view.status, "Ready.");
+    port.Receive("P123.CNC");
+    tick(3);
+    EXPECT_EQ(consumers.labels, QStringList{"P123.CNC"});
+}
+
+TEST_F(IntakeFaultTest, ALabelLeftOverFromACompleteBurstSurvivesTheUnplugging)
+{
+    port.Receive("%START%%STOP%");
+    tick(3);
+    ASSERT_EQ(consumers.labels, QStringList{"%START%"});
+    port.Unplug();
+    tick(3);
+    EXPECT_EQ(intake.PendingScan(), "%STOP%");
+    port.available = true;
+    tick(3);
+    EXPECT_EQ(consumers.labels, (QStringList{"%START%", "%STOP%"}));
+}
+
+TEST_F(IntakeFaultTest, AMegabyteScanIsDispatchedOnceAndWhole)
+{
+    // As a serial port delivers it: a few kilobytes per tick.
+    QString label;
+    for (int i = 0; label.size() < 1024 * 1024; ++i)
+        label += QStringLiteral("ABCDEFGHIJ%1").arg(i % 10);
+    for (qsizetype at = 0; at < label.size(); at += 4096) {
+        port.Receive(label.mid(at, 4096));
+        tick();
+    }
+    EXPECT_TRUE(consumers.labels.isEmpty());
+    tick(2);
+    ASSERT_EQ(consumers.labels.size(), 1);
+    EXPECT_EQ(consumers.labels[0], label);
+    tick(4);
+    EXPECT_EQ(consumers.labels.size(), 1);
+
+    // The same size as a program barcode goes to the program handler, once.
+    port.Receive(label + QStringLiteral("^"));
+    tick(3);
+    EXPECT_EQ(consumers.programs.size(), 1);
+    EXPECT_EQ(consumers.labels.size(), 1);
+}
+
+TEST_F(IntakeFaultTest, ControlBytesAreLoggedPrintableAndDispatchedIntact)
+{
+    const QString label = QString::fromLatin1("P\0" "1\x01\x1b\t\r\n\x7f\xf1.CNC", 14);
+    ASSERT_EQ(label.size(), 14);
+    port.Receive(label);
+    tick(3);
+    EXPECT_EQ(consumers.labels, QStringList{label});
+    const QString record = QStringLiteral("scan received: P\\x001\\x01\\x1B\\x09\\x0D\\x0A\\x7F") + QChar(0xF1) + ".CNC";
+    EXPECT_TRUE(logged(record)) << env.LogLines().join('\n').toStdString();
+    for (const QString& line : env.LogLines()) {
+        for (const QChar c : line)
+            EXPECT_GE(c.unicode(), 0x20) << line.toStdString();
+    }
+}
+
+class ListManagerFaultTest : public testing::Test {
+protected:
+    ListManagerFaultTest()
+    {
+        table.InitFieldCodeTable();
+        link.ListApp = server;
+        link.ExeListObject = server;
+        fields.CurrentProgramName = "P7.CNC";
+        fields.CurrentFieldCode = "N";
+    }
+
+    TestEnvironment env;
+    FieldCodeTable table;
+    std::shared_ptr<FakeListManager> server = std::make_shared<FakeListManager>();
+    ListManagerLink link{[this] { return server; }};
+    FakeMainView view;
+    ListLine line{table, link, view};
+    ScanFields fields;
+};
+
+TEST_F(ListManagerFaultTest, AServerFailingEveryCallIsReportedAndTheNextLineGoesThroughOnceItRecovers)
+{
+    const QString text = line.ComposeListLine(fields);
+    server->failEveryCall = true;
+    EXPECT_FALSE(line.AddLineToList(fields));
+    EXPECT_EQ(server->Count("AddLine"), 2);
+    EXPECT_TRUE(view.status.startsWith("The line was not added to the list (error -2147417848")) << view.status.toStdString();
+    const QStringList log = env.LogLines();
+    EXPECT_TRUE(log.join('\n').contains("fallback work list failed"));
+    EXPECT_TRUE(log.last().startsWith("ERROR line not added") && log.last().endsWith(text)) << log.last().toStdString();
+
+    server->failEveryCall = false;
+    server->calls.clear();
+    EXPECT_TRUE(line.AddLineToList(fields));
+    EXPECT_EQ(server->calls, QStringList{"AddLine " + text});
+}
+
+} // namespace
