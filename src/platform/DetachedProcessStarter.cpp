@@ -1,5 +1,6 @@
 #include "platform/DetachedProcessStarter.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -35,5 +36,13 @@ bool DetachedProcessStarter::IsRunning(qint64 id) const
 {
     if (id <= 0)
         return false;
-    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+    if (::kill(static_cast<pid_t>(id), 0) != 0 && errno != EPERM)
+        return false;
+    // An ended program that nobody has reaped yet (where the init process is slow to) is not running.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(id));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')'); // the name in parentheses may hold anything
+    return !(end >= 0 && line.mid(end + 2, 1) == "Z");
 }
