@@ -200,7 +200,8 @@ bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& o
 void LabelDispatcher::takeProgramName(const QString& name)
 {
     fields_.CurrentProgramName = withExtension(name);
-    s_.csv.TransferCsv(fields_.CurrentProgramName);
+    if (!s_.csv.TransferCsv(fields_.CurrentProgramName))
+        s_.routines.KeepTroubleShown(); // the program is still added; the operator must see why the CSV was not
 }
 
 void LabelDispatcher::complete()

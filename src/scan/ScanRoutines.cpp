@@ -80,15 +80,14 @@ bool ScanRoutines::AddLineRoutine(float x, float y, bool acknowledge)
     bool added = s_.line.AddLineToList(fields_);
     if (!added) {
         if (s_.link.HasWorkList())
-            troubleShown_ = true; // the list line has put its failure on the status line
+            KeepTroubleShown(); // the list line has shown and logged its failure
         else
             ReportTrouble(QStringLiteral("Running without the list manager: the line was not added."),
                           QStringLiteral("no work list to add the line to"));
     }
 
-    bool started = false;
-    if (s_.view.IsChecked(MainView::Box::AutoStart))
-        started = StartWorkList();
+    // Without the list manager there is no machine to start.
+    const bool started = s_.view.IsChecked(MainView::Box::AutoStart) && s_.link.ListApp && StartWorkList();
 
     fields_.CurrentFieldCode.clear();
     fields_.RunFieldChosen = false;

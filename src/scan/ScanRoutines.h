@@ -41,6 +41,8 @@ public:
     bool TroubleShown() const { return troubleShown_; }
     // Shows a failure on the status line, logs it, and keeps it there until the next scan.
     void ReportTrouble(const QString& status, const QString& logDetail);
+    // Keeps a failure that another routine has already shown and logged.
+    void KeepTroubleShown() { troubleShown_ = true; }
 
     QString NextWord(const QString& text) { return words_.NextWord(text); }
     void Pause(float seconds);

@@ -1,67 +1,38 @@
-#include "config/Configuration.h"
-#include "config/RunState.h"
-#include "listmgr/FieldCodeTable.h"
-#include "listmgr/ListManagerLink.h"
-#include "scan/ScanProcessing.h"
-#include "support/FakeListManager.h"
-#include "support/FakeMainView.h"
-#include "support/FakeMessageBoxes.h"
-#include "support/FakeSerialPort.h"
-#include "support/TestEnvironment.h"
+#include "support/ScanRig.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 
 namespace {
 
 const QByteArray isoProgram = "G71 X600 Y400 Z20\r\n(TABLE TOP)\r\nG0 X0 Y0\r\nM30";
 
-// The whole scan processing around fakes, as the main window builds it.
 class ProgramScanHandlerTest : public testing::Test {
 protected:
-    ProgramScanHandlerTest()
-    {
-        codes.InitFieldCodeTable();
-        config.IniFilePath = env.Write(env.WindowsDirectory() + "/ZEM.INI", "[GESTBCOD]\r\n");
-        config.GCodePath = "C:\\KARN\\PRODUCT\\";
-        config.ListPath = "C:\\LISTS\\";
-        link.ExeListObject = server;
-        link.ListApp = server;
-        port.open = true;
-    }
+    // Overwrite starts unticked here; the tests that need it tick it.
+    ProgramScanHandlerTest() { view.checks[FakeMainView::index(MainView::Box::Overwrite)] = 0; }
 
     void scan(const QByteArray& bytes)
     {
         QString s = QString::fromLatin1(bytes);
         processing.HandleProgramScan(s);
     }
-    QString programFile(const QString& name) const { return env.DataFolder() + "/drive_c/KARN/PRODUCT/" + name; }
-    QStringList added() const
-    {
-        QStringList lines;
-        for (const QString& call : server->calls) {
-            if (call.startsWith("AddLine "))
-                lines << call.mid(8);
-        }
-        return lines;
-    }
+    QString programFile(const QString& name) const { return rig.OnDriveC("PRODUCT/" + name); }
+    QStringList added() const { return rig.Lines(); }
     bool logHas(const QString& text) const { return env.LogLines().join('\n').contains(text); }
 
-    TestEnvironment env;
-    FakeMessageBoxes boxes;
-    Configuration config{boxes};
-    RunState run;
-    FakeMainView view;
-    InstantPauser pauser;
-    std::shared_ptr<FakeListManager> server = std::make_shared<FakeListManager>();
-    ListManagerLink link{[this] { return server; }};
-    FieldCodeTable codes;
-    FakeSerialPort port;
-    ScanProcessing processing{{config, run, view, boxes, pauser, link, codes, port}};
+    ScanRig rig;
+    TestEnvironment& env = rig.env;
+    FakeMainView& view = rig.view;
+    FakeSerialPort& port = rig.port;
+    RunState& run = rig.run;
+    ListManagerLink& link = rig.link;
+    InstantPauser& pauser = rig.pauser;
+    std::shared_ptr<FakeListManager> server = rig.recorder;
+    ScanProcessing& processing = *rig.processing;
     ScanFields& fields = processing.Fields();
 };
 
@@ -240,7 +211,7 @@ TEST_F(ProgramScanHandlerTest, ANameReachingOutsideTheProgramFolderIsRefused)
             << name.constData();
     }
     EXPECT_EQ(server->Count("AddLine"), 0);
-    EXPECT_FALSE(QFile::exists(env.DataFolder() + "/drive_c/KARN/P1"));
+    EXPECT_FALSE(QFile::exists(rig.OnDriveC("P1")));
     EXPECT_FALSE(QFile::exists("/tmp/P1"));
     EXPECT_FALSE(QDir(env.DataFolder() + "/drive_d").exists());
     EXPECT_EQ(fields.CurrentProgramName, " "); // nothing of the refused scan stays for the next
@@ -255,19 +226,19 @@ TEST_F(ProgramScanHandlerTest, ANameReachingOutsideTheProgramFolderIsRefused)
 
 TEST_F(ProgramScanHandlerTest, AFolderThatCannotBeWrittenIsReportedAndTheLineStillAdded)
 {
-    env.Write(env.DataFolder() + "/drive_c/KARN/PRODUCT", "a file where the folder should be");
+    env.Write(rig.OnDriveC("PRODUCT"), "a file where the folder should be");
     scan("P11^X1^Y2^Z3^UN!" + isoProgram);
     ASSERT_EQ(added().size(), 1);
     EXPECT_TRUE(added()[0].contains("#168=1;#169=2;#170=3;"));
     // The failure, not "Ready.", stays on the status line.
     EXPECT_TRUE(view.status.startsWith("Program P11 not saved: ")) << view.status.toStdString();
-    EXPECT_TRUE(logHas("ERROR program C:\\\\KARN\\\\PRODUCT\\\\P11 not saved to "));
+    EXPECT_TRUE(logHas("ERROR program C:\\\\PRODUCT\\\\P11 not saved to "));
 
     // When adding fails as well, its own report is what stays.
     server->failAddLine = -1;
     scan("P12^X1^Y2^Z3^UN!" + isoProgram);
     EXPECT_FALSE(view.status.startsWith("Program P12 not saved: "));
-    EXPECT_TRUE(logHas("program C:\\\\KARN\\\\PRODUCT\\\\P12 not saved"));
+    EXPECT_TRUE(logHas("program C:\\\\PRODUCT\\\\P12 not saved"));
 }
 
 TEST_F(ProgramScanHandlerTest, ShowEdStartsTheEditorAfterTheLine)

@@ -1,0 +1,44 @@
+#include "support/ScanRig.h"
+
+ScanRig::ScanRig(const std::function<std::shared_ptr<ListManager>()>& makeServer)
+    : link([this] { return server; })
+{
+    env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n");
+    config.LoadSettings(view);
+    config.GCodePath = "C:\\PRODUCT\\";
+    config.ListPath = "C:\\LISTS\\";
+    config.CSVInPath = "C:\\CSV";
+    config.CSVOutPath = "C:\\OUT\\Tarvex.csv";
+    codes.InitFieldCodeTable();
+    if (makeServer) {
+        server = makeServer();
+    } else {
+        recorder = std::make_shared<FakeListManager>();
+        server = recorder;
+    }
+    link.ListApp = server;
+    link.ExeListObject = server;
+    port.SetPortOpen(true);
+    processing = std::make_unique<ScanProcessing>(
+        ScanProcessing::Services{config, run, view, boxes, pauser, link, codes, port});
+}
+
+QString ScanRig::OnDriveC(const QString& relative) const
+{
+    return env.DataFolder() + "/drive_c/" + relative;
+}
+
+QString ScanRig::WriteProgram(const QString& name, const QByteArray& content) const
+{
+    return env.Write(OnDriveC("PRODUCT/" + name), content);
+}
+
+QStringList ScanRig::Lines() const
+{
+    QStringList lines;
+    for (const QString& call : recorder->calls) {
+        if (call.startsWith("AddLine "))
+            lines << call.mid(8);
+    }
+    return lines;
+}
