@@ -6,10 +6,13 @@
 #include "listmgr/FieldSelection.h"
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListLine.h"
+#include "platform/DetachedProcessStarter.h"
 #include "program/CsvTransfer.h"
+#include "program/EditorLauncher.h"
 #include "program/PayloadExpander.h"
 #include "program/ProgramHeaderReader.h"
 #include "scan/LabelDispatcher.h"
+#include "scan/ProgramScanHandler.h"
 #include "scan/ScanConsumers.h"
 #include "scan/ScanRoutines.h"
 
@@ -49,6 +52,8 @@ public:
     FieldSelection& Selection() { return selection_; }
     ScanRoutines& Routines() { return routines_; }
     LabelDispatcher& Dispatcher() { return dispatcher_; }
+    ProgramScanHandler& ProgramHandler() { return programs_; }
+    EditorLauncher& Editor() { return editor_; }
 
 private:
     ScanFields fields_;
@@ -61,5 +66,8 @@ private:
     PayloadExpander expander_;
     ScanRoutines routines_;
     ListFileLoader lists_;
+    DetachedProcessStarter processes_;
+    EditorLauncher editor_;
     LabelDispatcher dispatcher_;
+    ProgramScanHandler programs_;
 };

@@ -68,7 +68,8 @@ void TarvexProcess::Configure(const QByteArray& gestbcodKeys, const QByteArray& 
     QFile f(ConfigFolder() + QStringLiteral("/ZEM.INI"));
     if (!f.open(QIODevice::WriteOnly))
         return;
-    f.write("[GESTBCOD]\r\nCommPollTime=100\r\nCommPort=1\r\n" + gestbcodKeys + "[Ports]\r\nCOM1=" + slave_.toLocal8Bit() +
+    f.write("[GESTBCOD]\r\nCommPollTime=100\r\nCommPort=1\r\n" + gestbcodKeys + "[Ports]\r\nCOM1=" +
+            (port_.isEmpty() ? slave_ : port_).toLocal8Bit() +
             "\r\n" + moreSections);
 }
 

@@ -23,6 +23,8 @@ public:
 
     // Writes ZEM.INI: the given [GESTBCOD] keys plus CommPollTime=100 and COM1 on the pty.
     void Configure(const QByteArray& gestbcodKeys, const QByteArray& moreSections = {});
+    // COM1 on another device from now on (a tarvex-scanner's), in place of the own pty.
+    void UsePortDevice(const QString& device) { port_ = device; }
 
     // Starts tarvex with the arguments (UNATTENDED is always added) and waits until start-up is done.
     bool Start(const QStringList& arguments = {});
@@ -43,5 +45,6 @@ private:
     QProcess process_;
     int master_ = -1;
     QString slave_;
+    QString port_;
     QByteArray replies_;
 };

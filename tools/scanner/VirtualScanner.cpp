@@ -73,7 +73,11 @@ void VirtualScanner::AddLine(QByteArray line)
 {
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
-    const QByteArray scan = ScanEscapes::Decode(line);
+    AddScan(ScanEscapes::Decode(line));
+}
+
+void VirtualScanner::AddScan(const QByteArray& scan)
+{
     if (scan.isEmpty())
         return;
     queue_.append(scan);

@@ -30,6 +30,8 @@ public:
 
     // Queues one scan line (escapes not yet decoded).
     void AddLine(QByteArray line);
+    // Queues one scan, sent byte for byte.
+    void AddScan(const QByteArray& scan);
     // No more lines will come: quit once everything is sent and the linger time has passed.
     void EndOfInput();
 

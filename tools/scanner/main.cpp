@@ -9,12 +9,21 @@
 // CommPollTime=100, --gap 400 is enough). Whatever Tarvex sends back ("ACK" and a carriage
 // return) is printed, one reply a line, with the same escapes. At the end of the input the
 // replies are still read for --linger milliseconds, then the program ends.
+//
+// Two-dimensional barcodes come from the command line: --send-text and --send-file give one scan
+// each, sent before any input line and in the order given; a --program HEADER or --compress
+// before one of them makes that scan a program barcode, or a compressed payload (or both).
+// Standard input is then not read, unless --file gives the lines to send after them.
 
+#include "scanner/ScanComposer.h"
+#include "scanner/ScanEscapes.h"
 #include "scanner/VirtualScanner.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QHash>
+#include <QList>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -42,6 +51,57 @@ int intOption(const QCommandLineParser& parser, const QString& name, int fallbac
     }
     return parser.isSet(name) ? value : fallback;
 }
+
+[[noreturn]] void fail(const QString& text)
+{
+    std::fprintf(stderr, "tarvex-scanner: %s\n", qPrintable(text));
+    std::exit(2);
+}
+
+// The scans of --send-text and --send-file, made into program barcodes or compressed payloads
+// by the --program and --compress that stand before them.
+QList<QByteArray> commandLineScans(const QCommandLineParser& parser)
+{
+    QList<QByteArray> scans;
+    QHash<QString, int> taken; // how many values of each option were used so far
+    const auto next = [&](const QString& name) { return parser.values(name).value(taken[name]++); };
+    QByteArray header;
+    bool asProgram = false;
+    bool compress = false;
+    for (const QString& name : parser.optionNames()) {
+        QByteArray content;
+        if (name == QLatin1String("program")) {
+            header = next(name).toLocal8Bit();
+            asProgram = true;
+            continue;
+        } else if (name == QLatin1String("compress")) {
+            compress = true;
+            continue;
+        } else if (name == QLatin1String("send-text")) {
+            content = ScanEscapes::Decode(next(name).toLocal8Bit());
+        } else if (name == QLatin1String("send-file")) {
+            QFile file(next(name));
+            if (!file.open(QIODevice::ReadOnly))
+                fail(QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString()));
+            content = file.readAll();
+        } else {
+            continue;
+        }
+        QString error;
+        if (asProgram && (content = ScanComposer::ProgramBarcode(header, content, error)).isEmpty())
+            fail(QStringLiteral("--program %1: %2").arg(QString::fromLocal8Bit(header), error));
+        if (compress && (content = ScanComposer::CompressedPayload(content, error)).isEmpty())
+            fail(QStringLiteral("--compress: %1").arg(error));
+        if (content.isEmpty())
+            fail(QStringLiteral("--%1: an empty scan cannot be sent").arg(name));
+        scans.append(content);
+        asProgram = false;
+        compress = false;
+    }
+    if (asProgram || compress)
+        fail(QStringLiteral("--program and --compress apply to a --send-text or --send-file that follows them"));
+    return scans;
+}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -52,7 +112,8 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Virtual barcode scanner on a pseudo-terminal. Prints the device path, then sends each input line as one scan "
-        "(escapes \\\\ \\r \\n \\xHH) and prints the replies."));
+        "(escapes \\\\ \\r \\n \\xHH) and prints the replies. Program barcodes and compressed payloads are "
+        "made from a text or a file with the options below."));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("link"), QStringLiteral("Also make a symbolic link PATH to the device."), QStringLiteral("PATH")});
     parser.addOption({QStringLiteral("file"), QStringLiteral("Send the lines of file F instead of standard input."), QStringLiteral("F")});
@@ -61,7 +122,20 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("wait"), QStringLiteral("Silence before the first scan, in ms (default 0)."), QStringLiteral("MS"), QStringLiteral("0")});
     parser.addOption({QStringLiteral("linger"), QStringLiteral("Keep reading replies this long after the last scan, in ms (default 2000)."),
                       QStringLiteral("MS"), QStringLiteral("2000")});
+    parser.addOption({QStringLiteral("send-text"),
+                      QStringLiteral("Send TEXT (escapes decoded) as one scan, before any input line. Repeatable."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("send-file"),
+                      QStringLiteral("Send the bytes of file F, line ends included, as one scan. Repeatable."), QStringLiteral("F")});
+    parser.addOption({QStringLiteral("program"),
+                      QStringLiteral("Send the next --send-text or --send-file as a program barcode: HEADER (the program "
+                                     "name, then tags separated by ^, e.g. P1^X100^Y50^Z20^UN), \"!\" and the text."),
+                      QStringLiteral("HEADER")});
+    parser.addOption({QStringLiteral("compress"),
+                      QStringLiteral("Send the next --send-text or --send-file as a compressed payload (a program barcode "
+                                     "when --program is given as well).")});
     parser.process(app);
+    const QList<QByteArray> scans = commandLineScans(parser);
 
     VirtualScanner::Options options;
     options.link = parser.value(QStringLiteral("link"));
@@ -79,6 +153,8 @@ int main(int argc, char* argv[])
     std::signal(SIGHUP, removeLinkAndExit);
     std::printf("%s\n", qPrintable(scanner.Device()));
     std::fflush(stdout);
+    for (const QByteArray& scan : scans)
+        scanner.AddScan(scan);
 
     if (parser.isSet(QStringLiteral("file"))) {
         QFile file(parser.value(QStringLiteral("file")));
@@ -88,6 +164,10 @@ int main(int argc, char* argv[])
         }
         while (!file.atEnd())
             scanner.AddLine(file.readLine());
+        scanner.EndOfInput();
+        return QCoreApplication::exec();
+    }
+    if (!scans.isEmpty()) {
         scanner.EndOfInput();
         return QCoreApplication::exec();
     }

@@ -1,0 +1,193 @@
+#include "scan/ProgramScanHandler.h"
+
+#include "autosel/MirrorTrigger.h"
+#include "config/Configuration.h"
+#include "config/MainView.h"
+#include "config/RunState.h"
+#include "config/ScanFields.h"
+#include "config/Spaces.h"
+#include "listmgr/ListFileLoader.h"
+#include "listmgr/ListManager.h"
+#include "listmgr/ListManagerLink.h"
+#include "platform/Files.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/RuntimeError.h"
+#include "scan/ScanRoutines.h"
+
+#include <QFileInfo>
+
+namespace {
+const QString listRequest = QStringLiteral("*%00");
+const QString addingStatus = QStringLiteral("Adding to Barcode data to List.");
+} // namespace
+
+ProgramScanHandler::ProgramScanHandler(Services services, ScanFields& fields) : s_(std::move(services)), fields_(fields)
+{
+    parser_.SetSeparators(QStringLiteral("^"));
+}
+
+void ProgramScanHandler::HandleProgramScan(QString& scan)
+{
+    s_.routines.BeginScan();
+    saveFailure_.clear();
+    firstScan();
+
+    if (!scan.isEmpty() && scan.at(0).unicode() == PrefixMarker)
+        scan.remove(0, PrefixLength);
+
+    float x = 0;
+    float y = 0;
+    const qsizetype bang = scan.indexOf(QLatin1Char('!'));
+    if (bang >= 0) {
+        s_.view.SetStatus(QStringLiteral("Wait saving g-code."));
+        readHeader(scan.left(bang));
+        const QString text = Spaces::Trim(scan.mid(bang + 1));
+        const bool saving = text.size() >= ShortestSavedText;
+        if (refuseName(fields_.CurrentProgramName, saving)) {
+            finish(false);
+            return;
+        }
+        if (saving)
+            saveProgram(text);
+        float z = 0;
+        s_.routines.CompleteSizes(x, y, z);
+    } else if (scan.startsWith(listRequest)) {
+        scan.remove(0, listRequest.size());
+        scan.chop(2);
+        s_.routines.ClearWorkList();
+        s_.lists.LoadListFile(scan);
+        return;
+    }
+
+    addLines(x, y);
+    finish(true);
+}
+
+void ProgramScanHandler::firstScan()
+{
+    if (!s_.run.FirstScanPending)
+        return;
+    if (s_.link.FallbackExeList) {
+        try {
+            s_.link.FallbackExeList->Visible(true);
+        } catch (const RuntimeError& e) {
+            // Only a view of the list; the scan goes on without it.
+            Log::Warning(QStringLiteral("fallback work list not shown (error %1: %2)").arg(e.Number()).arg(e.Description()));
+        }
+    }
+    s_.routines.ClearWorkList();
+    s_.run.FirstScanPending = false;
+}
+
+void ProgramScanHandler::readHeader(const QString& header)
+{
+    parser_.SetText(header);
+    fields_.CurrentProgramName = parser_.Field(1);
+    fields_.CurrentField164 = QStringLiteral("1");
+    fields_.CurrentField165 = QStringLiteral("1");
+    s_.view.SetIndicator(1, true);
+
+    for (int i = 2; i <= 14; ++i) {
+        const QString field = parser_.Field(i);
+        if (field.isEmpty())
+            continue;
+        const QString value = Spaces::Trim(field.mid(1));
+        switch (field.at(0).unicode()) {
+        case u'X':
+            fields_.CurrentSizeX = value;
+            s_.view.SetIndicator(2, true);
+            break;
+        case u'Y':
+            fields_.CurrentSizeY = value;
+            s_.view.SetIndicator(2, true);
+            break;
+        case u'Z':
+            fields_.CurrentSizeZ = value;
+            s_.view.SetIndicator(2, true);
+            break;
+        case u'U':
+            // A field fixed earlier by a field-selection label wins.
+            if (Spaces::Trim(fields_.CurrentFieldCode).isEmpty())
+                fields_.CurrentFieldCode = value;
+            break;
+        default: // "V" is carried but not used; other tags are ignored
+            break;
+        }
+    }
+}
+
+bool ProgramScanHandler::refuseName(const QString& name, bool saving)
+{
+    const bool blank = Spaces::Trim(name).isEmpty();
+    // A blank name only matters when a file is to be written: it would name the folder itself.
+    if (blank ? !saving : Paths::IsSafeRelativeName(name))
+        return false;
+    const QString why = blank ? QStringLiteral("it has no program name")
+                              : QStringLiteral("its program name %1 points outside the program folder").arg(Log::Printable(name));
+    s_.routines.ReportTrouble(QStringLiteral("Program barcode refused: %1.").arg(why),
+                              QStringLiteral("program barcode refused, nothing saved or added: %1 (program folder %2)")
+                                  .arg(why, s_.config.GCodePath));
+    return true;
+}
+
+void ProgramScanHandler::saveProgram(const QString& text)
+{
+    const QString path = s_.config.GCodePath + fields_.CurrentProgramName;
+    const QString native = Paths::ToNative(path);
+    if (!s_.view.IsChecked(MainView::Box::Overwrite)) {
+        const QFileInfo existing(native);
+        if (existing.isFile() && existing.size() > 0) {
+            Log::Info(QStringLiteral("program %1 exists and Overwrite is off: kept, the barcode's text not saved").arg(Log::Printable(path)));
+            return;
+        }
+    }
+    const QByteArray content = text.toLatin1() + "\r\n";
+    try {
+        Files::WriteAtomically(native, content);
+        Log::Info(QStringLiteral("program saved: %1 (%2 bytes)").arg(Log::Printable(path)).arg(content.size()));
+    } catch (const RuntimeError& e) {
+        saveFailure_ = QStringLiteral("Program %1 not saved: %2").arg(Log::Printable(fields_.CurrentProgramName), e.Description());
+        s_.routines.ReportTrouble(saveFailure_, QStringLiteral("program %1 not saved to %2 (error %3: %4); the line is still added")
+                                                     .arg(Log::Printable(path), native)
+                                                     .arg(e.Number())
+                                                     .arg(e.Description()));
+    }
+}
+
+void ProgramScanHandler::addLines(float x, float y)
+{
+    if (s_.mirror.TestMirrorTrigger()) {
+        fields_.CurrentFieldCode = QStringLiteral("&");
+        s_.routines.AddLineRoutine(x, y, false);
+        fields_.CurrentFieldCode = QStringLiteral("&");
+        s_.routines.AddLineRoutine(x, y, false);
+    } else {
+        s_.routines.AddLineRoutine(x, y, false);
+    }
+    // Adding the line took the status line; a failed save must stay in sight unless adding
+    // failed too and says so itself.
+    if (!saveFailure_.isEmpty() && s_.view.Status() == addingStatus)
+        s_.view.SetStatus(saveFailure_);
+}
+
+void ProgramScanHandler::finish(bool added)
+{
+    s_.routines.Pause(0.6f);
+    s_.routines.ShowReady();
+    hideIndicators();
+    if (added) {
+        fields_.LastProgramName = Spaces::Trim(fields_.CurrentProgramName);
+        fields_.LastComment = Spaces::Trim(fields_.CurrentComment);
+        if (s_.view.IsChecked(MainView::Box::ShowEd) && s_.launchEditor)
+            s_.launchEditor();
+    }
+    fields_.ResetScanFields();
+    s_.view.SetAutoFieldSelection(false);
+}
+
+void ProgramScanHandler::hideIndicators()
+{
+    for (int i = 0; i <= 4; ++i)
+        s_.view.SetIndicator(i, false);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/FieldParser.h"
+
+#include <QString>
+
+#include <functional>
+
+class Configuration;
+class ListFileLoader;
+class ListManagerLink;
+class MainView;
+class MirrorTrigger;
+class RunState;
+class ScanFields;
+class ScanRoutines;
+
+// `HandleProgramScan`: a two-dimensional barcode that carries a whole program. The header
+// (name, then "^"-separated tags X Y Z U V) fills the scan fields, the program text after the
+// first "!" is saved under GCodePath, and the program goes to the work list like a completed
+// label, without the scanner's acknowledgement. A scan "*%00<name>.." without "!" asks for a
+// list file instead.
+class ProgramScanHandler {
+public:
+    struct Services {
+        Configuration& config;
+        RunState& run;
+        MainView& view;
+        ScanRoutines& routines;
+        ListManagerLink& link;
+        ListFileLoader& lists;
+        MirrorTrigger& mirror;
+        std::function<void()> launchEditor;
+    };
+
+    static constexpr char16_t PrefixMarker = 209; // "Ñ": the first 8 characters are a prefix
+    static constexpr int PrefixLength = 8;
+    // Texts of this length or shorter are no program worth a file.
+    static constexpr int ShortestSavedText = 11;
+
+    ProgramScanHandler(Services services, ScanFields& fields);
+
+    // The scan is changed in place: the prefix is removed, and a list-file request is cut down
+    // to the list name.
+    void HandleProgramScan(QString& scan);
+
+private:
+    void firstScan();
+    void readHeader(const QString& header);
+    // A name that would put the file outside GCodePath; the refusal is reported.
+    bool refuseName(const QString& name, bool saving);
+    // Saves the text as GCodePath + name, byte for byte plus CR LF, unless Overwrite is off and
+    // a non-empty file is there. A failure is reported and remembered in saveFailure_.
+    void saveProgram(const QString& text);
+    void addLines(float x, float y);
+    void finish(bool added);
+    void hideIndicators();
+
+    Services s_;
+    ScanFields& fields_;
+    FieldParser parser_;
+    QString saveFailure_; // the status text of a save that failed in this scan
+};
