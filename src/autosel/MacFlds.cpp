@@ -13,7 +13,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -136,7 +135,7 @@ QWidget* MacFlds::buildAutoSelectTab()
     PosDispRight->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     PosDispRight->hide();
     MSpec = named(new QLineEdit(FrameTSet), "MSpec");
-    MSpec->setToolTip(QStringLiteral("The characters that make a program mirrored; * matches any text"));
+    MSpec->setToolTip(QStringLiteral("The characters that make a program mirrored; a trigger starting with * matches every text"));
     OptAlnL = named(new QRadioButton(QStringLiteral("From Left"), FrameTSet), "OptAlnL");
     OptAlnR = named(new QRadioButton(QStringLiteral("From Right"), FrameTSet), "OptAlnR");
     OptAlnL->setChecked(true);

@@ -211,7 +211,7 @@ TEST_F(MacFldsTest, ADoubleClickOnTheDisplayShowsTheLastProgramNameOrComment)
     open();
     auto* label = find<QLabel>("LabDispStr");
     QTest::mouseDClick(label, Qt::LeftButton);
-    EXPECT_EQ(display(), QString(24, '?')); // nothing is disabled... and nothing shown with Barcode
+    EXPECT_EQ(display(), QString(24, '?')); // with Barcode there is nothing to show
     click("MPName");
     QTest::mouseDClick(label, Qt::LeftButton);
     EXPECT_EQ(display(), "PART01");
@@ -456,6 +456,19 @@ TEST_F(MacFldsMenuTest, TheMenuOpensOneDialogWhoseEditsTheScanProcessingUsesAtOn
     // Closing the main window unloads it.
     window.close();
     EXPECT_TRUE(first.isNull());
+}
+
+TEST_F(MacFldsMenuTest, AnOkThatCannotSaveIsReportedAndTheEditsStayInForce)
+{
+    frmMain window(services);
+    ASSERT_TRUE(window.Form_Load());
+    window.Config().IniFilePath = env.Root() + "/missing/folder/ZEM.INI";
+    whileOpen(window.findChild<QAction*>("MnuAutoFld"), [](QWidget& d) {
+        d.findChild<QLineEdit*>("HlfLimX")->setText("900");
+        d.findChild<QPushButton*>("BtnOK")->click();
+    });
+    EXPECT_TRUE(window.Status().startsWith("Could not save the automatic field selection to ")) << window.Status().toStdString();
+    EXPECT_EQ(window.Processing().Rules().HalfLimitX(), "900");
 }
 
 TEST_F(MacFldsMenuTest, EveryMenuItemReachesItsWindow)
