@@ -2,6 +2,7 @@
 
 #include "app/ScanIntake.h"
 #include "app/frmAbout.h"
+#include "autosel/MacFlds.h"
 #include "listmgr/ExInsForm.h"
 #include "config/SerialLink.h"
 #include "config/frmSettings.h"
@@ -66,7 +67,11 @@ frmMain::frmMain(MainServices services, QWidget* parent)
     listWindow_ = new frmListManager(this);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The dialog refers to the scan processing's rules, which go before the window's children.
+    delete macFlds_;
+}
 
 void frmMain::buildControls()
 {
@@ -153,12 +158,11 @@ void frmMain::buildMenus()
     mnuSetttings = named(mnuOptions->addAction(QStringLiteral("&Settings")), "mnuSetttings");
     MnuAutoFld = named(mnuOptions->addAction(QStringLiteral("&Auto Field Select")), "MnuAutoFld");
     ExIns = named(mnuOptions->addAction(QStringLiteral("&Exclusion Insertion")), "ExIns");
+    connect(MnuAutoFld, &QAction::triggered, this, &frmMain::MnuAutoFld_Click);
     connect(ExIns, &QAction::triggered, this, &frmMain::ExIns_Click);
     connect(mnuSetttings, &QAction::triggered, this, &frmMain::mnuSetttings_Click);
     mnuListManager = named(mnuOptions->addAction(QStringLiteral("&List Manager")), "mnuListManager");
     connect(mnuListManager, &QAction::triggered, this, &frmMain::mnuListManager_Click);
-    // Its dialog is not built yet.
-    MnuAutoFld->setEnabled(false);
 
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&?")), "mnuHelp");
     mnuAbout = named(mnuHelp->addAction(QStringLiteral("&About Tarvex ...")), "mnuAbout");
@@ -227,6 +231,8 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::Form_QueryUnload()
 {
     // Hidden dialogs must not keep the program alive; they go first.
+    delete macFlds_;
+    macFlds_ = nullptr;
 }
 
 void frmMain::Form_Unload()
@@ -304,6 +310,14 @@ void frmMain::mnuExit_Click()
 {
     Log::Info(QStringLiteral("E&xit chosen: ending at once"));
     services_.endProcess(0);
+}
+
+void frmMain::MnuAutoFld_Click()
+{
+    if (!macFlds_)
+        macFlds_ = new MacFlds(processing_->Rules(), processing_->Fields(), this);
+    if (macFlds_->exec() == QDialog::Accepted && !macFlds_->Saved())
+        SetStatus(QStringLiteral("Could not save the automatic field selection to %1.").arg(config_.NativeIniFilePath()));
 }
 
 void frmMain::ExIns_Click()

@@ -25,6 +25,7 @@ class ScanIntake;
 class ScanProcessing;
 class SerialLink;
 class SerialPort;
+class MacFlds;
 class frmListManager;
 
 // The main window: the operator's whole view of Tarvex. Loading it is the start-up, closing it
@@ -85,6 +86,7 @@ private:
     void AutoStart_Click();
     void mnuExit_Click();
     void mnuAbout_Click();
+    void MnuAutoFld_Click();
     void ExIns_Click();
     void mnuSetttings_Click();
     void cmdEdit_Click();
@@ -121,6 +123,7 @@ private:
     QLabel* LabelAFS;
     QLabel* ExLab;
     frmListManager* listWindow_;
+    MacFlds* macFlds_ = nullptr; // made on first use, then only hidden until shutdown
 
     QMenu* mnuFile;
     QAction* mnuExit;

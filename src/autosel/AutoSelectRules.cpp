@@ -190,6 +190,26 @@ void AutoSelectRules::StoreShownOutcome()
         commentMSel_ = flag;
 }
 
+AutoSelectRules::Snapshot AutoSelectRules::TakeSnapshot()
+{
+    ensureLoaded();
+    return Snapshot{fields_, halfLimitX_, halfLimitY_, source_, shownMirror_, pNameMSel_, commentMSel_, rules_, scrollMaximum_};
+}
+
+void AutoSelectRules::Restore(const Snapshot& snapshot)
+{
+    ensureLoaded();
+    fields_ = snapshot.Fields;
+    halfLimitX_ = snapshot.HalfLimitX;
+    halfLimitY_ = snapshot.HalfLimitY;
+    source_ = snapshot.TriggerSource;
+    shownMirror_ = snapshot.ShownMirror;
+    pNameMSel_ = snapshot.PNameMSel;
+    commentMSel_ = snapshot.CommentMSel;
+    rules_ = snapshot.Rules;
+    scrollMaximum_ = snapshot.ScrollMaximum;
+}
+
 void AutoSelectRules::Load()
 {
     if (loaded_)

@@ -77,6 +77,22 @@ public:
     // "Mirror", 0 for "Norm and Mirror". Nothing with source Barcode.
     void StoreShownOutcome();
 
+    // Everything the dialog can change, copied whole: the dialog takes one when it opens and
+    // puts it back on Cancel, so that edits the operator threw away do not stay in force.
+    struct Snapshot {
+        std::array<FieldEntry, FieldCount> Fields{};
+        QString HalfLimitX;
+        QString HalfLimitY;
+        Source TriggerSource = Source::Barcode;
+        bool ShownMirror = true;
+        int PNameMSel = 0;
+        int CommentMSel = 0;
+        std::array<MirrorTriggerRule, 4> Rules{};
+        int ScrollMaximum = ProgramNameWidth;
+    };
+    Snapshot TakeSnapshot();
+    void Restore(const Snapshot& snapshot);
+
     // Reads every key once; later calls do nothing (there is no reload while the program runs).
     void Load();
     // Writes every key in file order. False when any write failed (each failure is logged).

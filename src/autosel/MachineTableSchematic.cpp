@@ -1,5 +1,6 @@
 #include "autosel/MachineTableSchematic.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -28,9 +29,12 @@ QSize MachineTableSchematic::minimumSizeHint() const
 
 QRectF MachineTableSchematic::tableRect() const
 {
-    // Room around the table for the pins and the front/back captions.
-    const qreal margin = 22;
-    return QRectF(rect()).adjusted(margin, margin, -margin, -margin);
+    // Room around the table for the pins, and above and below them for the back/front captions.
+    const qreal side = 22;
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    const qreal vertical = side + QFontMetricsF(small).height();
+    return QRectF(rect()).adjusted(side, vertical, -side, -vertical);
 }
 
 void MachineTableSchematic::resizeEvent(QResizeEvent* event)
@@ -109,8 +113,9 @@ void MachineTableSchematic::paintEvent(QPaintEvent*)
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     painter.setFont(small);
-    const QRectF above(table.left(), 0, table.width(), table.top() - 2 * r - 2);
-    const QRectF below(table.left(), table.bottom() + 2 * r + 2, table.width(), height() - table.bottom());
-    painter.drawText(above, Qt::AlignCenter, QStringLiteral("Back"));
+    // The captions stay clear of the pins: above the back pins, below the front ones.
+    const QRectF above(table.left(), 0, table.width(), table.top() - 2 * r - 4);
+    const QRectF below(table.left(), table.bottom() + 2 * r + 4, table.width(), height() - table.bottom() - 2 * r - 4);
+    painter.drawText(above, Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("Back"));
     painter.drawText(below, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Front (operator)"));
 }

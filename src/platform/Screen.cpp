@@ -13,3 +13,13 @@ void Screen::CenterForm(QWidget& window)
     const QSize size = window.frameGeometry().size();
     window.move(area.x() + area.width() / 2 - size.width() / 2, area.y() + area.height() / 2 - size.height() / 2);
 }
+
+void Screen::CenterFormOnScreen(QWidget& window)
+{
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize size = window.frameGeometry().size();
+    window.move(area.x() + qMax(0, (area.width() - size.width()) / 2), area.y() + qMax(0, (area.height() - size.height()) / 2));
+}

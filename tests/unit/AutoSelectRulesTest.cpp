@@ -139,4 +139,41 @@ TEST_F(AutoSelectRulesTest, AFailedSaveIsToldToTheCaller)
     EXPECT_TRUE(env.LogLines().join('\n').contains("could not write FieldCode_SFN"));
 }
 
+TEST_F(AutoSelectRulesTest, ARestoredSnapshotUndoesEveryEditAndSavesAsBefore)
+{
+    configure("FieldCode_SFS=s1\nFieldFlag_SFS=1\nHalfLimitX=600\nAutoSelSetting=2\nCommentMSel=1\n"
+              "CommentMirrorLR=-1\nCommentMirrorCPos=3\nCommentMirrorText=K\n");
+    AutoSelectRules rules(config);
+    const AutoSelectRules::Snapshot before = rules.TakeSnapshot();
+    ASSERT_TRUE(rules.Save());
+    const QByteArray savedBefore = file();
+
+    rules.Field("SFS").Code = "x";
+    rules.Field("SFS").Enabled = 0;
+    rules.Field("FFR").Enabled = 1;
+    rules.SetHalfLimitX("1");
+    rules.SetHalfLimitY("2");
+    rules.ActiveRule()->Text = "LONGER";
+    rules.ActiveRule()->Position = 9;
+    rules.UpdateScrollMaximum();
+    rules.SetShownMirror(false);
+    rules.SetCommentMSel(0);
+    rules.SetTriggerSource(Source::ProgramName);
+    rules.Rule(Source::ProgramName, false).Alignment = -1;
+
+    rules.Restore(before);
+    EXPECT_EQ(rules.Field("SFS").Code, "s1");
+    EXPECT_TRUE(rules.IsEnabled("SFS"));
+    EXPECT_FALSE(rules.IsEnabled("FFR"));
+    EXPECT_EQ(rules.TriggerSource(), Source::Comment);
+    EXPECT_TRUE(rules.ShownMirror());
+    ASSERT_EQ(rules.ActiveRule(), &rules.Rule(Source::Comment, true));
+    EXPECT_EQ(rules.ActiveRule()->Text, "K");
+    EXPECT_EQ(rules.ActiveRule()->Position, 3);
+    EXPECT_EQ(rules.ScrollMaximum(), 25);
+    EXPECT_FALSE(rules.Rule(Source::ProgramName, false).FromLeft());
+    ASSERT_TRUE(rules.Save());
+    EXPECT_EQ(file(), savedBefore);
+}
+
 } // namespace

@@ -1,0 +1,107 @@
+// tarvex-screenshots: opens the main window and the dialogs with a sample configuration and
+// writes a PNG of each (every tab of the field selection setup) into the folder given, so that
+// a reviewer can look at them. Run it under a virtual display: tools/screenshots.sh.
+#include "app/MainServices.h"
+#include "app/frmAbout.h"
+#include "app/frmMain.h"
+#include "autosel/MacFlds.h"
+#include "listmgr/ExInsForm.h"
+#include "platform/EventLoopPauser.h"
+#include "platform/Log.h"
+#include "platform/ProcessInstanceCounter.h"
+#include "platform/UnattendedMessageBoxes.h"
+#include "scan/ScanProcessing.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+const char sampleIni[] =
+    "[GESTBCOD]\r\n"
+    "CommPort=1\r\n"
+    "FieldCode_SFN=N\r\nFieldCode_SFM=M\r\nFieldCode_SFS=S\r\nFieldFlag_SFS= 1\r\nFieldCode_SFA=A\r\nFieldFlag_SFA= 1\r\n"
+    "FieldCode_SFT=T\r\nFieldCode_SFR=R\r\n"
+    "FieldCode_BFN=BN\r\nFieldFlag_BFN= 1\r\nFieldCode_FFS=FS/12\r\nFieldFlag_FFS= 1\r\nFieldCode_FFR=FR/34\r\n"
+    "FieldCode_DFN=N\r\nHalfLimitX=1500\r\nHalfLimitY=650\r\n"
+    "AutoSelSetting=1\r\nPNameMSel=1\r\nPNameMirrorLR=-1\r\nPNameMirrorCPos=7\r\nPNameMirrorText=SX\r\n";
+
+bool save(QWidget& widget, const QDir& folder, const QString& name)
+{
+    widget.show();
+    widget.raise();
+    if (!QTest::qWaitForWindowExposed(&widget))
+        std::fprintf(stderr, "%s was not exposed\n", qPrintable(name));
+    QTest::qWait(150);
+    const QString path = folder.filePath(name + QStringLiteral(".png"));
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvex.svg")));
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!folder.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+
+    // A home of its own, so that the operator's ZEM.INI and log are neither read nor touched.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
+    QDir().mkpath(home.path() + QStringLiteral("/config/tarvex"));
+    QFile ini(home.path() + QStringLiteral("/config/tarvex/ZEM.INI"));
+    if (!ini.open(QIODevice::WriteOnly) || ini.write(sampleIni) < 0)
+        return 1;
+    ini.close();
+    Log::SetEcho(false);
+
+    UnattendedMessageBoxes boxes;
+    ProcessInstanceCounter instances;
+    EventLoopPauser pauser;
+    MainServices services{boxes, instances, pauser, {QStringLiteral("tarvex"), QStringLiteral("NOAPP"), QStringLiteral("UNATTENDED")},
+                          [](int code) { std::_Exit(code); }};
+    frmMain window(services);
+    if (!window.Form_Load())
+        return 1;
+    bool ok = save(window, folder, QStringLiteral("main-window"));
+
+    window.Processing().Fields().LastProgramName = QStringLiteral("PART01SX");
+    MacFlds setup(window.Processing().Rules(), window.Processing().Fields(), &window);
+    auto* tabs = setup.findChild<QTabWidget*>(QStringLiteral("TabSetup"));
+    const char* const names[] = {"macflds-1-auto-field-select", "macflds-2-standard-fields", "macflds-3-front-and-back",
+                                 "macflds-4-field-limits"};
+    for (int i = 0; i < tabs->count() && i < 4; ++i) {
+        tabs->setCurrentIndex(i);
+        ok &= save(setup, folder, QLatin1String(names[i]));
+    }
+    setup.hide();
+
+    QString mask = QStringLiteral("10100000");
+    ExInsForm exclusion(window.Config(), mask, &window);
+    ok &= save(exclusion, folder, QStringLiteral("exclusion-insertion"));
+    exclusion.hide();
+    frmAbout about(&window);
+    ok &= save(about, folder, QStringLiteral("about"));
+    about.hide();
+    return ok ? 0 : 1;
+}
