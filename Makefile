@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test sanitize fuzz bench clean
+.PHONY: deps configure build run demo test sanitize fuzz bench clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -15,6 +15,10 @@ build: configure
 
 run: build
 	$(BUILD)/src/tarvex $(ARGS)
+
+# Tarvex at work on a demonstration setup: scans from the virtual scanner, then the work list.
+demo: build
+	@sh tools/demo.sh $(BUILD)
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

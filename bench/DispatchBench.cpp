@@ -1,0 +1,115 @@
+// A completed program through DispatchLabel with the pauses off, per line, against composing the
+// same list line alone: the difference is what the dispatcher costs around the line (the label's
+// reading, the CSV and program file lookups, the field choice, the mirror test, the log).
+#include "BenchEnvironment.h"
+#include "NullMainView.h"
+#include "config/Configuration.h"
+#include "config/RunState.h"
+#include "listmgr/FieldCodeTable.h"
+#include "listmgr/ListManager.h"
+#include "listmgr/ListManagerLink.h"
+#include "platform/Log.h"
+#include "platform/Pauser.h"
+#include "platform/UnattendedMessageBoxes.h"
+#include "scan/ScanProcessing.h"
+#include "support/FakeSerialPort.h"
+
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+class NoPause : public Pauser {
+public:
+    void Pause(double) override {}
+    void ProcessEvents() override {}
+};
+
+class CountingListManager : public ListManager {
+public:
+    bool NewList() override { return true; }
+    void OpenList(const QString&) override {}
+    void Start() override {}
+    void Hold() override {}
+    void End() override {}
+    void Setpoint() override {}
+    void AddLine(const QString&) override { ++lines; }
+    void ClearList() override {}
+    void Visible(bool) override {}
+    void Clear() override {}
+    long lines = 0;
+};
+
+struct Station {
+    Station()
+    {
+        // An empty configuration: the rules read it once, on the first label.
+        config.IniFilePath = BenchEnvironment::Instance().DriveC() + QStringLiteral("/ZEM.INI");
+        QFile ini(config.IniFilePath);
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[GESTBCOD]\r\n");
+        config.GCodePath = QStringLiteral("C:\\PRODUCT\\");
+        config.CSVInPath = QStringLiteral("C:\\CSV");
+        codes.InitFieldCodeTable();
+        link.ListApp = server;
+        link.ExeListObject = server;
+        port.open = true;
+    }
+    UnattendedMessageBoxes boxes;
+    NullMainView view;
+    NoPause pauser;
+    Configuration config{boxes};
+    RunState run;
+    FieldCodeTable codes;
+    std::shared_ptr<CountingListManager> server = std::make_shared<CountingListManager>();
+    ListManagerLink link{[this] { return server; }};
+    FakeSerialPort port;
+    ScanProcessing processing{{config, run, view, boxes, pauser, link, codes, port}};
+};
+
+void trimLog(benchmark::State& state, int& count)
+{
+    if (++count % 1000 != 0)
+        return;
+    state.PauseTiming();
+    QFile::remove(Log::FilePath());
+    state.ResumeTiming();
+}
+
+void BM_DispatchCompletedProgram(benchmark::State& state)
+{
+    Station station;
+    int count = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(station.processing.DispatchLabel(QStringLiteral("%19PROG1 N X %")));
+        station.port.sent.clear();
+        trimLog(state, count);
+    }
+    if (station.server->lines != static_cast<long>(state.iterations()))
+        state.SkipWithError("not one line per label");
+    state.SetLabel("per line, pauses off");
+}
+
+void BM_ComposeListLineAlone(benchmark::State& state)
+{
+    Station station;
+    ListLine line(station.codes, station.link, station.view);
+    ScanFields fields;
+    for (auto _ : state) {
+        fields.CurrentProgramName = QStringLiteral("PROG1.CNC");
+        fields.CurrentFieldCode = QStringLiteral("N");
+        fields.CurrentSizeX = QStringLiteral("600");
+        fields.CurrentSizeY = QStringLiteral("400");
+        fields.CurrentSizeZ = QStringLiteral("20");
+        benchmark::DoNotOptimize(line.ComposeListLine(fields));
+    }
+    state.SetLabel("reference");
+}
+
+} // namespace
+
+BENCHMARK(BM_DispatchCompletedProgram);
+BENCHMARK(BM_ComposeListLineAlone);
