@@ -35,7 +35,7 @@ public:
 
     static constexpr char16_t PrefixMarker = 209; // "Ñ": the first 8 characters are a prefix
     static constexpr int PrefixLength = 8;
-    // Texts of this length or shorter are no program worth a file.
+    // Shorter texts are no program worth a file.
     static constexpr int ShortestSavedText = 11;
 
     ProgramScanHandler(Services services, ScanFields& fields);
