@@ -4,6 +4,7 @@
 #include "platform/UnattendedMessageBoxes.h"
 #include "support/FakeListManager.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -22,8 +24,11 @@ protected:
     ListManagerStartupTest() { env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n"); }
     std::unique_ptr<frmMain> window(const QStringList& args = {"tarvex"}, MessageBoxes* messageBoxes = nullptr)
     {
+        // Each window gets a port of its own: the real one may be missing or busy, and a port
+        // that cannot be opened would wait in the settings dialog.
+        ports.push_back(std::make_unique<FakeSerialPort>());
         return std::make_unique<frmMain>(MainServices{messageBoxes ? *messageBoxes : boxes, instances, pauser, args,
-                                                      [this](int) { ended = true; }});
+                                                      [this](int) { ended = true; }, ports.back().get()});
     }
     QWidget* listWindow(frmMain& w) { return w.findChild<QWidget*>("frmListManager"); }
     QString journal() const { return QString::fromUtf8(TestEnvironment::Read(EmbeddedListManager::JournalPath())); }
@@ -33,6 +38,7 @@ protected:
     FakeInstanceCounter instances;
     InstantPauser pauser;
     bool ended = false;
+    std::vector<std::unique_ptr<FakeSerialPort>> ports;
 };
 
 TEST_F(ListManagerStartupTest, StartUpConnectsAndTheFieldCodesAreReady)
