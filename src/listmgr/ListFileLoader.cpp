@@ -1,7 +1,6 @@
 #include "listmgr/ListFileLoader.h"
 
 #include "config/Configuration.h"
-#include "config/MainView.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/Log.h"
@@ -9,9 +8,8 @@
 #include "platform/RuntimeError.h"
 #include "scan/ScanRoutines.h"
 
-ListFileLoader::ListFileLoader(Configuration& config, ListManagerLink& link, MainView& view, MessageBoxes& boxes,
-                               ScanRoutines& routines)
-    : config_(config), link_(link), view_(view), boxes_(boxes), routines_(routines)
+ListFileLoader::ListFileLoader(Configuration& config, ListManagerLink& link, MessageBoxes& boxes, ScanRoutines& routines)
+    : config_(config), link_(link), boxes_(boxes), routines_(routines)
 {
 }
 
@@ -38,7 +36,6 @@ bool ListFileLoader::LoadListFile(const QString& name)
     if (error == RuntimeError::FileNotFound)
         boxes_.Show(QStringLiteral("List File ") + path + QStringLiteral(" Not Found"), MessageBoxes::Icon::Warning,
                     MessageBoxes::Buttons::Ok, MessageBoxes::ApplicationTitle);
-    for (int i = 0; i <= 4; ++i)
-        view_.SetIndicator(i, false);
+    routines_.HideIndicators();
     return false;
 }

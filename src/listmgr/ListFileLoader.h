@@ -4,15 +4,13 @@
 
 class Configuration;
 class ListManagerLink;
-class MainView;
 class MessageBoxes;
 class ScanRoutines;
 
 // `LoadListFile`: asks the list manager to open a whole list file in place of the work list.
 class ListFileLoader {
 public:
-    ListFileLoader(Configuration& config, ListManagerLink& link, MainView& view, MessageBoxes& boxes,
-                   ScanRoutines& routines);
+    ListFileLoader(Configuration& config, ListManagerLink& link, MessageBoxes& boxes, ScanRoutines& routines);
 
     // ListPath, then the name as given, then ".LST": no separator is put in between. Always
     // false, the answer the dispatcher passes on. A missing file gets a message box; any
@@ -24,7 +22,6 @@ public:
 private:
     Configuration& config_;
     ListManagerLink& link_;
-    MainView& view_;
     MessageBoxes& boxes_;
     ScanRoutines& routines_;
 };

@@ -89,7 +89,7 @@ bool LabelDispatcher::command(const QString& label, bool& accepted)
         accepted = s_.routines.EndWorkList();
     } else if (label == QLatin1String("%CLEAR%")) {
         if (!partsSeen_.isEmpty()) {
-            hideIndicators();
+            s_.routines.HideIndicators();
             fields_.ResetScanFields();
             partsSeen_.clear();
             accepted = true;
@@ -225,17 +225,11 @@ void LabelDispatcher::complete()
 
     s_.routines.Pause(0.6f);
     s_.routines.ShowReady();
-    hideIndicators();
+    s_.routines.HideIndicators();
     fields_.LastProgramName = Spaces::Trim(fields_.CurrentProgramName);
     fields_.LastComment = Spaces::Trim(fields_.CurrentComment);
     if (s_.view.IsChecked(MainView::Box::ShowEd) && s_.launchEditor)
         s_.launchEditor();
     fields_.ResetScanFields();
     s_.view.SetAutoFieldSelection(false);
-}
-
-void LabelDispatcher::hideIndicators()
-{
-    for (int i = 0; i <= 4; ++i)
-        s_.view.SetIndicator(i, false);
 }

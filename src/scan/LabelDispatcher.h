@@ -58,7 +58,6 @@ private:
     bool partLabel(const QString& label, QString& count, Outcome& outcome, bool& result);
     void takeProgramName(const QString& name);
     void complete();
-    void hideIndicators();
 
     Services s_;
     ScanFields& fields_;

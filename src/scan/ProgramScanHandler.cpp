@@ -175,7 +175,7 @@ void ProgramScanHandler::finish(bool added)
 {
     s_.routines.Pause(0.6f);
     s_.routines.ShowReady();
-    hideIndicators();
+    s_.routines.HideIndicators();
     if (added) {
         fields_.LastProgramName = Spaces::Trim(fields_.CurrentProgramName);
         fields_.LastComment = Spaces::Trim(fields_.CurrentComment);
@@ -184,10 +184,4 @@ void ProgramScanHandler::finish(bool added)
     }
     fields_.ResetScanFields();
     s_.view.SetAutoFieldSelection(false);
-}
-
-void ProgramScanHandler::hideIndicators()
-{
-    for (int i = 0; i <= 4; ++i)
-        s_.view.SetIndicator(i, false);
 }

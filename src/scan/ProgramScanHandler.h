@@ -54,7 +54,6 @@ private:
     void saveProgram(const QString& text);
     void addLines(float x, float y);
     void finish(bool added);
-    void hideIndicators();
 
     Services s_;
     ScanFields& fields_;

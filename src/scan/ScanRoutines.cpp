@@ -31,6 +31,12 @@ void ScanRoutines::Pause(float seconds)
     s_.pauser.Pause(seconds);
 }
 
+void ScanRoutines::HideIndicators()
+{
+    for (int i = 0; i <= 4; ++i)
+        s_.view.SetIndicator(i, false);
+}
+
 void ScanRoutines::ShowReady()
 {
     Pause(0.6f);

@@ -46,6 +46,8 @@ public:
 
     QString NextWord(const QString& text) { return words_.NextWord(text); }
     void Pause(float seconds);
+    // The five part indicators of the main window, "Load List" to "Vars E-I".
+    void HideIndicators();
     // 0.6 s, then "Ready." unless a failure of this scan is showing.
     void ShowReady();
 
