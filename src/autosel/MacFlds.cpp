@@ -201,6 +201,16 @@ FieldCodeBox* MacFlds::fieldBox(const QString& suffix, const QString& toolTip)
     return new FieldCodeBox(rules_, suffix, toolTip);
 }
 
+QWidget* MacFlds::schematicPage(QWidget* page, QWidget* table, const QString& legendText)
+{
+    auto* legend = new QLabel(legendText, page);
+    legend->setWordWrap(true);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(table, 1);
+    layout->addWidget(legend);
+    return page;
+}
+
 QWidget* MacFlds::buildStandardTab()
 {
     auto* page = new QWidget;
@@ -212,15 +222,10 @@ QWidget* MacFlds::buildStandardTab()
         table->Place(box, QPointF(p.x, wholeLength ? 0.28 : 0.72));
         standardBoxes_.push_back(box);
     }
-    auto* legend = new QLabel(QStringLiteral("N and M use the whole table, normal and mirrored, and are always allowed.  "
-                                             "S and T use the left and the right half, normal; A and R the same halves, "
-                                             "mirrored.  Tick a field to let the automatic selection choose it."),
-                              page);
-    legend->setWordWrap(true);
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(table, 1);
-    layout->addWidget(legend);
-    return page;
+    return schematicPage(page, table,
+                         QStringLiteral("N and M use the whole table, normal and mirrored, and are always allowed.  "
+                                        "S and T use the left and the right half, normal; A and R the same halves, "
+                                        "mirrored.  Tick a field to let the automatic selection choose it."));
 }
 
 QWidget* MacFlds::buildFrontBackTab()
@@ -242,15 +247,10 @@ QWidget* MacFlds::buildFrontBackTab()
             frontBackBoxes_.push_back(box);
         }
     }
-    auto* legend = new QLabel(QStringLiteral("In each of the back and the front half: N and M use the whole length, normal "
-                                             "and mirrored; S and T the left and the right part, normal; A and R the same "
-                                             "parts, mirrored."),
-                              page);
-    legend->setWordWrap(true);
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(table, 1);
-    layout->addWidget(legend);
-    return page;
+    return schematicPage(page, table,
+                         QStringLiteral("In each of the back and the front half: N and M use the whole length, normal "
+                                        "and mirrored; S and T the left and the right part, normal; A and R the same "
+                                        "parts, mirrored."));
 }
 
 QWidget* MacFlds::buildLimitsTab()

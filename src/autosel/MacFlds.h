@@ -46,6 +46,8 @@ protected:
 
 private:
     QWidget* buildAutoSelectTab();
+    // A field tab: the schematic with its boxes, and the legend under it.
+    static QWidget* schematicPage(QWidget* page, QWidget* table, const QString& legendText);
     QWidget* buildStandardTab();
     QWidget* buildFrontBackTab();
     QWidget* buildLimitsTab();

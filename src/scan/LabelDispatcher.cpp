@@ -1,7 +1,6 @@
 #include "scan/LabelDispatcher.h"
 
 #include "autosel/AutoSelectRules.h"
-#include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
@@ -214,14 +213,7 @@ void LabelDispatcher::complete()
     if (s_.view.IsChecked(MainView::Box::AClear))
         s_.routines.ClearWorkList();
 
-    if (s_.mirror.TestMirrorTrigger()) {
-        fields_.CurrentFieldCode = QStringLiteral("&");
-        s_.routines.AddLineRoutine(x, y, true);
-        fields_.CurrentFieldCode = QStringLiteral("&");
-        s_.routines.AddLineRoutine(x, y, true);
-    } else {
-        s_.routines.AddLineRoutine(x, y, true);
-    }
+    s_.routines.AddProgramLines(x, y, true);
 
     s_.routines.Pause(0.6f);
     s_.routines.ShowReady();

@@ -11,7 +11,6 @@ class FieldCodeTable;
 class FieldSelection;
 class ListFileLoader;
 class MainView;
-class MirrorTrigger;
 class ProgramHeaderReader;
 class RunState;
 class ScanFields;
@@ -34,7 +33,6 @@ public:
         CsvTransfer& csv;
         ProgramHeaderReader& header;
         ListFileLoader& lists;
-        MirrorTrigger& mirror;
         std::function<void()> launchEditor;
     };
 

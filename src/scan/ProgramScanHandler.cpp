@@ -1,6 +1,5 @@
 #include "scan/ProgramScanHandler.h"
 
-#include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
@@ -157,14 +156,7 @@ void ProgramScanHandler::saveProgram(const QString& text)
 
 void ProgramScanHandler::addLines(float x, float y)
 {
-    if (s_.mirror.TestMirrorTrigger()) {
-        fields_.CurrentFieldCode = QStringLiteral("&");
-        s_.routines.AddLineRoutine(x, y, false);
-        fields_.CurrentFieldCode = QStringLiteral("&");
-        s_.routines.AddLineRoutine(x, y, false);
-    } else {
-        s_.routines.AddLineRoutine(x, y, false);
-    }
+    s_.routines.AddProgramLines(x, y, false);
     // Adding the line took the status line; a failed save must stay in sight unless adding
     // failed too and says so itself.
     if (!saveFailure_.isEmpty() && s_.view.Status() == addingStatus)

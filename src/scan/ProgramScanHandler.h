@@ -10,7 +10,6 @@ class Configuration;
 class ListFileLoader;
 class ListManagerLink;
 class MainView;
-class MirrorTrigger;
 class RunState;
 class ScanFields;
 class ScanRoutines;
@@ -29,7 +28,6 @@ public:
         ScanRoutines& routines;
         ListManagerLink& link;
         ListFileLoader& lists;
-        MirrorTrigger& mirror;
         std::function<void()> launchEditor;
     };
 

@@ -4,6 +4,7 @@
 #include "config/MainView.h"
 #include "config/RunState.h"
 #include "config/ScanFields.h"
+#include "autosel/MirrorTrigger.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldSelection.h"
 #include "listmgr/ListLine.h"
@@ -109,6 +110,19 @@ bool ScanRoutines::AddLineRoutine(float x, float y, bool acknowledge)
         }
     }
     return started;
+}
+
+void ScanRoutines::AddProgramLines(float x, float y, bool acknowledge)
+{
+    if (s_.mirror.TestMirrorTrigger()) {
+        // Each "&" asks the field choice for the next of the two opposite mirror states.
+        fields_.CurrentFieldCode = QStringLiteral("&");
+        AddLineRoutine(x, y, acknowledge);
+        fields_.CurrentFieldCode = QStringLiteral("&");
+        AddLineRoutine(x, y, acknowledge);
+    } else {
+        AddLineRoutine(x, y, acknowledge);
+    }
 }
 
 bool ScanRoutines::ClearWorkList()

@@ -9,6 +9,7 @@ class FieldSelection;
 class ListLine;
 class ListManagerLink;
 class MainView;
+class MirrorTrigger;
 class Pauser;
 class ProgramHeaderReader;
 class RunState;
@@ -31,6 +32,7 @@ public:
         FieldSelection& selection;
         ListLine& line;
         ProgramHeaderReader& header;
+        MirrorTrigger& mirror;
         SerialPort& port;
     };
 
@@ -57,6 +59,8 @@ public:
     // Chooses the field, adds the line, starts the machine when AutoStart is ticked and, when
     // asked, acknowledges to the scanner. True when it started the machine.
     bool AddLineRoutine(float x, float y, bool acknowledge);
+    // The program's line, or its normal and mirrored pair when the mirror trigger asks for both.
+    void AddProgramLines(float x, float y, bool acknowledge);
 
     // The work-list commands; each returns false after reporting a failure.
     bool ClearWorkList();
