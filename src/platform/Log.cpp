@@ -1,33 +1,37 @@
 #include "platform/Log.h"
 
+#include "platform/LogFile.h"
 #include "platform/Paths.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-
 #include <cstdio>
+#include <ctime>
 
 namespace {
 bool echo = true;
 
+// Local time as yyyy-MM-ddTHH:mm:ss.zzz.
+QByteArray timestamp()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    tm local {};
+    ::localtime_r(&now.tv_sec, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03ld", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, now.tv_nsec / 1000000);
+    return QByteArray(text);
+}
+
 void write(const char* level, const QString& text)
 {
-    const QByteArray line = (QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) +
-                             QLatin1Char(' ') + QLatin1String(level) + QLatin1Char(' ') + text + QLatin1Char('\n'))
-                                .toUtf8();
+    const QByteArray line = timestamp() + ' ' + level + ' ' + text.toUtf8() + '\n';
     if (echo) {
         std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
         std::fflush(stderr);
     }
-    const QString path = Log::FilePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::Append)) {
-        f.write(line);
-    } else if (echo) {
-        std::fprintf(stderr, "log: cannot write %s\n", qPrintable(path));
-    }
+    // Never destroyed: records written while the program exits still find it.
+    static LogFile* const file = new LogFile;
+    file->Write(line, echo);
 }
 } // namespace
 
