@@ -214,14 +214,5 @@ void LabelDispatcher::complete()
         s_.routines.ClearWorkList();
 
     s_.routines.AddProgramLines(x, y, true);
-
-    s_.routines.Pause(0.6f);
-    s_.routines.ShowReady();
-    s_.routines.HideIndicators();
-    fields_.LastProgramName = Spaces::Trim(fields_.CurrentProgramName);
-    fields_.LastComment = Spaces::Trim(fields_.CurrentComment);
-    if (s_.view.IsChecked(MainView::Box::ShowEd) && s_.launchEditor)
-        s_.launchEditor();
-    fields_.ResetScanFields();
-    s_.view.SetAutoFieldSelection(false);
+    s_.routines.EndProgramScan(true, s_.launchEditor);
 }

@@ -44,7 +44,7 @@ void ProgramScanHandler::HandleProgramScan(QString& scan)
         const QString text = Spaces::Trim(scan.mid(bang + 1));
         const bool saving = text.size() >= ShortestSavedText;
         if (refuseName(fields_.CurrentProgramName, saving)) {
-            finish(false);
+            s_.routines.EndProgramScan(false, s_.launchEditor);
             return;
         }
         if (saving)
@@ -60,7 +60,7 @@ void ProgramScanHandler::HandleProgramScan(QString& scan)
     }
 
     addLines(x, y);
-    finish(true);
+    s_.routines.EndProgramScan(true, s_.launchEditor);
 }
 
 void ProgramScanHandler::firstScan()
@@ -161,19 +161,4 @@ void ProgramScanHandler::addLines(float x, float y)
     // failed too and says so itself.
     if (!saveFailure_.isEmpty() && s_.view.Status() == addingStatus)
         s_.view.SetStatus(saveFailure_);
-}
-
-void ProgramScanHandler::finish(bool added)
-{
-    s_.routines.Pause(0.6f);
-    s_.routines.ShowReady();
-    s_.routines.HideIndicators();
-    if (added) {
-        fields_.LastProgramName = Spaces::Trim(fields_.CurrentProgramName);
-        fields_.LastComment = Spaces::Trim(fields_.CurrentComment);
-        if (s_.view.IsChecked(MainView::Box::ShowEd) && s_.launchEditor)
-            s_.launchEditor();
-    }
-    fields_.ResetScanFields();
-    s_.view.SetAutoFieldSelection(false);
 }

@@ -51,7 +51,6 @@ private:
     // a non-empty file is there. A failure is reported and remembered in saveFailure_.
     void saveProgram(const QString& text);
     void addLines(float x, float y);
-    void finish(bool added);
 
     Services s_;
     ScanFields& fields_;

@@ -4,6 +4,7 @@
 #include "config/MainView.h"
 #include "config/RunState.h"
 #include "config/ScanFields.h"
+#include "config/Spaces.h"
 #include "autosel/MirrorTrigger.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldSelection.h"
@@ -43,6 +44,21 @@ void ScanRoutines::ShowReady()
     Pause(0.6f);
     if (!troubleShown_)
         s_.view.SetStatus(QStringLiteral("Ready."));
+}
+
+void ScanRoutines::EndProgramScan(bool added, const std::function<void()>& launchEditor)
+{
+    Pause(0.6f);
+    ShowReady();
+    HideIndicators();
+    if (added) {
+        fields_.LastProgramName = Spaces::Trim(fields_.CurrentProgramName);
+        fields_.LastComment = Spaces::Trim(fields_.CurrentComment);
+        if (s_.view.IsChecked(MainView::Box::ShowEd) && launchEditor)
+            launchEditor();
+    }
+    fields_.ResetScanFields();
+    s_.view.SetAutoFieldSelection(false);
 }
 
 void ScanRoutines::CompleteSizes(float& x, float& y, float& z)

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class Configuration;
 class FieldSelection;
 class ListLine;
@@ -61,6 +63,9 @@ public:
     bool AddLineRoutine(float x, float y, bool acknowledge);
     // The program's line, or its normal and mirrored pair when the mirror trigger asks for both.
     void AddProgramLines(float x, float y, bool acknowledge);
+    // The end of a program's scan: the pause, "Ready." and the indicators off. A program that
+    // went to the work list becomes the last one, and the editor opens when "ShowEd" is ticked.
+    void EndProgramScan(bool added, const std::function<void()>& launchEditor);
 
     // The work-list commands; each returns false after reporting a failure.
     bool ClearWorkList();
