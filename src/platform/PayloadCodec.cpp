@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <limits>
+#include <utility>
 
 #include <zlib.h>
 
@@ -43,7 +44,8 @@ PayloadCodec::Result PayloadCodec::Inflate(const QByteArray& data, qsizetype exp
     const qsizetype produced = static_cast<qsizetype>(zs.total_out);
     inflateEnd(&zs);
 
-    out = buffer.left(qMin(produced, expectedLength));
+    buffer.truncate(qMin(produced, expectedLength));
+    out = std::move(buffer);
     if (result == Result::Ok && produced != expectedLength)
         result = produced < expectedLength ? Result::TooShort : Result::TooLong;
     return result;
@@ -69,9 +71,11 @@ PayloadCodec::Result PayloadCodec::InflateFile(const QString& inputPath, qint64 
     QByteArray expanded;
     const Result result = Inflate(data, expectedLength, expanded);
 
+    // Written over the start and then cut to length: truncating an existing file on opening makes
+    // the file system write it out to the disk when it is closed, which costs more than the rest.
     QFile output(outputPath);
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate) || output.write(expanded) != expanded.size() ||
-        !output.flush()) {
+    if (!output.open(QIODevice::ReadWrite) || output.write(expanded) != expanded.size() || !output.flush() ||
+        !output.resize(expanded.size())) {
         error = output.errorString();
         return Result::WriteFailed;
     }

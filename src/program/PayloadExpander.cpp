@@ -134,8 +134,11 @@ QByteArray PayloadExpander::MakeScan(const QByteArray& text)
 
 QByteArray PayloadExpander::UndoBackslashDoubling(const QByteArray& data)
 {
-    QByteArray kept;
-    kept.reserve(data.size());
+    // A short payload often holds no backslash at all; it is kept as it is, without a copy.
+    if (!data.contains('\\'))
+        return data;
+    QByteArray kept(data.size(), Qt::Uninitialized);
+    char* out = kept.data();
     int run = 0;
     for (const char c : data) {
         if (c == '\\')
@@ -143,7 +146,8 @@ QByteArray PayloadExpander::UndoBackslashDoubling(const QByteArray& data)
         else
             run = 0;
         if (run < 2)
-            kept.append(c);
+            *out++ = c;
     }
+    kept.truncate(out - kept.constData());
     return kept;
 }

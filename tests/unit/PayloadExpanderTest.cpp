@@ -92,6 +92,7 @@ TEST_F(PayloadExpanderTest, TheLargestPayloadAnnounced)
 
 TEST_F(PayloadExpanderTest, BackslashRunsLoseEverySecondBackslash)
 {
+    EXPECT_EQ(PayloadExpander::UndoBackslashDoubling("ab"), "ab");
     EXPECT_EQ(PayloadExpander::UndoBackslashDoubling("a\\b"), "a\\b");
     EXPECT_EQ(PayloadExpander::UndoBackslashDoubling("a\\\\b"), "a\\b");
     EXPECT_EQ(PayloadExpander::UndoBackslashDoubling("a\\\\\\b"), "a\\\\b");
