@@ -14,6 +14,7 @@
 #include "scan/ScanProcessing.h"
 #include "support/FakeSerialPort.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <benchmark/benchmark.h>
@@ -51,6 +52,11 @@ struct Station {
         QFile ini(config.IniFilePath);
         if (ini.open(QIODevice::WriteOnly))
             ini.write("[GESTBCOD]\r\n");
+        // The label's program, with its header, as a station keeps it.
+        QDir().mkpath(BenchEnvironment::Instance().DriveC() + QStringLiteral("/PRODUCT"));
+        QFile program(BenchEnvironment::Instance().DriveC() + QStringLiteral("/PRODUCT/PROG1.CNC"));
+        if (program.open(QIODevice::WriteOnly))
+            program.write("G71 X600 Y400 Z20\r\n(BENCH PANEL)\r\nG0 X0 Y0\r\n");
         config.GCodePath = QStringLiteral("C:\\PRODUCT\\");
         config.CSVInPath = QStringLiteral("C:\\CSV");
         codes.InitFieldCodeTable();

@@ -1,30 +1,73 @@
 #include "platform/LineReader.h"
 
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 // Small enough that a header costs one read, large enough for long program lines.
-constexpr qint64 ChunkSize = 16 * 1024;
+constexpr qsizetype ChunkSize = 16 * 1024;
+
+QString describe(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
 } // namespace
 
-LineReader::LineReader(const QString& nativePath) : file_(nativePath) {}
+LineReader::LineReader(const QString& nativePath) : path_(nativePath) {}
+
+LineReader::~LineReader()
+{
+    Close();
+}
 
 bool LineReader::Open()
 {
+    Close();
     failed_ = false;
-    return file_.open(QIODevice::ReadOnly);
+    error_.clear();
+    buffer_.clear();
+    pos_ = 0;
+    skipLineFeed_ = false;
+    // Plain system calls: a header is read on every program label, and each extra call counts.
+    // Without blocking, a name that turns out to be a pipe cannot hold the scan up.
+    fd_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) {
+        error_ = describe(errno);
+        return false;
+    }
+    return true;
 }
 
 void LineReader::Close()
 {
-    file_.close();
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
 }
 
 bool LineReader::Fill()
 {
-    buffer_ = file_.read(ChunkSize);
     pos_ = 0;
-    if (buffer_.isEmpty() && file_.error() != QFileDevice::NoError)
+    buffer_.resize(ChunkSize);
+    ssize_t n = -1;
+    if (fd_ >= 0) {
+        do
+            n = ::read(fd_, buffer_.data(), static_cast<size_t>(ChunkSize));
+        while (n < 0 && errno == EINTR);
+    } else {
+        errno = EBADF;
+    }
+    if (n < 0) {
+        error_ = describe(errno);
         failed_ = true;
-    return !buffer_.isEmpty();
+        n = 0;
+    }
+    buffer_.truncate(n);
+    return n > 0;
 }
 
 bool LineReader::ReadLine(QString& line)
@@ -51,9 +94,10 @@ bool LineReader::ReadLine(QString& line)
         const char* p = begin;
         while (p != end && *p != '\r' && *p != '\n')
             ++p;
-        pending.append(begin, p - begin);
         any = true;
         if (p == end) {
+            // The line goes on in the next chunk.
+            pending.append(begin, p - begin);
             pos_ = buffer_.size();
             continue;
         }
@@ -66,7 +110,12 @@ bool LineReader::ReadLine(QString& line)
                 skipLineFeed_ = true;
             }
         }
-        line = QString::fromLatin1(pending);
+        if (pending.isEmpty()) {
+            line = QString::fromLatin1(begin, p - begin);
+        } else {
+            pending.append(begin, p - begin);
+            line = QString::fromLatin1(pending);
+        }
         return true;
     }
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 // Reads a text file one line at a time without loading it whole, so that the cost of reading
@@ -11,19 +10,24 @@
 class LineReader {
 public:
     explicit LineReader(const QString& nativePath);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
 
     bool Open();
     // The next line without its line end; false at the end of the file or on a read error.
     bool ReadLine(QString& line);
     bool Failed() const { return failed_; }
-    QString ErrorString() const { return file_.errorString(); }
+    QString ErrorString() const { return error_; }
     // Closes this reader's file only.
     void Close();
 
 private:
     bool Fill();
 
-    QFile file_;
+    QString path_;
+    int fd_ = -1;
+    QString error_;
     QByteArray buffer_;
     qsizetype pos_ = 0;
     bool skipLineFeed_ = false; // a carriage return ended the last line at the end of a chunk

@@ -1,6 +1,6 @@
-#include "config/Spaces.h"
 #include "program/ProgramHeaderReader.h"
 
+#include "config/Spaces.h"
 #include "config/TextNumber.h"
 #include "platform/LineReader.h"
 #include "platform/Log.h"

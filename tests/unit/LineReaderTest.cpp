@@ -1,7 +1,11 @@
 #include "platform/LineReader.h"
 #include "support/TestEnvironment.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 QStringList readAll(const QString& path)
@@ -52,4 +56,18 @@ TEST(LineReaderTest, AMissingFileDoesNotOpen)
     LineReader reader(env.Root() + "/missing.txt");
     EXPECT_FALSE(reader.Open());
     EXPECT_FALSE(reader.ErrorString().isEmpty());
+}
+
+TEST(LineReaderTest, APipeInPlaceOfAFileDoesNotHoldTheReaderUp)
+{
+    // A program name can name anything in the folder; with nobody writing to the pipe an
+    // ordinary open would wait forever.
+    TestEnvironment env;
+    const QString path = env.Root() + "/pipe.CNC";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    LineReader reader(path);
+    if (reader.Open()) {
+        QString line;
+        EXPECT_FALSE(reader.ReadLine(line));
+    }
 }
