@@ -1,5 +1,6 @@
-// TransferCsv of a 10 MB companion file against a plain copy of the same file: the difference is
-// the file search, the append that can be taken back, and the flush to the disk.
+// TransferCsv of a 10 MB companion file against a plain copy of the same file, and against a copy
+// that is also flushed to the disk as the transfer's append is, before the companion may be
+// deleted: the differences are the file search, the append that can be taken back, and the flush.
 #include "BenchEnvironment.h"
 #include "NullMainView.h"
 #include "config/Configuration.h"
@@ -13,6 +14,9 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 constexpr qsizetype companionSize = 10 * 1024 * 1024;
@@ -80,7 +84,26 @@ void BM_CopyFile(benchmark::State& state)
     }
     state.SetBytesProcessed(state.iterations() * companionSize);
 }
+void BM_CopyFileAndFlush(benchmark::State& state)
+{
+    writeCompanion();
+    const std::filesystem::path from = companion().toStdString();
+    const std::filesystem::path to = collecting().toStdString();
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(to);
+        state.ResumeTiming();
+        std::filesystem::copy_file(from, to);
+        const int fd = ::open(to.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0 || ::fsync(fd) != 0)
+            state.SkipWithError("the copy could not be flushed");
+        if (fd >= 0)
+            ::close(fd);
+    }
+    state.SetBytesProcessed(state.iterations() * companionSize);
+}
 } // namespace
 
 BENCHMARK(BM_TransferCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyFileAndFlush)->Unit(benchmark::kMillisecond);

@@ -37,13 +37,19 @@ void writeAll(int fd, const QByteArray& data, const QString& path)
 
 QByteArray Files::ReadAll(const QString& path)
 {
-    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Without blocking, a pipe in place of a file gives an error instead of holding the scan up.
+    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw RuntimeError::FromErrno(errno, path);
-    QByteArray data;
-    char buffer[65536];
+    // Read straight into a buffer of the file's size; one byte more shows that the file grew.
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    QByteArray data(regular ? static_cast<qsizetype>(st.st_size) + 1 : 65536, Qt::Uninitialized);
+    qsizetype size = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (size == data.size())
+            data.resize(data.size() * 2);
+        const ssize_t n = ::read(fd, data.data() + size, static_cast<size_t>(data.size() - size));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -53,9 +59,10 @@ QByteArray Files::ReadAll(const QString& path)
         }
         if (n == 0)
             break;
-        data.append(buffer, n);
+        size += n;
     }
     ::close(fd);
+    data.truncate(size);
     return data;
 }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 TEST(FilesTest, AMissingFileIsErrorFileNotFound)
@@ -30,6 +32,22 @@ TEST(FilesTest, AppendAddsBytesUnchanged)
     Files::Append(path, "a,b\r\n");
     Files::Append(path, QByteArray("c\0\xf1", 3));
     EXPECT_EQ(Files::ReadAll(path), QByteArray("a,b\r\nc\0\xf1", 8));
+}
+
+TEST(FilesTest, ReadAllTakesFilesOfAnySizeAndPipesWithoutWaiting)
+{
+    TestEnvironment env;
+    QByteArray big(3 * 65536 + 7, 'c');
+    big[0] = '\0';
+    EXPECT_EQ(Files::ReadAll(env.Write(env.Root() + "/big.csv", big)), big);
+    EXPECT_EQ(Files::ReadAll(env.Write(env.Root() + "/empty.csv", "")), QByteArray());
+    // The system gives this file's size as 0; it is still read to its end.
+    EXPECT_TRUE(Files::ReadAll("/proc/self/status").startsWith("Name:"));
+
+    // Nobody writes to the pipe; an ordinary open would wait forever.
+    const QString pipe = env.Root() + "/P1.CSV";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(Files::ReadAll(pipe), QByteArray());
 }
 
 TEST(FilesTest, AFailedAppendLeavesTheFileAsItWas)
