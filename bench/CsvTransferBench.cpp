@@ -71,7 +71,8 @@ void BM_TransferCsv(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * companionSize);
 }
 
-void BM_CopyFile(benchmark::State& state)
+// Copies the companion once a round; with flush, the copy is also flushed to the disk.
+void copyRounds(benchmark::State& state, bool flush)
 {
     writeCompanion();
     const std::filesystem::path from = companion().toStdString();
@@ -81,19 +82,8 @@ void BM_CopyFile(benchmark::State& state)
         std::filesystem::remove(to);
         state.ResumeTiming();
         std::filesystem::copy_file(from, to);
-    }
-    state.SetBytesProcessed(state.iterations() * companionSize);
-}
-void BM_CopyFileAndFlush(benchmark::State& state)
-{
-    writeCompanion();
-    const std::filesystem::path from = companion().toStdString();
-    const std::filesystem::path to = collecting().toStdString();
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::filesystem::remove(to);
-        state.ResumeTiming();
-        std::filesystem::copy_file(from, to);
+        if (!flush)
+            continue;
         const int fd = ::open(to.c_str(), O_WRONLY | O_CLOEXEC);
         if (fd < 0 || ::fsync(fd) != 0)
             state.SkipWithError("the copy could not be flushed");
@@ -101,6 +91,16 @@ void BM_CopyFileAndFlush(benchmark::State& state)
             ::close(fd);
     }
     state.SetBytesProcessed(state.iterations() * companionSize);
+}
+
+void BM_CopyFile(benchmark::State& state)
+{
+    copyRounds(state, false);
+}
+
+void BM_CopyFileAndFlush(benchmark::State& state)
+{
+    copyRounds(state, true);
 }
 } // namespace
 
