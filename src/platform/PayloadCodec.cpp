@@ -52,8 +52,10 @@ PayloadCodec::Result PayloadCodec::Inflate(const QByteArray& data, qsizetype exp
 }
 
 PayloadCodec::Result PayloadCodec::InflateFile(const QString& inputPath, qint64 compressedLength,
-                                               const QString& outputPath, qsizetype expectedLength, QString& error)
+                                               const QString& outputPath, qsizetype expectedLength, QByteArray& out,
+                                               QString& error)
 {
+    out.clear();
     error.clear();
     QFile input(inputPath);
     if (!input.open(QIODevice::ReadOnly)) {
@@ -75,7 +77,7 @@ PayloadCodec::Result PayloadCodec::InflateFile(const QString& inputPath, qint64 
     // the file system write it out to the disk when it is closed, which costs more than the rest.
     QFile output(outputPath);
     if (!output.open(QIODevice::ReadWrite) || output.write(expanded) != expanded.size() || !output.flush() ||
-        !output.resize(expanded.size())) {
+        (output.size() != expanded.size() && !output.resize(expanded.size()))) {
         error = output.errorString();
         return Result::WriteFailed;
     }
@@ -84,6 +86,7 @@ PayloadCodec::Result PayloadCodec::InflateFile(const QString& inputPath, qint64 
         error = output.errorString();
         return Result::WriteFailed;
     }
+    out = std::move(expanded);
     return result;
 }
 

@@ -22,10 +22,11 @@ public:
     static Result Inflate(const QByteArray& data, qsizetype expectedLength, QByteArray& out);
 
     // The work-file form: expands the first compressedLength bytes of the file inputPath into
-    // the file outputPath (created or replaced; it receives what was expanded even on failure).
-    // Paths are native. error gets the file error text of ReadFailed and WriteFailed.
+    // the file outputPath (created or replaced; it receives what was expanded even on failure)
+    // and into out, as Inflate does. Paths are native. error gets the file error text of
+    // ReadFailed and WriteFailed.
     static Result InflateFile(const QString& inputPath, qint64 compressedLength, const QString& outputPath,
-                              qsizetype expectedLength, QString& error);
+                              qsizetype expectedLength, QByteArray& out, QString& error);
 
     // A zlib stream of data at the best compression (barcodes are small).
     static QByteArray Deflate(const QByteArray& data);

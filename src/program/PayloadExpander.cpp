@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <cstring>
 
 PayloadExpander::PayloadExpander(MainView& view) : view_(view) {}
 
@@ -20,7 +21,7 @@ QString PayloadExpander::ExpandPayload(QString& scan)
     // Rounded to the nearest, ties to even, as an integer assignment of the original rounds.
     const double lengthValue = std::nearbyint(TextNumber::Value(lengthField));
 
-    const QByteArray data = UndoBackslashDoubling(scan.mid(11).toLatin1());
+    const QByteArray data = UndoBackslashDoubling(QStringView(scan).mid(11).toLatin1());
     scan = QString::fromLatin1(data);
 
     if (lengthValue < 1 || lengthValue > MaxLength) {
@@ -71,7 +72,9 @@ bool PayloadExpander::ExpandThroughFiles(const QByteArray& data, int length, QBy
     compressed.close();
 
     QString error;
-    const PayloadCodec::Result result = PayloadCodec::InflateFile(compressedPath, data.size(), expandedPath, length, error);
+    // What the codec wrote to the file is also what it hands back; the file is not read again.
+    const PayloadCodec::Result result =
+        PayloadCodec::InflateFile(compressedPath, data.size(), expandedPath, length, out, error);
     if (result == PayloadCodec::Result::ReadFailed || result == PayloadCodec::Result::WriteFailed) {
         const QString& which = result == PayloadCodec::Result::ReadFailed ? CompressedWorkFile : ExpandedWorkFile;
         Drop(PayloadCodec::Describe(result) + QStringLiteral(": ") + which, error);
@@ -83,25 +86,6 @@ bool PayloadExpander::ExpandThroughFiles(const QByteArray& data, int length, QBy
                  .arg(data.size())
                  .arg(length)
                  .arg(ExpandedWorkFile));
-        return false;
-    }
-
-    QFile expanded(expandedPath);
-    if (!expanded.open(QIODevice::ReadOnly)) {
-        Drop(QStringLiteral("cannot read ") + ExpandedWorkFile,
-             QStringLiteral("%1: %2").arg(expandedPath, expanded.errorString()));
-        return false;
-    }
-    // The codec wrote exactly the announced length; reading no more keeps the output bounded.
-    out = expanded.read(length);
-    if (out.size() != length) {
-        Drop(QStringLiteral("cannot read ") + ExpandedWorkFile,
-             QStringLiteral("%1: %2 of %3 characters read (%4)")
-                 .arg(expandedPath)
-                 .arg(out.size())
-                 .arg(length)
-                 .arg(expanded.errorString()));
-        out.clear();
         return false;
     }
     return true;
@@ -139,14 +123,21 @@ QByteArray PayloadExpander::UndoBackslashDoubling(const QByteArray& data)
         return data;
     QByteArray kept(data.size(), Qt::Uninitialized);
     char* out = kept.data();
-    int run = 0;
-    for (const char c : data) {
-        if (c == '\\')
-            run = run >= 2 ? 1 : run + 1;
-        else
-            run = 0;
-        if (run < 2)
-            *out++ = c;
+    const char* p = data.constData();
+    const char* const end = p + data.size();
+    while (p != end) {
+        const char* run = static_cast<const char*>(std::memchr(p, '\\', static_cast<size_t>(end - p)));
+        if (!run)
+            run = end;
+        std::memcpy(out, p, static_cast<size_t>(run - p));
+        out += run - p;
+        p = run;
+        while (p != end && *p == '\\')
+            ++p;
+        // Of a run of backslashes the first, third, fifth... are kept.
+        const qsizetype keep = (p - run + 1) / 2;
+        std::memset(out, '\\', static_cast<size_t>(keep));
+        out += keep;
     }
     kept.truncate(out - kept.constData());
     return kept;
