@@ -9,6 +9,7 @@
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
 #include "platform/Pauser.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "scan/ScanProcessing.h"
@@ -57,6 +58,8 @@ struct Station {
         QFile program(BenchEnvironment::Instance().DriveC() + QStringLiteral("/PRODUCT/PROG1.CNC"));
         if (program.open(QIODevice::WriteOnly))
             program.write("G71 X600 Y400 Z20\r\n(BENCH PANEL)\r\nG0 X0 Y0\r\n");
+        // As at start-up: drive letters map through the configuration file.
+        Paths::SetConfigFile(config.IniFilePath);
         config.GCodePath = QStringLiteral("C:\\PRODUCT\\");
         config.CSVInPath = QStringLiteral("C:\\CSV");
         codes.InitFieldCodeTable();
@@ -64,6 +67,10 @@ struct Station {
         link.ExeListObject = server;
         port.open = true;
     }
+    ~Station() { Paths::SetConfigFile(QString()); }
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+
     UnattendedMessageBoxes boxes;
     NullMainView view;
     NoPause pauser;

@@ -4,11 +4,29 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 #include <QStandardPaths>
 
 namespace {
 QString configFile;
 QString programFolderOverride;
+
+// The drive roots of the configuration file, each read on its first use after the file is set
+// and kept until it is set again, as the other settings are read once at start-up: paths are
+// converted several times for every scan, and reading the file each time cost more than the
+// rest of the scan.
+QHash<QChar, QString> driveRoots;
+
+QString configuredRoot(QChar upperLetter)
+{
+    const auto known = driveRoots.constFind(upperLetter);
+    if (known != driveRoots.constEnd())
+        return *known;
+    const QString root =
+        ProfileFile::ReadString(configFile, QStringLiteral("Drives"), QString(upperLetter), QString(), 1024).trimmed();
+    driveRoots.insert(upperLetter, root);
+    return root;
+}
 
 QString xdgFolder(const char* variable, const QString& fallbackBelowHome)
 {
@@ -42,10 +60,9 @@ QString Paths::ToNative(const QString& path)
 
 QString Paths::DriveRoot(QChar letter)
 {
-    const QString key = QString(letter.toUpper());
     QString root;
     if (!configFile.isEmpty())
-        root = ProfileFile::ReadString(configFile, QStringLiteral("Drives"), key, QString(), 1024).trimmed();
+        root = configuredRoot(letter.toUpper());
     if (root.isEmpty())
         root = DataFolder() + QStringLiteral("/drive_") + letter.toLower();
     while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
@@ -56,6 +73,7 @@ QString Paths::DriveRoot(QChar letter)
 void Paths::SetConfigFile(const QString& nativePath)
 {
     configFile = nativePath;
+    driveRoots.clear();
 }
 
 QString Paths::ConfigFile()

@@ -15,6 +15,7 @@ public:
     static QString DriveRoot(QChar letter);
 
     // The configuration file whose [Drives] and [Ports] sections are consulted (native path).
+    // A drive's root is read from it once, on the drive's first use after this call.
     static void SetConfigFile(const QString& nativePath);
     static QString ConfigFile();
 

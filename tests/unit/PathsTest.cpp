@@ -15,6 +15,12 @@ TEST(PathsTest, DrivesMapThroughTheConfigurationOrTheDefaultRoot)
     EXPECT_EQ(Paths::ToNative("C:\\KARN\\PRODUCT\\P1"), env.DataFolder() + "/drive_c/KARN/PRODUCT/P1");
     EXPECT_EQ(Paths::ToNative("C:"), env.DataFolder() + "/drive_c/");
     EXPECT_EQ(Paths::ToNative("C:x.csv"), env.DataFolder() + "/drive_c/x.csv");
+
+    // Setting the configuration file again, as loading the settings does, reads the drives anew.
+    env.Write(ini, "[Drives]\nD=/mnt/other\nC=/srv/c\n");
+    Paths::SetConfigFile(ini);
+    EXPECT_EQ(Paths::ToNative("D:\\P1.CNC"), "/mnt/other/P1.CNC");
+    EXPECT_EQ(Paths::ToNative("C:\\P1.CNC"), "/srv/c/P1.CNC");
 }
 
 TEST(PathsTest, PathsWithoutADriveAreUsedAsTheyAre)
