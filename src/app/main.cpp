@@ -3,6 +3,7 @@
 #include "config/RunState.h"
 #include "platform/EventLoopPauser.h"
 #include "platform/Log.h"
+#include "platform/MemoryTuning.h"
 #include "platform/ProcessInstanceCounter.h"
 #include "platform/TerminationSignals.h"
 #include "platform/UnattendedMessageBoxes.h"
@@ -17,6 +18,7 @@
 
 int main(int argc, char* argv[])
 {
+    MemoryTuning::KeepWorkingMemory();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvex"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(TARVEX_VERSION_MAJOR).arg(TARVEX_VERSION_MINOR).arg(TARVEX_VERSION_PATCH));
