@@ -7,21 +7,23 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <functional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+// Small enough to come from the heap, large enough that a big file takes few calls.
+constexpr qsizetype CopyChunk = 256 * 1024;
+
 QByteArray encoded(const QString& path)
 {
     return QFile::encodeName(path);
 }
 
 // Writes everything or throws; retries short writes and interrupted calls.
-void writeAll(int fd, const QByteArray& data, const QString& path)
+void writeAll(int fd, const char* p, qsizetype left, const QString& path)
 {
-    const char* p = data.constData();
-    qsizetype left = data.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
         if (n < 0) {
@@ -33,40 +35,10 @@ void writeAll(int fd, const QByteArray& data, const QString& path)
         left -= n;
     }
 }
-} // namespace
 
-QByteArray Files::ReadAll(const QString& path)
-{
-    // Without blocking, a pipe in place of a file gives an error instead of holding the scan up.
-    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw RuntimeError::FromErrno(errno, path);
-    // Read straight into a buffer of the file's size; one byte more shows that the file grew.
-    struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    QByteArray data(regular ? static_cast<qsizetype>(st.st_size) + 1 : 65536, Qt::Uninitialized);
-    qsizetype size = 0;
-    for (;;) {
-        if (size == data.size())
-            data.resize(data.size() * 2);
-        const ssize_t n = ::read(fd, data.data() + size, static_cast<size_t>(data.size() - size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            throw RuntimeError::FromErrno(err, path);
-        }
-        if (n == 0)
-            break;
-        size += n;
-    }
-    ::close(fd);
-    data.truncate(size);
-    return data;
-}
-
-void Files::Append(const QString& path, const QByteArray& data)
+// Opens the file for appending (creating it), lets write add to it, flushes it to the disk and
+// closes it. When anything fails the file is cut back to the size it had.
+void appendAndFlush(const QString& path, const std::function<void(int)>& write)
 {
     const int fd = ::open(encoded(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0)
@@ -74,7 +46,7 @@ void Files::Append(const QString& path, const QByteArray& data)
     struct stat st {};
     const off_t before = ::fstat(fd, &st) == 0 ? st.st_size : -1;
     try {
-        writeAll(fd, data, path);
+        write(fd);
         if (::fsync(fd) != 0 && errno != EINVAL)
             throw RuntimeError::FromErrno(errno, path);
     } catch (...) {
@@ -92,6 +64,42 @@ void Files::Append(const QString& path, const QByteArray& data)
         throw RuntimeError::FromErrno(err, path);
     }
 }
+} // namespace
+
+qint64 Files::AppendFile(const QString& from, const QString& to, bool& sourceFailed)
+{
+    sourceFailed = true;
+    // Without blocking, a pipe in place of a file gives an error or nothing instead of holding
+    // the scan up.
+    const int in = ::open(encoded(from).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0)
+        throw RuntimeError::FromErrno(errno, from);
+    sourceFailed = false;
+    qint64 copied = 0;
+    try {
+        appendAndFlush(to, [&](int out) {
+            QByteArray buffer(CopyChunk, Qt::Uninitialized);
+            for (;;) {
+                const ssize_t n = ::read(in, buffer.data(), static_cast<size_t>(buffer.size()));
+                if (n < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    sourceFailed = true;
+                    throw RuntimeError::FromErrno(errno, from);
+                }
+                if (n == 0)
+                    break;
+                writeAll(out, buffer.constData(), n, to);
+                copied += n;
+            }
+        });
+    } catch (...) {
+        ::close(in);
+        throw;
+    }
+    ::close(in);
+    return copied;
+}
 
 void Files::WriteAtomically(const QString& path, const QByteArray& data)
 {
@@ -103,7 +111,7 @@ void Files::WriteAtomically(const QString& path, const QByteArray& data)
     if (fd < 0)
         throw RuntimeError::FromErrno(errno, path);
     try {
-        writeAll(fd, data, path);
+        writeAll(fd, data.constData(), data.size(), path);
         if (::fsync(fd) != 0 && errno != EINVAL)
             throw RuntimeError::FromErrno(errno, path);
         if (::fchmod(fd, 0644) != 0) {

@@ -7,11 +7,12 @@
 // that every caller can tell the operator what went wrong. Bytes are written as they are.
 class Files {
 public:
-    static QByteArray ReadAll(const QString& path);
-
-    // Appends the bytes and closes the file; creates it when missing. When anything fails the
-    // file is cut back to the size it had, so a failed append leaves no half record behind.
-    static void Append(const QString& path, const QByteArray& data);
+    // Appends the whole of the file from to the file to, a piece at a time so that a big file is
+    // never held in memory, flushes it to the disk and closes it; creates it when missing. When
+    // anything fails it is cut back to the size it had, so a failed append leaves no half record
+    // behind. Returns the bytes appended. On failure sourceFailed tells whether reading from
+    // (true) or writing to (false) failed.
+    static qint64 AppendFile(const QString& from, const QString& to, bool& sourceFailed);
 
     // Replaces the file through a temporary file in the same folder that is renamed into place,
     // so a crash or a full disk never leaves a half-written file. Creates the folder when missing.

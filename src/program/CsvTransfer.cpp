@@ -40,20 +40,18 @@ bool CsvTransfer::TransferCsv(const QString& programName)
 
     const QString from = Paths::ToNative(companion);
     const QString to = Paths::ToNative(config_.CSVOutPath);
-    QByteArray content;
+    bool sourceFailed = false;
+    qint64 appended = 0;
     try {
-        content = Files::ReadAll(from);
+        appended = Files::AppendFile(from, to, sourceFailed);
     } catch (const RuntimeError& e) {
-        return fail(QStringLiteral("CSV not transferred: %1 cannot be read.").arg(companion),
-                    QStringLiteral("cannot read %1: %2").arg(from, e.Description()));
-    }
-    try {
-        Files::Append(to, content);
-    } catch (const RuntimeError& e) {
+        if (sourceFailed)
+            return fail(QStringLiteral("CSV not transferred: %1 cannot be read.").arg(companion),
+                        QStringLiteral("cannot read %1: %2").arg(from, e.Description()));
         return fail(QStringLiteral("CSV not transferred: %1 cannot be written; %2 is kept.").arg(config_.CSVOutPath, companion),
                     QStringLiteral("cannot append %1 to %2: %3").arg(from, to, e.Description()));
     }
-    Log::Info(QStringLiteral("appended %1 bytes of %2 to %3").arg(content.size()).arg(from, to));
+    Log::Info(QStringLiteral("appended %1 bytes of %2 to %3").arg(appended).arg(from, to));
 
     if (run_.HasSwitch(QStringLiteral("KEEPCSV")) || run_.HasSwitch(QStringLiteral("KEEP CSV")))
         return true;

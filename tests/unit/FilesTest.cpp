@@ -15,51 +15,76 @@ namespace {
 TEST(FilesTest, AMissingFileIsErrorFileNotFound)
 {
     TestEnvironment env;
+    bool sourceFailed = false;
     try {
-        Files::ReadAll(env.Root() + "/missing");
+        Files::AppendFile(env.Root() + "/missing", env.Root() + "/out.csv", sourceFailed);
         FAIL();
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.Number(), RuntimeError::FileNotFound);
         EXPECT_TRUE(e.Description().contains("missing"));
     }
+    EXPECT_TRUE(sourceFailed);
+    EXPECT_FALSE(QFile::exists(env.Root() + "/out.csv"));
     EXPECT_EQ(Files::Size(env.Root() + "/missing"), -1);
 }
 
-TEST(FilesTest, AppendAddsBytesUnchanged)
+TEST(FilesTest, AppendFileAddsBytesUnchanged)
 {
     TestEnvironment env;
     const QString path = env.Root() + "/out.csv";
-    Files::Append(path, "a,b\r\n");
-    Files::Append(path, QByteArray("c\0\xf1", 3));
-    EXPECT_EQ(Files::ReadAll(path), QByteArray("a,b\r\nc\0\xf1", 8));
+    bool sourceFailed = true;
+    Files::AppendFile(env.Write(env.Root() + "/a.csv", "a,b\r\n"), path, sourceFailed);
+    Files::AppendFile(env.Write(env.Root() + "/b.csv", QByteArray("c\0\xf1", 3)), path, sourceFailed);
+    EXPECT_EQ(TestEnvironment::Read(path), QByteArray("a,b\r\nc\0\xf1", 8));
 }
 
-TEST(FilesTest, ReadAllTakesFilesOfAnySizeAndPipesWithoutWaiting)
+TEST(FilesTest, AppendFileTakesFilesOfAnySizeAndPipesWithoutWaiting)
 {
     TestEnvironment env;
-    QByteArray big(3 * 65536 + 7, 'c');
+    const QString out = env.Write(env.Root() + "/out.csv", "old\n");
+    bool sourceFailed = true;
+    // Larger than one piece of the copy, and not a multiple of it.
+    QByteArray big(600 * 1024 + 7, 'c');
     big[0] = '\0';
-    EXPECT_EQ(Files::ReadAll(env.Write(env.Root() + "/big.csv", big)), big);
-    EXPECT_EQ(Files::ReadAll(env.Write(env.Root() + "/empty.csv", "")), QByteArray());
+    EXPECT_EQ(Files::AppendFile(env.Write(env.Root() + "/big.csv", big), out, sourceFailed), big.size());
+    EXPECT_FALSE(sourceFailed);
+    EXPECT_EQ(Files::AppendFile(env.Write(env.Root() + "/empty.csv", ""), out, sourceFailed), 0);
+    EXPECT_EQ(TestEnvironment::Read(out), "old\n" + big);
+
     // The system gives this file's size as 0; it is still read to its end.
-    EXPECT_TRUE(Files::ReadAll("/proc/self/status").startsWith("Name:"));
+    const QString status = env.Root() + "/status";
+    EXPECT_GT(Files::AppendFile("/proc/self/status", status, sourceFailed), 0);
+    EXPECT_TRUE(TestEnvironment::Read(status).startsWith("Name:"));
 
     // Nobody writes to the pipe; an ordinary open would wait forever.
     const QString pipe = env.Root() + "/P1.CSV";
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    EXPECT_EQ(Files::ReadAll(pipe), QByteArray());
+    EXPECT_EQ(Files::AppendFile(pipe, out, sourceFailed), 0);
+    EXPECT_EQ(TestEnvironment::Read(out).size(), 4 + big.size());
 }
 
-TEST(FilesTest, AFailedAppendLeavesTheFileAsItWas)
+TEST(FilesTest, AFailedCopyLeavesTheCollectingFileAsItWas)
 {
     TestEnvironment env;
-    const QString path = env.Write(env.Root() + "/out.csv", QByteArray(100, 'x'));
+    const QString out = env.Write(env.Root() + "/out.csv", QByteArray(100, 'x'));
+    const QString from = env.Write(env.Root() + "/in.csv", QByteArray(300 * 1024, 'y'));
+    bool sourceFailed = true;
     {
-        FileSizeLimit limit(150);
-        EXPECT_THROW(Files::Append(path, QByteArray(100, 'y')), RuntimeError);
+        // The limit falls inside the second piece of the copy.
+        FileSizeLimit limit(280 * 1024);
+        EXPECT_THROW(Files::AppendFile(from, out, sourceFailed), RuntimeError);
     }
-    EXPECT_EQ(Files::ReadAll(path), QByteArray(100, 'x'));
-    EXPECT_THROW(Files::Append("/dev/full", "data"), RuntimeError);
+    EXPECT_FALSE(sourceFailed);
+    EXPECT_EQ(TestEnvironment::Read(out), QByteArray(100, 'x'));
+
+    // A folder opens but cannot be read: the failure is the source's.
+    ASSERT_TRUE(QDir().mkpath(env.Root() + "/folder.csv"));
+    EXPECT_THROW(Files::AppendFile(env.Root() + "/folder.csv", out, sourceFailed), RuntimeError);
+    EXPECT_TRUE(sourceFailed);
+    EXPECT_EQ(TestEnvironment::Read(out), QByteArray(100, 'x'));
+
+    EXPECT_THROW(Files::AppendFile(from, "/dev/full", sourceFailed), RuntimeError);
+    EXPECT_FALSE(sourceFailed);
 }
 
 TEST(FilesTest, AtomicWritesCreateTheFolderAndNeverLeaveHalfAFile)
@@ -67,13 +92,13 @@ TEST(FilesTest, AtomicWritesCreateTheFolderAndNeverLeaveHalfAFile)
     TestEnvironment env;
     const QString path = env.Root() + "/new/folder/P1";
     Files::WriteAtomically(path, "G71 X1\r\n");
-    EXPECT_EQ(Files::ReadAll(path), QByteArray("G71 X1\r\n"));
+    EXPECT_EQ(TestEnvironment::Read(path), QByteArray("G71 X1\r\n"));
     EXPECT_EQ(QFile::permissions(path) & QFile::ReadOther, QFile::ReadOther);
     {
         FileSizeLimit limit(16);
         EXPECT_THROW(Files::WriteAtomically(path, QByteArray(64, 'z')), RuntimeError);
     }
-    EXPECT_EQ(Files::ReadAll(path), QByteArray("G71 X1\r\n"));
+    EXPECT_EQ(TestEnvironment::Read(path), QByteArray("G71 X1\r\n"));
     EXPECT_EQ(QDir(env.Root() + "/new/folder").entryList(QDir::Files).size(), 1);
 }
 
