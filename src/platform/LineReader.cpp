@@ -29,9 +29,6 @@ bool LineReader::Open()
     Close();
     failed_ = false;
     error_.clear();
-    buffer_.clear();
-    pos_ = 0;
-    skipLineFeed_ = false;
     // Plain system calls: a header is read on every program label, and each extra call counts.
     // Without blocking, a name that turns out to be a pipe cannot hold the scan up.
     fd_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -53,14 +50,10 @@ bool LineReader::Fill()
 {
     pos_ = 0;
     buffer_.resize(ChunkSize);
-    ssize_t n = -1;
-    if (fd_ >= 0) {
-        do
-            n = ::read(fd_, buffer_.data(), static_cast<size_t>(ChunkSize));
-        while (n < 0 && errno == EINTR);
-    } else {
-        errno = EBADF;
-    }
+    ssize_t n = 0;
+    do
+        n = ::read(fd_, buffer_.data(), static_cast<size_t>(ChunkSize));
+    while (n < 0 && errno == EINTR);
     if (n < 0) {
         error_ = describe(errno);
         failed_ = true;
