@@ -23,7 +23,13 @@ std::vector<Line> splitLines(const QByteArray& data)
         qsizetype nl = data.indexOf('\n', start);
         Line line;
         if (nl < 0) {
-            line.text = data.mid(start);
+            // A carriage return that ends the file ends its last line, as it would before a
+            // line feed: the value must not change when a later write appends one.
+            qsizetype textEnd = data.size();
+            if (data.back() == '\r')
+                --textEnd;
+            line.text = data.mid(start, textEnd - start);
+            line.end = data.mid(textEnd);
             start = data.size();
         } else {
             qsizetype textEnd = nl;
@@ -36,6 +42,16 @@ std::vector<Line> splitLines(const QByteArray& data)
         lines.push_back(line);
     }
     return lines;
+}
+
+// A line that another line may follow: a last line without an end, or ending in a lone
+// carriage return, gets a line feed (the file's own line end when it has none at all).
+void endLine(Line& line, const QByteArray& eol)
+{
+    if (line.end.isEmpty())
+        line.end = eol;
+    else if (!line.end.endsWith('\n'))
+        line.end += '\n';
 }
 
 bool isBlank(char c)
@@ -183,7 +199,7 @@ bool ProfileFile::WriteString(const QString& file, const QString& section, const
     std::vector<Line> lines = splitLines(data);
     QByteArray eol = "\r\n";
     for (const Line& l : lines) {
-        if (!l.end.isEmpty()) {
+        if (l.end.endsWith('\n')) {
             eol = l.end;
             break;
         }
@@ -199,13 +215,13 @@ bool ProfileFile::WriteString(const QString& file, const QString& section, const
         if (range.header) {
             at = (range.lastKey ? *range.lastKey : *range.header) + 1;
         } else {
-            if (!lines.empty() && lines.back().end.isEmpty())
-                lines.back().end = eol;
+            if (!lines.empty())
+                endLine(lines.back(), eol);
             lines.push_back({'[' + section.toLatin1() + ']', eol});
             at = lines.size();
         }
-        if (at > 0 && lines[at - 1].end.isEmpty())
-            lines[at - 1].end = eol;
+        if (at > 0)
+            endLine(lines[at - 1], eol);
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{key.toLatin1() + '=' + value.toLatin1(), eol});
     }
 

@@ -96,6 +96,19 @@ TEST_F(ProfileFileTest, NewSectionIsAppendedAndMissingFileCreated)
     EXPECT_EQ(ProfileFile::ReadInt(fresh, "GESTBCOD", "CommPort", 1), 2);
 }
 
+TEST_F(ProfileFileTest, ACarriageReturnEndingTheFileEndsTheLastLine)
+{
+    const QString f = file("[S]\r\nA=1\r\nB=3\r");
+    EXPECT_EQ(read(f, "S", "B"), "3");
+    ASSERT_TRUE(ProfileFile::WriteString(f, "S", "C", "x"));
+    EXPECT_EQ(read(f, "S", "B"), "3");
+    EXPECT_EQ(TestEnvironment::Read(f), QByteArray("[S]\r\nA=1\r\nB=3\r\nC=x\r\n"));
+
+    const QString alone = file("[S]\rB=3\r");
+    ASSERT_TRUE(ProfileFile::WriteString(alone, "T", "K", "v"));
+    EXPECT_EQ(TestEnvironment::Read(alone), QByteArray("[S]\rB=3\r\n[T]\r\nK=v\r\n"));
+}
+
 TEST_F(ProfileFileTest, BytesPassThroughUnchanged)
 {
     const QString f = file("[S]\nA=caf\xe9 \xf1\n");
