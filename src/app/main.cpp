@@ -40,13 +40,25 @@ int main(int argc, char* argv[])
                               std::_Exit(code);
                           }};
     frmMain window(services);
+    // Installed before start-up says it is done, so that a stop from a service manager at any
+    // moment goes through the orderly shutdown; one that comes during start-up waits for its end.
+    TerminationSignals termination;
+    bool started = false;
+    bool stopRequested = false;
+    QObject::connect(&termination, &TerminationSignals::Requested, &window, [&](int number) {
+        Log::Info(QStringLiteral("signal %1: closing").arg(number));
+        if (started)
+            window.close();
+        else
+            stopRequested = true;
+    });
     if (!window.Form_Load())
         return 0;
-    window.show();
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::Requested, &window, [&window](int number) {
-        Log::Info(QStringLiteral("signal %1: closing").arg(number));
+    started = true;
+    if (stopRequested) {
         window.close();
-    });
+        return 0;
+    }
+    window.show();
     return QApplication::exec();
 }

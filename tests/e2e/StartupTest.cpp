@@ -15,4 +15,16 @@ TEST(StartupTest, TheRealProgramStartsUnattendedAndLogsItsMessageBoxes)
     EXPECT_TRUE(tarvex.Log().last().endsWith("shutdown"));
 }
 
+TEST(StartupTest, AStopThatComesDuringStartUpStillRunsTheShutdown)
+{
+    TarvexProcess tarvex;
+    // The first record, looked for without pause: start-up has only just begun.
+    ASSERT_TRUE(tarvex.Start({"NOAPP"}, " starting: ", std::chrono::milliseconds(0)));
+    tarvex.Stop();
+    const QStringList log = tarvex.Log();
+    ASSERT_FALSE(log.isEmpty());
+    EXPECT_TRUE(log.last().endsWith("shutdown")) << log.join('\n').toStdString();
+    EXPECT_EQ(log.filter("signal 15: closing").size(), 1);
+}
+
 } // namespace

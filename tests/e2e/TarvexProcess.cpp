@@ -73,7 +73,7 @@ void TarvexProcess::Configure(const QByteArray& gestbcodKeys, const QByteArray& 
             "\r\n" + moreSections);
 }
 
-bool TarvexProcess::Start(const QStringList& arguments)
+bool TarvexProcess::Start(const QStringList& arguments, const QString& record, std::chrono::milliseconds poll)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path() + QStringLiteral("/config"));
@@ -85,7 +85,7 @@ bool TarvexProcess::Start(const QStringList& arguments)
     process_.start(QStringLiteral(TARVEX_EXECUTABLE), QStringList{QStringLiteral("UNATTENDED")} + arguments);
     if (!process_.waitForStarted(10000))
         return false;
-    return WaitFor([this] { return Log().join(QLatin1Char('\n')).contains(QStringLiteral("start-up done")); });
+    return WaitFor([&] { return Log().join(QLatin1Char('\n')).contains(record); }, std::chrono::seconds(15), poll);
 }
 
 void TarvexProcess::Stop()
@@ -151,14 +151,15 @@ QStringList TarvexProcess::Journal() const
     return lines;
 }
 
-bool TarvexProcess::WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+bool TarvexProcess::WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+                            std::chrono::milliseconds poll)
 {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeout.count()) {
         if (condition())
             return true;
-        QThread::msleep(20);
+        QThread::msleep(static_cast<unsigned long>(poll.count()));
     }
     return condition();
 }

@@ -26,9 +26,13 @@ public:
     // COM1 on another device from now on (a tarvex-scanner's), in place of the own pty.
     void UsePortDevice(const QString& device) { port_ = device; }
 
-    // Starts tarvex with the arguments (UNATTENDED is always added) and waits until start-up is done.
-    bool Start(const QStringList& arguments = {});
+    // Starts tarvex with the arguments (UNATTENDED is always added) and waits until the log has
+    // the record (by default: start-up is done), looking every poll.
+    bool Start(const QStringList& arguments = {}, const QString& record = QStringLiteral("start-up done"),
+               std::chrono::milliseconds poll = std::chrono::milliseconds(20));
+    // Ends it as a service manager does (SIGTERM), killing it only when that does not work.
     void Stop();
+    bool Running() const { return process_.state() == QProcess::Running; }
 
     // Sends bytes as the scanner would, then waits until the log shows the scan was handled.
     void Scan(const QByteArray& bytes);
@@ -38,7 +42,8 @@ public:
     QStringList Log() const;
     // The journal's lines with the time stamp removed: "AddLine\t#161=...".
     QStringList Journal() const;
-    bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(15));
+    bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(15),
+                 std::chrono::milliseconds poll = std::chrono::milliseconds(20));
 
 private:
     QTemporaryDir dir_;
