@@ -65,6 +65,8 @@ bool LineReader::Fill()
 
 bool LineReader::ReadLine(QString& line)
 {
+    if (failed_)
+        return false;
     QByteArray pending;
     bool any = false;
     for (;;) {
@@ -88,6 +90,11 @@ bool LineReader::ReadLine(QString& line)
         while (p != end && *p != '\r' && *p != '\n')
             ++p;
         any = true;
+        if (pending.size() + (p - begin) > MaxLineLength) {
+            error_ = QStringLiteral("a line is longer than %1 characters").arg(MaxLineLength);
+            failed_ = true;
+            return false;
+        }
         if (p == end) {
             // The line goes on in the next chunk.
             pending.append(begin, p - begin);

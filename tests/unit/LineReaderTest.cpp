@@ -50,6 +50,20 @@ TEST(LineReaderTest, LineEndsAndLongLinesAcrossReadChunks)
     EXPECT_EQ(lines[2], QString::fromLatin1("end\xe9"));
 }
 
+TEST(LineReaderTest, ALineBeyondTheBoundEndsTheReadingInsteadOfFillingMemory)
+{
+    TestEnvironment env;
+    const QString f = env.Write(env.Root() + "/e.txt", "first\r\n" + QByteArray(LineReader::MaxLineLength + 1, 'x') + "\r\nlast\r\n");
+    LineReader reader(f);
+    ASSERT_TRUE(reader.Open());
+    QString line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_FALSE(reader.ReadLine(line));
+    EXPECT_TRUE(reader.Failed());
+    EXPECT_TRUE(reader.ErrorString().contains("longer than")) << reader.ErrorString().toStdString();
+    EXPECT_FALSE(reader.ReadLine(line));
+}
+
 TEST(LineReaderTest, AMissingFileDoesNotOpen)
 {
     TestEnvironment env;
