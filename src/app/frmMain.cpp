@@ -349,6 +349,8 @@ void frmMain::mnuListManager_Click()
 
 void frmMain::saveToggle(Box box, const QString& key)
 {
+    // A stored 2 shows greyed once; the operator's clicks give ticked and unticked only.
+    checkBox(box)->setTristate(false);
     const QString value = IsChecked(box) ? QStringLiteral("1") : QStringLiteral("0");
     if (!config_.WriteIniValue(Configuration::Section, key, value))
         SetStatus(QStringLiteral("Could not save %1 to %2.").arg(key, config_.NativeIniFilePath()));

@@ -271,7 +271,8 @@ bool AutoSelectRules::Save()
         const QString base = QLatin1String(ruleKeys[i]);
         ok &= write(base + QStringLiteral("LR"), QString::number(rules_[i].Alignment));
         ok &= write(base + QStringLiteral("CPos"), QString::number(rules_[i].Position));
-        ok &= write(base + QStringLiteral("Text"), rules_[i].Text);
+        // Spaces in a trigger count, also at its ends: they must survive the reading back.
+        ok &= config_.WriteIniText(Configuration::Section, base + QStringLiteral("Text"), rules_[i].Text);
     }
     ok &= write(QStringLiteral("PNameMSel"), QString::number(pNameMSel_));
     ok &= write(QStringLiteral("CommentMSel"), QString::number(commentMSel_));

@@ -68,8 +68,9 @@ void FieldCodeBox::SetEnabled(bool enabled)
 
 void FieldCodeBox::codeChanged(const QString& text)
 {
+    // Codes are upper case wherever they are compared; the box keeps what was typed.
     if (!showing_)
-        rules_.Field(suffix_).Code = text;
+        rules_.Field(suffix_).Code = text.toUpper();
 }
 
 void FieldCodeBox::flagChanged(int state)

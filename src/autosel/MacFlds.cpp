@@ -453,7 +453,7 @@ void MacFlds::LabDispStr_DblClick()
 void MacFlds::DFN_Change(const QString& text)
 {
     if (!syncing_)
-        rules_.Field(QStringLiteral("DFN")).Code = text;
+        rules_.Field(QStringLiteral("DFN")).Code = text.toUpper();
 }
 
 void MacFlds::HlfLimX_Change(const QString& text)

@@ -2,6 +2,7 @@
 
 #include "autosel/AutoSelectRules.h"
 #include "config/ScanFields.h"
+#include "config/Spaces.h"
 
 MirrorTrigger::MirrorTrigger(AutoSelectRules& rules, ScanFields& fields) : rules_(rules), fields_(fields)
 {
@@ -15,7 +16,7 @@ bool MirrorTrigger::TestMirrorTrigger()
         return false;
 
     const QString examined = source == AutoSelectRules::Source::ProgramName ? fields_.CurrentProgramName : fields_.CurrentComment;
-    const QString s = examined.trimmed().toUpper();
+    const QString s = Spaces::Trim(examined).toUpper();
     const QString t = rule->Text.toUpper(); // spaces in the trigger count
     const qsizetype length = t.size();
     const qsizetype n = s.size();

@@ -8,6 +8,9 @@
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <cstdlib>
 
 namespace {
@@ -69,7 +72,7 @@ bool Configuration::LoadSettings(MainView& view)
     return true;
 }
 
-bool Configuration::FileExists(const QString& path)
+bool Configuration::FileExists(const QString& path, Unexpected unexpected)
 {
     const QString native = Paths::ToNative(path);
     for (;;) {
@@ -96,6 +99,8 @@ bool Configuration::FileExists(const QString& path)
                 Log::Warning(QStringLiteral("cannot look for %1: %2").arg(native, e.Description()));
                 return false;
             default:
+                if (unexpected == Unexpected::Throw)
+                    throw;
                 boxes_.ReportUnexpectedError(e.Number(), e.Description());
                 EndProgram();
                 return false;
@@ -115,10 +120,23 @@ QString Configuration::ReadIniValue(const QString& section, const QString& key) 
 bool Configuration::WriteIniValue(const QString& section, const QString& key, const QString& value)
 {
     QString error;
-    if (ProfileFile::WriteString(NativeIniFilePath(), section, key, value, &error))
+    // With no configuration file anywhere, the first setting saved creates it and its folder.
+    const QString folder = QFileInfo(NativeIniFilePath()).absolutePath();
+    if (!QDir().mkpath(folder))
+        error = QStringLiteral("the folder %1 cannot be created").arg(folder);
+    else if (ProfileFile::WriteString(NativeIniFilePath(), section, key, value, &error))
         return true;
     Log::Error(QStringLiteral("could not write %1=%2 to %3: %4").arg(key, Log::Printable(value), NativeIniFilePath(), error));
     return false;
+}
+
+bool Configuration::WriteIniText(const QString& section, const QString& key, const QString& text)
+{
+    const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    const bool quotedPair = text.size() >= 2 && (text.front() == QLatin1Char('"') || text.front() == QLatin1Char('\'')) &&
+                            text.back() == text.front();
+    const bool needsQuotes = !text.isEmpty() && (blank(text.front()) || blank(text.back()) || quotedPair);
+    return WriteIniValue(section, key, needsQuotes ? QLatin1Char('"') + text + QLatin1Char('"') : text);
 }
 
 QString Configuration::NativeIniFilePath() const

@@ -20,16 +20,25 @@ public:
     // the settings below and the main window. False when no file was found.
     bool LoadSettings(MainView& view);
 
+    // What FileExists does with an error it has no answer for: end the program (the start-up
+    // looking for the configuration), or throw it to the caller (a lookup of a name from a scan,
+    // which must never end the program).
+    enum class Unexpected { EndProgram, Throw };
+
     // True when a normal file matches the path (wildcards allowed). Asks the operator to retry
     // on a disk that is not ready or not formatted.
-    bool FileExists(const QString& path);
+    bool FileExists(const QString& path, Unexpected unexpected = Unexpected::EndProgram);
 
     // The key's value from the file (at most 79 characters), or empty text when the key is
     // missing, empty or literally "END.-".
     QString ReadIniValue(const QString& section, const QString& key) const;
 
-    // Writes one key. A failure is logged and returns false, so that the caller can tell the operator.
+    // Writes one key, creating the file and its folder when missing. A failure is logged and
+    // returns false, so that the caller can tell the operator.
     bool WriteIniValue(const QString& section, const QString& key, const QString& value);
+    // Writes a free text that must read back exactly: one with blanks at either end, or wrapped
+    // in a pair of quotes, is written inside double quotes, which every reader strips.
+    bool WriteIniText(const QString& section, const QString& key, const QString& text);
     // The native path of IniFilePath.
     QString NativeIniFilePath() const;
 

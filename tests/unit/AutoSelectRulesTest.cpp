@@ -87,6 +87,18 @@ TEST_F(AutoSelectRulesTest, StoredValuesComeBackAndCodesAreSavedUpperCased)
     EXPECT_EQ(again.Rule(Source::Comment, false).Text, "X");
 }
 
+TEST_F(AutoSelectRulesTest, TriggerTextsWithSpacesAtTheirEndsSurviveASave)
+{
+    configure("");
+    AutoSelectRules rules(config);
+    rules.Rule(Source::ProgramName, true).Text = "A ";
+    rules.Rule(Source::Comment, false).Text = " 'q'";
+    ASSERT_TRUE(rules.Save());
+    AutoSelectRules again(config);
+    EXPECT_EQ(again.Rule(Source::ProgramName, true).Text, "A ");
+    EXPECT_EQ(again.Rule(Source::Comment, false).Text, " 'q'");
+}
+
 TEST_F(AutoSelectRulesTest, TheFileIsReadOnFirstUseAndOnlyOnce)
 {
     configure("HalfLimitX=1\n");

@@ -6,6 +6,8 @@
 #include "support/FakeMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -123,8 +125,26 @@ TEST_F(ConfigurationTest, NoFileIsReportedAndLaterWritesGoToTheWindowsDirectory)
     EXPECT_TRUE(config.SerialSettings.isEmpty());
     EXPECT_EQ(config.CommPort, 0);
 
+    // Not even the folder is there on a first start: the first save makes it.
+    ASSERT_TRUE(QDir(env.WindowsDirectory()).removeRecursively());
     ASSERT_TRUE(config.WriteIniValue("GESTBCOD", "AutoClear", "1"));
     EXPECT_EQ(TestEnvironment::Read(env.WindowsDirectory() + "/ZEM.INI"), QByteArray("[GESTBCOD]\r\nAutoClear=1\r\n"));
+}
+
+TEST_F(ConfigurationTest, TextsWithBlanksOrQuotesAtTheEndsReadBackExactly)
+{
+    inProgramFolder("");
+    load();
+    for (const QString& text : {QString("A "), QString(" A"), QString("\tA"), QString("'x'"), QString("\"y\""), QString("\""),
+                                QString("a b"), QString()}) {
+        ASSERT_TRUE(config.WriteIniText("GESTBCOD", "PNameMirrorText", text));
+        EXPECT_EQ(config.ReadIniValue("GESTBCOD", "PNameMirrorText"), text) << text.toStdString();
+    }
+    // Plain texts are stored as they are, readable by any other station.
+    config.WriteIniText("GESTBCOD", "PNameMirrorText", "a b");
+    EXPECT_TRUE(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI").contains("PNameMirrorText=a b\r\n"));
+    config.WriteIniText("GESTBCOD", "PNameMirrorText", "A ");
+    EXPECT_TRUE(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI").contains("PNameMirrorText=\"A \"\r\n"));
 }
 
 TEST_F(ConfigurationTest, ReadIniValueTreatsMissingAndEndMarkerAsEmpty)

@@ -61,6 +61,15 @@ TEST_F(MirrorTriggerTest, FromLeftComparesAtThePositionIgnoringCaseAndOuterSpace
     EXPECT_EQ(test("AX12").first, "P"); // runs past the end
 }
 
+TEST_F(MirrorTriggerTest, OnlySpacesAroundTheTextAreDropped)
+{
+    use(Source::ProgramName, true, true, 1, "x");
+    EXPECT_EQ(test("\tXA").first, "P"); // a tab is text
+    use(Source::ProgramName, true, false, 12, "a"); // the last character
+    EXPECT_EQ(test("XA\r").first, "P");
+    EXPECT_EQ(test("XA  ").first, "W");
+}
+
 TEST_F(MirrorTriggerTest, FromRightReachesBothEndsOfTheText)
 {
     // Shown as 2 from the right: the second-to-last character.

@@ -341,7 +341,7 @@ TEST_F(MacFldsTest, CancelWritesNothingAndPutsTheRulesBackAsTheyWere)
     click("SFScb");
     type("MSpec", "KX");
     click("MPName");
-    EXPECT_EQ(rules.Field("SFS").Code, "zz"); // in force while the dialog is open
+    EXPECT_EQ(rules.Field("SFS").Code, "ZZ"); // in force while the dialog is open, upper-cased as typed
     press("BtnCan");
     EXPECT_TRUE(dialog->isHidden());
     EXPECT_EQ(file(), before);
@@ -440,7 +440,7 @@ TEST_F(MacFldsMenuTest, TheMenuOpensOneDialogWhoseEditsTheScanProcessingUsesAtOn
         fields.CurrentProgramName = "AX12";
         test.TestMirrorTrigger();
         EXPECT_EQ(fields.CurrentFieldCode, "P");
-        EXPECT_EQ(window.Processing().Rules().Field("SFS").Code, "s9");
+        EXPECT_EQ(window.Processing().Rules().Field("SFS").Code, "S9");
         d.findChild<QPushButton*>("BtnOK")->click();
     });
     ASSERT_FALSE(first.isNull()); // hidden, not destroyed
@@ -462,7 +462,9 @@ TEST_F(MacFldsMenuTest, AnOkThatCannotSaveIsReportedAndTheEditsStayInForce)
 {
     frmMain window(services);
     ASSERT_TRUE(window.Form_Load());
-    window.Config().IniFilePath = env.Root() + "/missing/folder/ZEM.INI";
+    // A folder that cannot be created: a file stands in its place.
+    env.Write(env.Root() + "/file", "");
+    window.Config().IniFilePath = env.Root() + "/file/folder/ZEM.INI";
     whileOpen(window.findChild<QAction*>("MnuAutoFld"), [](QWidget& d) {
         d.findChild<QLineEdit*>("HlfLimX")->setText("900");
         d.findChild<QPushButton*>("BtnOK")->click();

@@ -136,6 +136,20 @@ TEST_F(frmMainTest, TogglesAreSavedAtOnceAndShownAfterARestart)
     EXPECT_FALSE(find<QCheckBox>(*again, "AutoStart")->isChecked());
 }
 
+TEST_F(frmMainTest, AStoredTwoShowsGreyedOnceAndClicksGiveOneAndZero)
+{
+    configure("AutoClear=2\r\n");
+    const QString ini = env.ProgramFolder() + "/ZEM.INI";
+    auto w = start();
+    auto* box = find<QCheckBox>(*w, "AClear");
+    EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
+    for (const char* stored : {"AutoClear=1\r\n", "AutoClear=0\r\n", "AutoClear=1\r\n"}) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        EXPECT_TRUE(TestEnvironment::Read(ini).contains(stored)) << stored;
+        EXPECT_NE(box->checkState(), Qt::PartiallyChecked);
+    }
+}
+
 TEST_F(frmMainTest, AToggleThatCannotBeSavedIsReported)
 {
     configure("");
