@@ -19,19 +19,28 @@ QString SerialLink::CurrentSettingsText() const
 
 void SerialLink::OpenSerialPort()
 {
+    const bool wasWaiting = waitingForDevice_;
     waitingForDevice_ = false;
+    bool opening = false;
     try {
         if (port_.PortOpen())
             port_.SetPortOpen(false);
         port_.SetCommPort(config_.CommPort);
         port_.SetSettings(config_.SerialSettings);
         port_.SetInputLen(0);
+        opening = true;
         port_.SetPortOpen(true);
         view_.SetCurrentSettings(CurrentSettingsText());
         Log::Info(QStringLiteral("scanner port %1 open on %2").arg(CurrentSettingsText(), port_.DeviceName()));
+        if (wasWaiting)
+            view_.SetStatus(QStringLiteral("Ready."));
     } catch (const RuntimeError& e) {
         Log::Error(QStringLiteral("cannot open the scanner port %1: %2").arg(CurrentSettingsText(), e.Description()));
         boxes_.ReportUnexpectedError(e.Number(), e.Description());
+        // The device may not be there yet (a USB scanner still being set up at boot): it is
+        // watched for and opened when it comes. Settings that do not parse wait for the operator.
+        if (opening)
+            waitForDevice(Waiting::ForFirstOpen, e.Description());
         if (Unattended) {
             Log::Warning(QStringLiteral("unattended: the serial settings dialog is not shown; the scanner port stays closed"));
             return;
@@ -54,9 +63,7 @@ void SerialLink::WatchDevice()
     if (!waitingForDevice_) {
         if (port_.PortOpen() || !port_.Lost())
             return;
-        waitingForDevice_ = true;
-        lostDevice_ = port_.DeviceName();
-        lastReopenError_.clear();
+        waitForDevice(Waiting::ForReturn, QString());
         Log::Warning(QStringLiteral("scanner disconnected: %1; waiting for it to come back").arg(lostDevice_));
         view_.SetStatus(QStringLiteral("Scanner disconnected: %1.").arg(lostDevice_));
         return;
@@ -79,6 +86,23 @@ void SerialLink::WatchDevice()
         return;
     }
     waitingForDevice_ = false;
-    Log::Info(QStringLiteral("scanner reconnected: %1 reopened as %2").arg(port_.DeviceName(), CurrentSettingsText()));
+    if (waiting_ == Waiting::ForReturn) {
+        Log::Info(QStringLiteral("scanner reconnected: %1 reopened as %2").arg(port_.DeviceName(), CurrentSettingsText()));
+    } else {
+        Log::Info(QStringLiteral("scanner found: %1 opened as %2").arg(port_.DeviceName(), CurrentSettingsText()));
+        view_.SetCurrentSettings(CurrentSettingsText());
+    }
     view_.SetStatus(QStringLiteral("Ready."));
+}
+
+void SerialLink::waitForDevice(Waiting why, const QString& error)
+{
+    waitingForDevice_ = true;
+    waiting_ = why;
+    lostDevice_ = port_.DeviceName();
+    lastReopenError_ = error;
+    if (why == Waiting::ForFirstOpen) {
+        Log::Warning(QStringLiteral("waiting for the scanner %1; it is opened when it can be").arg(lostDevice_));
+        view_.SetStatus(QStringLiteral("Waiting for the scanner: %1.").arg(lostDevice_));
+    }
 }

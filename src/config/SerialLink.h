@@ -17,12 +17,13 @@ public:
 
     // (Re)opens the port with CommPort and SerialSettings and shows them on the main window. A
     // failure is reported, then the settings dialog is shown (not in unattended mode: no operator
-    // would close it).
+    // would close it). A port that did not open is watched for as a lost one is.
     void OpenSerialPort();
     // Writes Settings and CommPort to the configuration file.
     void SaveSerialSettings();
 
-    // Called on every tick: notices a lost device and reopens the port when the device is back.
+    // Called on every tick: notices a lost device and reopens the port when the device is back,
+    // and opens one that was missing when it appears.
     void WatchDevice();
 
     // "COM1:9600,N,8,1"
@@ -33,11 +34,15 @@ public:
     bool Unattended = false;
 
 private:
+    enum class Waiting { ForReturn, ForFirstOpen };
+    void waitForDevice(Waiting why, const QString& error);
+
     Configuration& config_;
     SerialPort& port_;
     MainView& view_;
     MessageBoxes& boxes_;
     bool waitingForDevice_ = false;
+    Waiting waiting_ = Waiting::ForReturn;
     QString lostDevice_;
     QString lastReopenError_;
 };

@@ -1,6 +1,7 @@
 #include "listmgr/EmbeddedListManager.h"
 
 #include "listmgr/ListFile.h"
+#include "platform/FileSearch.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
@@ -32,7 +33,8 @@ bool EmbeddedListManager::NewList()
 
 void EmbeddedListManager::OpenList(const QString& path)
 {
-    call(QStringLiteral("OpenList"), &path, [this, &path] { replaceLines(ListFile::Read(Paths::ToNative(path))); });
+    call(QStringLiteral("OpenList"), &path,
+         [this, &path] { replaceLines(ListFile::Read(FileSearch::ResolveCase(Paths::ToNative(path)))); });
 }
 
 void EmbeddedListManager::Start()
@@ -63,7 +65,13 @@ void EmbeddedListManager::Setpoint()
 
 void EmbeddedListManager::AddLine(const QString& line)
 {
-    call(QStringLiteral("AddLine"), &line, [this, &line] { replaceLines(lines_ + QStringList{line}); });
+    call(QStringLiteral("AddLine"), &line, [this, &line] {
+        // The saved work list holds one line per line: a line end inside would come back as two.
+        if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n')))
+            throw RuntimeError(RuntimeError::InvalidArgument,
+                               QStringLiteral("Invalid procedure call or argument: a list line cannot hold a line end"));
+        replaceLines(lines_ + QStringList{line});
+    });
 }
 
 void EmbeddedListManager::ClearList()

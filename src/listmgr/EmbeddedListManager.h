@@ -10,7 +10,8 @@
 
 // The list manager that runs inside Tarvex unless "NOAPP" is given. It keeps the work list and
 // its run state, saves the list to worklist.lst after every change (a change that cannot be
-// saved is not made and fails the call), loads it back at start, and journals every call.
+// saved is not made and fails the call), loads it back at start, and journals every call. A line
+// holding a line end is refused, so that every line reads back from the file as it was.
 // Its window (frmListManager) follows the signals.
 class EmbeddedListManager : public QObject, public ListManager {
     Q_OBJECT

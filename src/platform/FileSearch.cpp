@@ -1,8 +1,10 @@
 #include "platform/FileSearch.h"
 
+#include "platform/Log.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -42,4 +44,32 @@ bool FileSearch::FindFirst(const QString& nativePattern)
     }
     const QStringList found = QDir(folder).entryList({name}, QDir::Files | QDir::NoDotAndDotDot);
     return !found.isEmpty();
+}
+
+QString FileSearch::ResolveCase(const QString& nativePath)
+{
+    struct stat st {};
+    if (lstat(QFile::encodeName(nativePath).constData(), &st) == 0 || errno != ENOENT)
+        return nativePath;
+    const QFileInfo info(nativePath);
+    const QString name = info.fileName();
+    if (name.isEmpty())
+        return nativePath;
+    QString match;
+    QDirIterator entries(info.path(), QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        const QString entry = entries.next();
+        if (entries.fileName().compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!match.isEmpty()) {
+            Log::Warning(QStringLiteral("%1 not found, and several files match it without regard to letter case; none is used")
+                             .arg(nativePath));
+            return nativePath;
+        }
+        match = entry;
+    }
+    if (match.isEmpty())
+        return nativePath;
+    Log::Info(QStringLiteral("%1 not found; using %2, whose name differs only in letter case").arg(nativePath, match));
+    return match;
 }

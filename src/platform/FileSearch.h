@@ -8,4 +8,9 @@
 class FileSearch {
 public:
     static bool FindFirst(const QString& nativePattern);
+
+    // The path itself when something is there; else, as on a Windows station, the one file in
+    // its folder whose name matches without regard to letter case (logged); else the path as
+    // given. Names come from other stations typed or copied in any case.
+    static QString ResolveCase(const QString& nativePath);
 };

@@ -78,6 +78,11 @@ qint64 Files::AppendFile(const QString& from, const QString& to, bool& sourceFai
     qint64 copied = 0;
     try {
         appendAndFlush(to, [&](int out) {
+            struct stat source {};
+            struct stat target {};
+            if (::fstat(in, &source) == 0 && ::fstat(out, &target) == 0 && source.st_dev == target.st_dev &&
+                source.st_ino == target.st_ino)
+                throw RuntimeError(RuntimeError::PathFileAccessError, QStringLiteral("%1 is %2 itself").arg(to, from));
             QByteArray buffer(CopyChunk, Qt::Uninitialized);
             for (;;) {
                 const ssize_t n = ::read(in, buffer.data(), static_cast<size_t>(buffer.size()));
@@ -138,6 +143,14 @@ void Files::Remove(const QString& path)
 {
     if (::unlink(encoded(path).constData()) != 0)
         throw RuntimeError::FromErrno(errno, path);
+}
+
+bool Files::SameFile(const QString& a, const QString& b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(encoded(a).constData(), &first) == 0 && ::stat(encoded(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 qint64 Files::Size(const QString& path)

@@ -11,7 +11,8 @@ public:
     // never held in memory, flushes it to the disk and closes it; creates it when missing. When
     // anything fails it is cut back to the size it had, so a failed append leaves no half record
     // behind. Returns the bytes appended. On failure sourceFailed tells whether reading from
-    // (true) or writing to (false) failed.
+    // (true) or writing to (false) failed. A file is never appended to itself (it would grow
+    // until the disk is full): that fails as a write.
     static qint64 AppendFile(const QString& from, const QString& to, bool& sourceFailed);
 
     // Replaces the file through a temporary file in the same folder that is renamed into place,
@@ -19,6 +20,9 @@ public:
     static void WriteAtomically(const QString& path, const QByteArray& data);
 
     static void Remove(const QString& path);
+
+    // True when both paths name one file (the same device and inode), through links or not.
+    static bool SameFile(const QString& a, const QString& b);
 
     // The file's size, or -1 when it does not exist or cannot be examined.
     static qint64 Size(const QString& path);

@@ -7,6 +7,7 @@
 // the error reports. Numbers that have a meaning elsewhere keep their values (see the constants).
 class RuntimeError : public std::runtime_error {
 public:
+    static constexpr int InvalidArgument = 5;
     static constexpr int FileNotFound = 53;
     static constexpr int DeviceIoError = 57;
     static constexpr int DeviceUnavailable = 68;

@@ -3,6 +3,7 @@
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
+#include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
@@ -35,11 +36,17 @@ bool CsvTransfer::TransferCsv(const QString& programName)
                     QStringLiteral("refused CSV companion of %1: the name reaches outside %2").arg(Log::Printable(programName), config_.CSVInPath));
     }
     const QString companion = CompanionPath(programName);
-    if (!config_.FileExists(companion))
-        return true;
+    QString from = Paths::ToNative(companion);
+    if (!config_.FileExists(companion, Configuration::Unexpected::Throw)) {
+        from = FileSearch::ResolveCase(from);
+        if (from == Paths::ToNative(companion))
+            return true;
+    }
 
-    const QString from = Paths::ToNative(companion);
     const QString to = Paths::ToNative(config_.CSVOutPath);
+    if (Files::SameFile(from, to))
+        return fail(QStringLiteral("CSV not transferred: %1 is the collecting file %2 itself.").arg(companion, config_.CSVOutPath),
+                    QStringLiteral("refused to append %1 to itself (%2)").arg(from, to));
     bool sourceFailed = false;
     qint64 appended = 0;
     try {

@@ -16,6 +16,8 @@ public:
 
     // programName is the label's program name, normally ending in ".CNC". Returns false when
     // something went wrong (the status line and the log say what); a missing companion is fine.
+    // A companion that cannot even be looked up (a name too long for the file system, a loop of
+    // links) throws the RuntimeError: the name itself is unusable, and the caller refuses it.
     bool TransferCsv(const QString& programName);
 
     // CSVInPath, "\", the name without ".CNC" (or the whole name), ".CSV"; blanks trimmed.

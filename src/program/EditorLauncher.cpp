@@ -3,6 +3,7 @@
 #include "config/Configuration.h"
 #include "config/ScanFields.h"
 #include "config/Spaces.h"
+#include "platform/FileSearch.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/ProcessStarter.h"
@@ -22,7 +23,8 @@ void EditorLauncher::LaunchEditor()
         return;
     }
     // Absolute, so that no program name can ever read as an option of the editor.
-    const QString file = QFileInfo(Paths::ToNative(config_.GCodePath + name)).absoluteFilePath();
+    const QString native = FileSearch::ResolveCase(Paths::ToNative(config_.GCodePath + name));
+    const QString file = QFileInfo(native).absoluteFilePath();
     const QString editor = Paths::ToNative(EditorPath);
     const bool running = processes_.IsRunning(editorTask_);
 

@@ -2,6 +2,7 @@
 
 #include "config/Spaces.h"
 #include "config/TextNumber.h"
+#include "platform/FileSearch.h"
 #include "platform/LineReader.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
@@ -24,7 +25,7 @@ void ProgramHeaderReader::ReadProgramHeader(const QString& pathText, float& x, f
 {
     comment.clear();
     const QString path = Spaces::Trim(pathText);
-    LineReader reader(Paths::ToNative(path));
+    LineReader reader(FileSearch::ResolveCase(Paths::ToNative(path)));
     if (!reader.Open()) {
         logEnd(path, reader.ErrorString());
         return;

@@ -11,6 +11,7 @@
 #include "listmgr/FieldSelection.h"
 #include "listmgr/ListFileLoader.h"
 #include "platform/Log.h"
+#include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
 #include "program/ProgramHeaderReader.h"
 #include "scan/ScanRoutines.h"
@@ -36,6 +37,10 @@ LabelDispatcher::LabelDispatcher(Services services, ScanFields& fields) : s_(std
 bool LabelDispatcher::DispatchLabel(QString label)
 {
     s_.routines.BeginScan();
+    if (ScanRoutines::HoldsLineEnd(label)) {
+        refuse(label, QStringLiteral("it holds a line end (a scanner suffix?)"));
+        return false;
+    }
     if (s_.run.FirstScanPending) {
         s_.routines.ClearWorkList();
         s_.run.FirstScanPending = false;
@@ -47,6 +52,7 @@ bool LabelDispatcher::DispatchLabel(QString label)
     if (fieldSelection(label))
         return true;
 
+    const ScanRoutines::FieldChoiceMemory fieldChoice = s_.routines.RememberFieldChoice();
     fields_.CurrentField164 = QStringLiteral("1");
     fields_.CurrentField165 = QStringLiteral("1");
 
@@ -60,7 +66,7 @@ bool LabelDispatcher::DispatchLabel(QString label)
             return listFileResult;
     }
 
-    if (!partsSeen_.isEmpty() && numberOf(count) == partsSeen_.size()) {
+    if (outcome != Outcome::Refused && !partsSeen_.isEmpty() && numberOf(count) == partsSeen_.size()) {
         complete();
         return true;
     }
@@ -73,9 +79,16 @@ bool LabelDispatcher::DispatchLabel(QString label)
         Log::Warning(QStringLiteral("label not understood: %1").arg(Log::Printable(label)));
         break;
     case Outcome::Refused:
+        s_.routines.RestoreFieldChoice(fieldChoice);
         break;
     }
     return false;
+}
+
+void LabelDispatcher::refuse(const QString& label, const QString& why)
+{
+    s_.view.SetStatus(QStringLiteral("Label refused: %1.").arg(why));
+    Log::Warning(QStringLiteral("label %1 refused, nothing added: %2").arg(Log::Printable(label), why));
 }
 
 bool LabelDispatcher::command(const QString& label, bool& accepted)
@@ -131,7 +144,8 @@ LabelDispatcher::Outcome LabelDispatcher::plainLabel(const QString& label, QStri
     const AutoSelectRules::Source source = s_.rules.TriggerSource();
     if (source == AutoSelectRules::Source::ProgramName || source == AutoSelectRules::Source::Comment ||
         fields_.RunFieldChosen) {
-        takeProgramName(Spaces::Trim(label));
+        if (!takeProgramName(label, Spaces::Trim(label)))
+            return Outcome::Refused;
         count = QStringLiteral("1");
         partsSeen_ = QStringLiteral("1");
         return Outcome::Stored;
@@ -157,9 +171,19 @@ bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& o
         return true;
     }
 
-    partsSeen_ += part;
     QString payload = label.mid(3);
     const int number = numberOf(part);
+    // The program name is taken (or the label refused) before the part counts as seen.
+    const qsizetype space = payload.indexOf(QLatin1Char(' '));
+    if (number == 1) {
+        const bool taken = space >= 0 ? takeProgramName(label, Spaces::Trim(payload.left(space)))
+                                      : acceptProgramName(label, payload);
+        if (!taken) {
+            outcome = Outcome::Refused;
+            return true;
+        }
+    }
+    partsSeen_ += part;
     // Parts 5 to 9 have no indicator of their own; they only count toward completion.
     if (number >= 0 && number <= 4)
         s_.view.SetIndicator(number, true);
@@ -171,9 +195,7 @@ bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& o
         return false;
     }
     if (number == 1) {
-        const qsizetype space = payload.indexOf(QLatin1Char(' '));
         if (space >= 0) {
-            takeProgramName(Spaces::Trim(payload.left(space)));
             float x = 0;
             float y = 0;
             float z = 0;
@@ -183,8 +205,6 @@ bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& o
             if (!fields_.RunFieldChosen)
                 fields_.CurrentFieldCode = code;
             s_.routines.NextWord(payload); // a further word the labels carry; not used
-        } else {
-            fields_.CurrentProgramName = payload;
         }
     } else if (number == 2) {
         fields_.CurrentSizeX = s_.routines.NextWord(payload);
@@ -196,11 +216,29 @@ bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& o
     return true;
 }
 
-void LabelDispatcher::takeProgramName(const QString& name)
+bool LabelDispatcher::acceptProgramName(const QString& label, const QString& name)
 {
-    fields_.CurrentProgramName = withExtension(name);
-    if (!s_.csv.TransferCsv(fields_.CurrentProgramName))
-        s_.routines.KeepTroubleShown(); // the program is still added; the operator must see why the CSV was not
+    const QString why = ScanRoutines::ProgramNameRefusal(name);
+    if (!why.isEmpty()) {
+        refuse(label, why);
+        return false;
+    }
+    fields_.CurrentProgramName = name;
+    return true;
+}
+
+bool LabelDispatcher::takeProgramName(const QString& label, const QString& name)
+{
+    if (!acceptProgramName(label, withExtension(name)))
+        return false;
+    try {
+        if (!s_.csv.TransferCsv(fields_.CurrentProgramName))
+            s_.routines.KeepTroubleShown(); // the program is still added; the operator must see why the CSV was not
+    } catch (const RuntimeError& e) {
+        refuse(label, QStringLiteral("its CSV file cannot be looked up (error %1: %2)").arg(e.Number()).arg(e.Description()));
+        return false;
+    }
+    return true;
 }
 
 void LabelDispatcher::complete()

@@ -54,7 +54,12 @@ private:
     Outcome plainLabel(const QString& label, QString& count);
     // Stores one part; false when it was a list-file request, whose answer is then in result.
     bool partLabel(const QString& label, QString& count, Outcome& outcome, bool& result);
-    void takeProgramName(const QString& name);
+    // Sets the program name; false when the label is refused for it (reported).
+    bool acceptProgramName(const QString& label, const QString& name);
+    // The same with ".CNC" added as needed, and the CSV companion moved.
+    bool takeProgramName(const QString& label, const QString& name);
+    // Reports a label that is refused whole: nothing of it is kept or added.
+    void refuse(const QString& label, const QString& why);
     void complete();
 
     Services s_;

@@ -8,6 +8,7 @@
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
+#include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
@@ -40,11 +41,13 @@ void ProgramScanHandler::HandleProgramScan(QString& scan)
     const qsizetype bang = scan.indexOf(QLatin1Char('!'));
     if (bang >= 0) {
         s_.view.SetStatus(QStringLiteral("Wait saving g-code."));
+        const ScanRoutines::FieldChoiceMemory fieldChoice = s_.routines.RememberFieldChoice();
         readHeader(scan.left(bang));
         const QString text = Spaces::Trim(scan.mid(bang + 1));
         const bool saving = text.size() >= ShortestSavedText;
-        if (refuseName(fields_.CurrentProgramName, saving)) {
+        if (refuseHeader(scan.left(bang), saving)) {
             s_.routines.EndProgramScan(false, s_.launchEditor);
+            s_.routines.RestoreFieldChoice(fieldChoice);
             return;
         }
         if (saving)
@@ -116,14 +119,19 @@ void ProgramScanHandler::readHeader(const QString& header)
     }
 }
 
-bool ProgramScanHandler::refuseName(const QString& name, bool saving)
+bool ProgramScanHandler::refuseHeader(const QString& header, bool saving)
 {
-    const bool blank = Spaces::Trim(name).isEmpty();
-    // A blank name only matters when a file is to be written: it would name the folder itself.
-    if (blank ? !saving : Paths::IsSafeRelativeName(name))
+    const QString& name = fields_.CurrentProgramName;
+    QString why;
+    if (ScanRoutines::HoldsLineEnd(header))
+        why = QStringLiteral("its header holds a line end");
+    else if (Spaces::Trim(name).isEmpty())
+        // A blank name only matters when a file is to be written: it would name the folder itself.
+        why = saving ? QStringLiteral("it has no program name") : QString();
+    else
+        why = ScanRoutines::ProgramNameRefusal(name);
+    if (why.isEmpty())
         return false;
-    const QString why = blank ? QStringLiteral("it has no program name")
-                              : QStringLiteral("its program name %1 points outside the program folder").arg(Log::Printable(name));
     s_.routines.ReportTrouble(QStringLiteral("Program barcode refused: %1.").arg(why),
                               QStringLiteral("program barcode refused, nothing saved or added: %1 (program folder %2)")
                                   .arg(why, s_.config.GCodePath));
@@ -133,7 +141,8 @@ bool ProgramScanHandler::refuseName(const QString& name, bool saving)
 void ProgramScanHandler::saveProgram(const QString& text)
 {
     const QString path = s_.config.GCodePath + fields_.CurrentProgramName;
-    const QString native = Paths::ToNative(path);
+    // A file that differs only in letter case is the same program to a Windows station.
+    const QString native = FileSearch::ResolveCase(Paths::ToNative(path));
     if (!s_.view.IsChecked(MainView::Box::Overwrite)) {
         const QFileInfo existing(native);
         if (existing.isFile() && existing.size() > 0) {

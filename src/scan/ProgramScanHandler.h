@@ -45,8 +45,9 @@ public:
 private:
     void firstScan();
     void readHeader(const QString& header);
-    // A name that would put the file outside GCodePath; the refusal is reported.
-    bool refuseName(const QString& name, bool saving);
+    // A header whose program name would put the file outside GCodePath or change the list line,
+    // or that holds a line end; the refusal is reported. The field choice is the caller's to restore.
+    bool refuseHeader(const QString& header, bool saving);
     // Saves the text as GCodePath + name, byte for byte plus CR LF, unless Overwrite is off and
     // a non-empty file is there. A failure is reported and remembered in saveFailure_.
     void saveProgram(const QString& text);

@@ -12,6 +12,7 @@
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
 #include "platform/Pauser.h"
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
@@ -19,6 +20,34 @@
 
 ScanRoutines::ScanRoutines(Services services, ScanFields& fields) : s_(services), fields_(fields)
 {
+}
+
+ScanRoutines::FieldChoiceMemory ScanRoutines::RememberFieldChoice() const
+{
+    return {fields_.CurrentFieldCode, fields_.RunFieldChosen, s_.selection.State};
+}
+
+void ScanRoutines::RestoreFieldChoice(const FieldChoiceMemory& memory)
+{
+    fields_.CurrentFieldCode = memory.code;
+    fields_.RunFieldChosen = memory.chosen;
+    s_.selection.State = memory.selection;
+}
+
+QString ScanRoutines::ProgramNameRefusal(const QString& name)
+{
+    if (Spaces::Trim(name).isEmpty())
+        return QString(); // names no file, and adds no field
+    if (!Paths::IsSafeRelativeName(name))
+        return QStringLiteral("its program name %1 points outside the program folder").arg(Log::Printable(name));
+    if (name.contains(QLatin1Char(';')) || name.contains(QLatin1Char('#')))
+        return QStringLiteral("its program name %1 holds \";\" or \"#\", which would add fields to the list line").arg(Log::Printable(name));
+    return QString();
+}
+
+bool ScanRoutines::HoldsLineEnd(const QString& text)
+{
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
 void ScanRoutines::ReportTrouble(const QString& status, const QString& logDetail)

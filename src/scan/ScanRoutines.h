@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listmgr/FieldSelection.h"
 #include "scan/WordReader.h"
 
 #include <QString>
@@ -39,6 +40,24 @@ public:
     };
 
     ScanRoutines(Services services, ScanFields& fields);
+
+    // The work field chosen for the coming program: a refused scan puts it back as it was, so
+    // that nothing of it reaches the next program.
+    struct FieldChoiceMemory {
+        QString code;
+        bool chosen = false;
+        FieldSelection::FieldSelectionState selection;
+    };
+    FieldChoiceMemory RememberFieldChoice() const;
+    void RestoreFieldChoice(const FieldChoiceMemory& memory);
+
+    // Why a program name from a scan cannot be used, or empty text when it can: it must name a
+    // file below the program folder, and hold nothing that would add fields to the list line.
+    // A blank name passes: it names no file.
+    static QString ProgramNameRefusal(const QString& name);
+    // True when the text holds a carriage return or a line feed: a list line holding one would
+    // not read back from the saved work list as the same line.
+    static bool HoldsLineEnd(const QString& text);
 
     // A new scan: troubles of the previous one no longer hold the status line.
     void BeginScan() { troubleShown_ = false; }

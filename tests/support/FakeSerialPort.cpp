@@ -18,6 +18,13 @@ void FakeSerialPort::SetPortOpen(bool value)
     }
 }
 
+void FakeSerialPort::SetSettings(const QString& text)
+{
+    if (settingsFail)
+        throw RuntimeError(RuntimeError::InvalidPropertyValue, QStringLiteral("Invalid property value"));
+    settings = text;
+}
+
 QString FakeSerialPort::Input()
 {
     const QString text = pending;

@@ -11,7 +11,7 @@
 class FakeSerialPort : public SerialPort {
 public:
     void SetCommPort(int port) override { commPort = port; }
-    void SetSettings(const QString& text) override { settings = text; }
+    void SetSettings(const QString& text) override;
     void SetInputLen(int length) override { inputLen = length; }
     void SetPortOpen(bool open) override;
     bool PortOpen() const override { return open; }
@@ -40,6 +40,8 @@ public:
     bool available = true;
     // Non-zero: opening throws RuntimeError with this number.
     int openFails = 0;
+    // SetSettings throws, as for a settings text that does not parse.
+    bool settingsFail = false;
     // Called on each Input, e.g. to let characters arrive while they are being read.
     std::function<void()> onInput;
 };

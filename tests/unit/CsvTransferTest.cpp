@@ -1,10 +1,13 @@
 #include "config/Configuration.h"
 #include "config/RunState.h"
+#include "platform/Files.h"
+#include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
 #include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -95,6 +98,51 @@ TEST_F(CsvTransferTest, NamesReachingOutsideTheFolderAreRefused)
     }
     EXPECT_TRUE(QFile::exists(env.DataFolder() + "/drive_c/SECRET.CSV"));
     EXPECT_FALSE(QFile::exists(out()));
+}
+
+TEST_F(CsvTransferTest, TheCollectingFileIsNeverAppendedToItself)
+{
+    // The collecting file inside the companions' folder, named like a label's program.
+    config.CSVOutPath = "C:\\CSV\\OUT.CSV";
+    env.Write(in("OUT.CSV"), "1;2\r\n");
+    EXPECT_FALSE(transfer.TransferCsv("OUT.CNC"));
+    EXPECT_EQ(view.status, "CSV not transferred: C:\\CSV\\OUT.CSV is the collecting file C:\\CSV\\OUT.CSV itself.");
+
+    // A link to it, and the same through the file operation itself.
+    ASSERT_TRUE(QFile::link(in("OUT.CSV"), in("LINK.CSV")));
+    EXPECT_FALSE(transfer.TransferCsv("LINK.CNC"));
+    bool sourceFailed = true;
+    EXPECT_THROW(Files::AppendFile(in("LINK.CSV"), in("OUT.CSV"), sourceFailed), RuntimeError);
+    EXPECT_EQ(TestEnvironment::Read(in("OUT.CSV")), QByteArray("1;2\r\n"));
+    EXPECT_TRUE(QFile::exists(in("LINK.CSV")));
+}
+
+TEST_F(CsvTransferTest, ANameTheFileSystemCannotLookUpIsThrownNotFatal)
+{
+    bool ended = false;
+    config.EndProgram = [&] { ended = true; };
+    ASSERT_TRUE(QDir().mkpath(in("")));
+    EXPECT_THROW(transfer.TransferCsv(QString(300, 'A')), RuntimeError);
+    ASSERT_TRUE(QFile::link(in("LOOP"), in("LOOP")));
+    EXPECT_THROW(transfer.TransferCsv("LOOP\\X.CNC"), RuntimeError);
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(CsvTransferTest, ACompanionCopiedInAnotherLetterCaseIsFoundAsOnWindows)
+{
+    env.Write(in("part7.csv"), "7\r\n");
+    env.Write(out(), "");
+    EXPECT_TRUE(transfer.TransferCsv("PART7.CNC"));
+    EXPECT_EQ(TestEnvironment::Read(out()), QByteArray("7\r\n"));
+    EXPECT_FALSE(QFile::exists(in("part7.csv")));
+    EXPECT_TRUE(env.LogLines().join('\n').contains("whose name differs only in letter case"));
+
+    // Two candidates: neither is taken.
+    env.Write(in("p8.csv"), "a\r\n");
+    env.Write(in("P8.Csv"), "b\r\n");
+    EXPECT_TRUE(transfer.TransferCsv("P8.CNC"));
+    EXPECT_EQ(TestEnvironment::Read(out()), QByteArray("7\r\n"));
 }
 
 } // namespace

@@ -84,6 +84,22 @@ TEST_F(EmbeddedListManagerTest, TheWorkListSurvivesARestartByteForByte)
     EXPECT_TRUE(third.Lines().isEmpty());
 }
 
+TEST_F(EmbeddedListManagerTest, ALineHoldingALineEndIsRefusedAndTheSavedListStaysReadable)
+{
+    EmbeddedListManager server;
+    server.AddLine("#161=P1.CNC;");
+    for (const char* line : {"#161=P2\r.CNC;", "#161=P3.CNC;#168=6\n00;"}) {
+        try {
+            server.AddLine(line);
+            ADD_FAILURE() << "accepted: " << line;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.Number(), RuntimeError::InvalidArgument);
+        }
+    }
+    EXPECT_EQ(EmbeddedListManager().Lines(), QStringList({"#161=P1.CNC;"}));
+    EXPECT_TRUE(calls().last().endsWith("\terror 5")) << calls().last().toStdString();
+}
+
 TEST_F(EmbeddedListManagerTest, AListFileReplacesTheList)
 {
     env.Write(env.DataFolder() + "/drive_c/KARN/lsx/DAY.LST", "; today\r\n#161=A.CNC;\r\n\r\n   \r\n#161=B.CNC;\r\n");

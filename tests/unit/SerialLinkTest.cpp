@@ -69,6 +69,34 @@ TEST_F(SerialLinkTest, UnattendedFailureIsLoggedAndNoDialogWaits)
     EXPECT_TRUE(log.filter("the serial settings dialog is not shown").size() == 1);
 }
 
+TEST_F(SerialLinkTest, AScannerMissingAtStartUpIsOpenedWhenItAppears)
+{
+    link.Unattended = true;
+    port.available = false;
+    port.openFails = RuntimeError::PortUnavailable;
+    link.OpenSerialPort();
+    EXPECT_EQ(view.status, "Waiting for the scanner: /dev/fake1.");
+    link.WatchDevice();
+    EXPECT_FALSE(port.open);
+
+    port.available = true;
+    port.openFails = 0;
+    link.WatchDevice();
+    EXPECT_TRUE(port.open);
+    EXPECT_EQ(view.status, "Ready.");
+    EXPECT_EQ(view.currentSettings, "COM1:9600,N,8,1");
+    EXPECT_EQ(env.LogLines().filter("scanner found: /dev/fake1 opened as COM1:9600,N,8,1").size(), 1);
+
+    // Settings that do not parse are not retried behind the operator's back.
+    port.SetPortOpen(false);
+    config.SerialSettings = "garbage";
+    port.settingsFail = true;
+    link.OpenSerialPort();
+    port.settingsFail = false;
+    link.WatchDevice();
+    EXPECT_FALSE(port.open);
+}
+
 TEST_F(SerialLinkTest, SaveWritesBothKeys)
 {
     config.SerialSettings = "19200,E,8,1";

@@ -1,0 +1,84 @@
+// Hostile scans and a late scanner on the real program: the station keeps running, refuses or
+// reports what it cannot use, and takes the next good scan.
+#include "e2e/TarvexProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The collecting file lies among the companions, named as a label's program could be.
+const QByteArray folders = "GCodePath=C:\\PRODUCT\\\r\nCSVInPath=C:\\CSV\r\nCSVOutPath=C:\\CSV\\OUT.CSV\r\n"
+                           "AutoStart=0\r\nAutoClear=0\r\nFieldCode_DFN=N\r\n";
+
+QStringList addedPrograms(const TarvexProcess& tarvex)
+{
+    QStringList programs;
+    for (const QString& entry : tarvex.Journal()) {
+        if (entry.startsWith("AddLine\t"))
+            programs << entry.section(';', 0, 0).mid(13);
+    }
+    return programs;
+}
+
+TEST(StationSurvivesTest, LongNamesAndACompanionThatIsTheCollectingFileNeitherEndNorFreezeIt)
+{
+    TarvexProcess tarvex;
+    tarvex.Configure(folders);
+    ASSERT_TRUE(QDir().mkpath(tarvex.DriveC() + "/CSV"));
+    {
+        QFile out(tarvex.DriveC() + "/CSV/OUT.CSV");
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("1;2\r\n");
+    }
+    ASSERT_TRUE(tarvex.Start());
+
+    tarvex.Scan(QByteArray(300, 'A'));
+    tarvex.Scan(QByteArray(130, '\xe9')); // two bytes each in a file name
+    tarvex.Scan("OUT");
+    tarvex.Scan("GOOD");
+    EXPECT_TRUE(tarvex.Running());
+
+    EXPECT_EQ(addedPrograms(tarvex), QStringList({"OUT.CNC", "GOOD.CNC"}));
+    EXPECT_EQ(tarvex.Replies(), QByteArray("ACK\rACK\r"));
+    QFile out(tarvex.DriveC() + "/CSV/OUT.CSV");
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), QByteArray("1;2\r\n"));
+    const QStringList log = tarvex.Log();
+    EXPECT_EQ(log.filter("refused, nothing added: its CSV file cannot be looked up").size(), 2);
+    EXPECT_EQ(log.filter("refused to append").size(), 1);
+    tarvex.Stop();
+    EXPECT_TRUE(tarvex.Log().last().endsWith("shutdown"));
+}
+
+TEST(StationSurvivesTest, AScannerThatAppearsAfterStartUpIsOpened)
+{
+    TarvexProcess tarvex;
+    const QString link = tarvex.DataFolder() + "/../late-scanner";
+    tarvex.UsePortDevice(link);
+    tarvex.Configure(folders);
+    ASSERT_TRUE(tarvex.Start());
+    EXPECT_FALSE(tarvex.Log().filter("waiting for the scanner").isEmpty());
+
+    QProcess scanner;
+    scanner.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    scanner.start(TARVEX_SCANNER, {"--link", link, "--wait", "2000", "--gap", "600", "--linger", "60000",
+                                   "--send-text", "GOOD"});
+    ASSERT_TRUE(scanner.waitForStarted());
+    scanner.closeWriteChannel();
+    EXPECT_TRUE(tarvex.WaitFor([&] { return !tarvex.Log().filter("scanner found: ").isEmpty(); }));
+    QByteArray replies;
+    EXPECT_TRUE(tarvex.WaitFor([&] {
+        scanner.waitForReadyRead(50);
+        replies += scanner.readAllStandardOutput();
+        return replies.contains("ACK");
+    }));
+    scanner.terminate();
+    scanner.waitForFinished(5000);
+    EXPECT_EQ(addedPrograms(tarvex), QStringList({"GOOD.CNC"}));
+}
+
+} // namespace
