@@ -117,7 +117,7 @@ void BM_ComposeListLineAlone(benchmark::State& state)
         fields.CurrentSizeX = QStringLiteral("600");
         fields.CurrentSizeY = QStringLiteral("400");
         fields.CurrentSizeZ = QStringLiteral("20");
-        benchmark::DoNotOptimize(line.ComposeListLine(fields));
+        benchmark::DoNotOptimize(line.ComposeListLine(fields.LineValues(fields.CurrentFieldCode)));
     }
     state.SetLabel("reference");
 }

@@ -315,7 +315,7 @@ void frmMain::mnuExit_Click()
 void frmMain::MnuAutoFld_Click()
 {
     if (!macFlds_)
-        macFlds_ = new MacFlds(processing_->Rules(), processing_->Fields(), this);
+        macFlds_ = new MacFlds(processing_->Rules(), processing_->Fields().LastProgramName, processing_->Fields().LastComment, this);
     if (macFlds_->exec() == QDialog::Accepted && !macFlds_->Saved())
         SetStatus(QStringLiteral("Could not save the automatic field selection to %1.").arg(config_.NativeIniFilePath()));
 }

@@ -2,7 +2,6 @@
 
 #include "autosel/FieldCodeBox.h"
 #include "autosel/MachineTableSchematic.h"
-#include "config/ScanFields.h"
 #include "platform/Log.h"
 #include "platform/Screen.h"
 
@@ -44,8 +43,8 @@ const Placement lengthwise[] = {{"N", 0.125, "whole length, normal"},  {"M", 0.8
                                 {"T", 0.625, "right part, normal"},    {"R", 0.875, "right part, mirrored"}};
 } // namespace
 
-MacFlds::MacFlds(AutoSelectRules& rules, const ScanFields& fields, QWidget* parent)
-    : QDialog(parent), rules_(rules), fields_(fields)
+MacFlds::MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const QString& lastComment, QWidget* parent)
+    : QDialog(parent), rules_(rules), lastProgramName_(lastProgramName), lastComment_(lastComment)
 {
     setObjectName(QStringLiteral("MacFlds"));
     setWindowTitle(QStringLiteral("Automatic Field Selection Setup"));
@@ -445,9 +444,9 @@ void MacFlds::OptAlnR_Click(bool checked)
 void MacFlds::LabDispStr_DblClick()
 {
     if (MPName->isChecked())
-        LabDispStr->setText(fields_.LastProgramName);
+        LabDispStr->setText(lastProgramName_);
     else if (MCmt->isChecked())
-        LabDispStr->setText(fields_.LastComment);
+        LabDispStr->setText(lastComment_);
 }
 
 void MacFlds::DFN_Change(const QString& text)

@@ -15,7 +15,6 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTabWidget;
-class ScanFields;
 
 // "Automatic Field Selection Setup": the field codes and enable flags, the half-table limits,
 // the default field, the trigger source and the mirror-trigger rules. Its controls edit the live
@@ -25,7 +24,9 @@ class ScanFields;
 class MacFlds : public QDialog {
     Q_OBJECT
 public:
-    MacFlds(AutoSelectRules& rules, const ScanFields& fields, QWidget* parent = nullptr);
+    // The last program's name and comment are the live texts of the scan processing, shown on
+    // a double click; they outlive the dialog.
+    MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const QString& lastComment, QWidget* parent = nullptr);
 
     // Copies the rule shown into its store, with the outcome flag of the source shown.
     void GetAutoSel();
@@ -75,7 +76,8 @@ private:
     void BtnCan_Click();
 
     AutoSelectRules& rules_;
-    const ScanFields& fields_;
+    const QString& lastProgramName_;
+    const QString& lastComment_;
     std::optional<AutoSelectRules::Snapshot> opened_; // the rules as they were when the dialog opened
     bool saved_ = true;
     bool syncing_ = false; // controls being filled from the rules: nothing is written back

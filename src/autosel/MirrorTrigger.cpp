@@ -1,27 +1,26 @@
 #include "autosel/MirrorTrigger.h"
 
 #include "autosel/AutoSelectRules.h"
-#include "config/ScanFields.h"
 #include "config/Spaces.h"
 
-MirrorTrigger::MirrorTrigger(AutoSelectRules& rules, ScanFields& fields) : rules_(rules), fields_(fields)
+MirrorTrigger::MirrorTrigger(AutoSelectRules& rules) : rules_(rules)
 {
 }
 
-bool MirrorTrigger::TestMirrorTrigger()
+MirrorTrigger::Outcome MirrorTrigger::TestMirrorTrigger(const QString& programName, const QString& comment) const
 {
     const AutoSelectRules::Source source = rules_.TriggerSource();
     const MirrorTriggerRule* rule = rules_.ActiveRule();
     if (source == AutoSelectRules::Source::Barcode || !rule)
-        return false;
+        return Outcome::NotTested;
 
-    const QString examined = source == AutoSelectRules::Source::ProgramName ? fields_.CurrentProgramName : fields_.CurrentComment;
+    const QString& examined = source == AutoSelectRules::Source::ProgramName ? programName : comment;
     const QString s = Spaces::Trim(examined).toUpper();
     const QString t = rule->Text.toUpper(); // spaces in the trigger count
     const qsizetype length = t.size();
     const qsizetype n = s.size();
     if (length == 0 || length > n)
-        return false;
+        return Outcome::NotTested;
 
     const qsizetype position = rule->Position;
     const qsizetype maximum = rule->MaxPosition(AutoSelectRules::DisplayWidth(source));
@@ -40,6 +39,7 @@ bool MirrorTrigger::TestMirrorTrigger()
     if (t.startsWith(QLatin1Char('*')))
         match = true;
 
-    fields_.CurrentFieldCode = match ? QStringLiteral("W") : QStringLiteral("P");
-    return match && !rules_.ShownMirror();
+    if (!match)
+        return Outcome::Normal;
+    return rules_.ShownMirror() ? Outcome::Mirrored : Outcome::NormalAndMirrored;
 }

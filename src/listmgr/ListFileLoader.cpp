@@ -1,15 +1,15 @@
 #include "listmgr/ListFileLoader.h"
 
 #include "config/Configuration.h"
+#include "config/StatusLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RuntimeError.h"
-#include "scan/ScanRoutines.h"
 
-ListFileLoader::ListFileLoader(Configuration& config, ListManagerLink& link, MessageBoxes& boxes, ScanRoutines& routines)
-    : config_(config), link_(link), boxes_(boxes), routines_(routines)
+ListFileLoader::ListFileLoader(Configuration& config, ListManagerLink& link, MessageBoxes& boxes, StatusLine& status)
+    : config_(config), link_(link), boxes_(boxes), status_(status)
 {
 }
 
@@ -32,10 +32,10 @@ bool ListFileLoader::LoadListFile(const QString& name)
         error = e.Number();
         Log::Warning(QStringLiteral("list file %1 not opened (error %2: %3)").arg(Log::Printable(path)).arg(error).arg(e.Description()));
     }
-    routines_.ShowReady();
+    status_.ShowReady();
     if (error == RuntimeError::FileNotFound)
         boxes_.Show(QStringLiteral("List File ") + path + QStringLiteral(" Not Found"), MessageBoxes::Icon::Warning,
                     MessageBoxes::Buttons::Ok, MessageBoxes::ApplicationTitle);
-    routines_.HideIndicators();
+    status_.HideIndicators();
     return false;
 }

@@ -5,12 +5,12 @@
 class Configuration;
 class ListManagerLink;
 class MessageBoxes;
-class ScanRoutines;
+class StatusLine;
 
 // `LoadListFile`: asks the list manager to open a whole list file in place of the work list.
 class ListFileLoader {
 public:
-    ListFileLoader(Configuration& config, ListManagerLink& link, MessageBoxes& boxes, ScanRoutines& routines);
+    ListFileLoader(Configuration& config, ListManagerLink& link, MessageBoxes& boxes, StatusLine& status);
 
     // ListPath, then the name as given, then ".LST": no separator is put in between. Always
     // false, the answer the dispatcher passes on. A missing file gets a message box; any
@@ -23,5 +23,5 @@ private:
     Configuration& config_;
     ListManagerLink& link_;
     MessageBoxes& boxes_;
-    ScanRoutines& routines_;
+    StatusLine& status_;
 };

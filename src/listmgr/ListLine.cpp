@@ -1,7 +1,6 @@
 #include "listmgr/ListLine.h"
 
 #include "config/MainView.h"
-#include "config/ScanFields.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManager.h"
@@ -10,10 +9,9 @@
 #include "platform/RuntimeError.h"
 
 namespace {
-void emptyZeroSize(QString& size)
+QString unlessZero(const QString& size)
 {
-    if (TextNumber::Value(size) == 0.0)
-        size = QString();
+    return TextNumber::Value(size) == 0.0 ? QString() : size;
 }
 
 QString field(int number, const QString& value)
@@ -27,23 +25,19 @@ ListLine::ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView&
 {
 }
 
-QString ListLine::ComposeListLine(ScanFields& fields) const
+QString ListLine::ComposeListLine(const Values& values) const
 {
-    const int position = table_.Position(fields.CurrentFieldCode);
+    const int position = table_.Position(values.fieldCode);
     const int mirror = position % 2 == 0 ? 1 : 0; // 37, not found, is odd: normal
-    emptyZeroSize(fields.CurrentSizeX);
-    emptyZeroSize(fields.CurrentSizeY);
-    emptyZeroSize(fields.CurrentSizeZ);
-    return field(161, fields.CurrentProgramName) + field(164, fields.CurrentField164) +
-           field(171, QString::number(position)) + field(284, QString::number(mirror)) +
-           field(280, fields.CurrentField280) + field(165, fields.CurrentField165) +
-           field(168, fields.CurrentSizeX) + field(169, fields.CurrentSizeY) + field(170, fields.CurrentSizeZ) +
-           field(282, fields.CurrentField282) + field(283, fields.CurrentField283);
+    return field(161, values.programName) + field(164, values.field164) + field(171, QString::number(position)) +
+           field(284, QString::number(mirror)) + field(280, values.field280) + field(165, values.field165) +
+           field(168, unlessZero(values.sizeX)) + field(169, unlessZero(values.sizeY)) +
+           field(170, unlessZero(values.sizeZ)) + field(282, values.field282) + field(283, values.field283);
 }
 
-bool ListLine::AddLineToList(ScanFields& fields)
+bool ListLine::AddLineToList(const Values& values)
 {
-    const QString line = ComposeListLine(fields);
+    const QString line = ComposeListLine(values);
     if (!link_.HasWorkList()) {
         Log::Warning(QStringLiteral("line not added, running without the list manager: %1").arg(Log::Printable(line)));
         return false;

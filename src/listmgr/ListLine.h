@@ -5,22 +5,35 @@
 class FieldCodeTable;
 class ListManagerLink;
 class MainView;
-class ScanFields;
 
 // The line of numbered fields that puts one program on the machine's work list, and sending it.
 class ListLine {
 public:
+    // What one line carries, in field order.
+    struct Values {
+        QString programName; // #161
+        QString field164;
+        QString fieldCode;   // gives the position (#171) and the mirror flag (#284)
+        QString field280;
+        QString field165;
+        QString sizeX;       // #168 to #170
+        QString sizeY;
+        QString sizeZ;
+        QString field282;
+        QString field283;
+    };
+
     ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView& view);
 
     // "#161=name;#164=..;#171=position;#284=mirror;#280=;#165=..;#168=x;#169=y;#170=z;#282=;#283=;"
-    // Values go unchanged; a size whose number is 0 is emptied in the scan fields themselves.
-    QString ComposeListLine(ScanFields& fields) const;
+    // Values go unchanged, but a size whose number is 0 goes out empty.
+    QString ComposeListLine(const Values& values) const;
 
     // Composes the line and adds it. When AddLine fails, the fallback work list is made visible
-    // (and cleared, unless it is the work list itself) and the same line is sent once more; when that fails too, the status line says
-    // so, the log keeps the line, and false comes back. Without a work list (NOAPP) nothing is
-    // sent and the log keeps the line.
-    bool AddLineToList(ScanFields& fields);
+    // (and cleared, unless it is the work list itself) and the same line is sent once more; when
+    // that fails too, the status line says so, the log keeps the line, and false comes back.
+    // Without a work list (NOAPP) nothing is sent and the log keeps the line.
+    bool AddLineToList(const Values& values);
 
 private:
     const FieldCodeTable& table_;

@@ -1,7 +1,6 @@
 #include "program/EditorLauncher.h"
 
 #include "config/Configuration.h"
-#include "config/ScanFields.h"
 #include "config/Spaces.h"
 #include "platform/FileSearch.h"
 #include "platform/Log.h"
@@ -10,14 +9,14 @@
 
 #include <QFileInfo>
 
-EditorLauncher::EditorLauncher(const Configuration& config, const ScanFields& fields, ProcessStarter& processes)
-    : config_(config), fields_(fields), processes_(processes)
+EditorLauncher::EditorLauncher(const Configuration& config, ProcessStarter& processes)
+    : config_(config), processes_(processes)
 {
 }
 
-void EditorLauncher::LaunchEditor()
+void EditorLauncher::LaunchEditor(const QString& programName)
 {
-    const QString name = Spaces::Trim(fields_.CurrentProgramName);
+    const QString name = Spaces::Trim(programName);
     if (!Paths::IsSafeRelativeName(name)) {
         Log::Warning(QStringLiteral("editor not started: program name %1 is not a file in the program folder").arg(Log::Printable(name)));
         return;

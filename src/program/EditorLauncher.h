@@ -4,7 +4,6 @@
 
 class Configuration;
 class ProcessStarter;
-class ScanFields;
 
 // `LaunchEditor`: shows the program just added in the control software's editor. The editor is
 // started with the program file's path as its argument: that is how it is told to open a file,
@@ -14,17 +13,16 @@ class EditorLauncher {
 public:
     static inline const QString EditorPath = QStringLiteral("c:\\veltra\\bin\\Pramix.exe");
 
-    EditorLauncher(const Configuration& config, const ScanFields& fields, ProcessStarter& processes);
+    EditorLauncher(const Configuration& config, ProcessStarter& processes);
 
-    // Opens GCodePath + CurrentProgramName (spaces around the name removed).
-    void LaunchEditor();
+    // Opens GCodePath + the program's name (spaces around the name removed).
+    void LaunchEditor(const QString& programName);
 
     // The process id of the editor last started, 0 before the first start.
     qint64 EditorTask() const { return editorTask_; }
 
 private:
     const Configuration& config_;
-    const ScanFields& fields_;
     ProcessStarter& processes_;
     qint64 editorTask_ = 0;
 };

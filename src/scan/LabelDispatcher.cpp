@@ -4,11 +4,12 @@
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
-#include "config/ScanFields.h"
+#include "scan/ScanFields.h"
 #include "config/Spaces.h"
+#include "config/StatusLine.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldCodeTable.h"
-#include "listmgr/FieldSelection.h"
+#include "autosel/FieldSelection.h"
 #include "listmgr/ListFileLoader.h"
 #include "platform/Log.h"
 #include "platform/RuntimeError.h"
@@ -36,7 +37,7 @@ LabelDispatcher::LabelDispatcher(Services services, ScanFields& fields) : s_(std
 
 bool LabelDispatcher::DispatchLabel(QString label)
 {
-    s_.routines.BeginScan();
+    s_.status.BeginScan();
     if (ScanRoutines::HoldsLineEnd(label)) {
         refuse(label, QStringLiteral("it holds a line end (a scanner suffix?)"));
         return false;
@@ -52,7 +53,9 @@ bool LabelDispatcher::DispatchLabel(QString label)
     if (fieldSelection(label))
         return true;
 
-    const ScanRoutines::FieldChoiceMemory fieldChoice = s_.routines.RememberFieldChoice();
+    // A refused label leaves the field choice as it found it.
+    const ScanFields::FieldChoice fieldChoice = fields_.ChosenField();
+    const FieldSelection::FieldSelectionState selection = s_.selection.State;
     fields_.CurrentField164 = QStringLiteral("1");
     fields_.CurrentField165 = QStringLiteral("1");
 
@@ -79,7 +82,8 @@ bool LabelDispatcher::DispatchLabel(QString label)
         Log::Warning(QStringLiteral("label not understood: %1").arg(Log::Printable(label)));
         break;
     case Outcome::Refused:
-        s_.routines.RestoreFieldChoice(fieldChoice);
+        fields_.RestoreChosenField(fieldChoice);
+        s_.selection.State = selection;
         break;
     }
     return false;
@@ -101,7 +105,7 @@ bool LabelDispatcher::command(const QString& label, bool& accepted)
         accepted = s_.routines.EndWorkList();
     } else if (label == QLatin1String("%CLEAR%")) {
         if (!partsSeen_.isEmpty()) {
-            s_.routines.HideIndicators();
+            s_.status.HideIndicators();
             fields_.ResetScanFields();
             partsSeen_.clear();
             accepted = true;
@@ -114,7 +118,7 @@ bool LabelDispatcher::command(const QString& label, bool& accepted)
         return false;
     }
     // A command the list manager refused is not accepted; its failure stays on the status line.
-    s_.routines.ShowReady();
+    s_.status.ShowReady();
     return true;
 }
 
@@ -128,7 +132,7 @@ bool LabelDispatcher::fieldSelection(const QString& label)
     fields_.CurrentFieldCode = code;
     fields_.RunFieldChosen = true;
     int mode = FieldSelection::ExplicitPending;
-    s_.selection.FieldChoice(mode, 0, 0);
+    s_.selection.FieldChoice(mode, code, 0, 0);
     return true;
 }
 
@@ -139,7 +143,7 @@ LabelDispatcher::Outcome LabelDispatcher::plainLabel(const QString& label, QStri
         fields_.CurrentFieldCode = defaultCode;
         fields_.RunFieldChosen = true;
         int mode = FieldSelection::Explicit;
-        s_.selection.FieldChoice(mode, 0, 0);
+        s_.selection.FieldChoice(mode, defaultCode, 0, 0);
     }
     const AutoSelectRules::Source source = s_.rules.TriggerSource();
     if (source == AutoSelectRules::Source::ProgramName || source == AutoSelectRules::Source::Comment ||
@@ -233,7 +237,7 @@ bool LabelDispatcher::takeProgramName(const QString& label, const QString& name)
         return false;
     try {
         if (!s_.csv.TransferCsv(fields_.CurrentProgramName))
-            s_.routines.KeepTroubleShown(); // the program is still added; the operator must see why the CSV was not
+            s_.status.KeepTroubleShown(); // the program is still added; the operator must see why the CSV was not
     } catch (const RuntimeError& e) {
         refuse(label, QStringLiteral("its CSV file cannot be looked up (error %1: %2)").arg(e.Number()).arg(e.Description()));
         return false;
@@ -244,13 +248,12 @@ bool LabelDispatcher::takeProgramName(const QString& label, const QString& name)
 void LabelDispatcher::complete()
 {
     partsSeen_.clear();
-    float x = 0;
-    float y = 0;
-    float z = 0;
-    s_.routines.CompleteSizes(x, y, z);
+    const ScanFields::Sizes sizes = s_.routines.CompleteSizes(fields_);
+    fields_.TakeSizes(sizes);
     if (s_.view.IsChecked(MainView::Box::AClear))
         s_.routines.ClearWorkList();
 
-    s_.routines.AddProgramLines(x, y, true);
-    s_.routines.EndProgramScan(true, s_.launchEditor);
+    s_.routines.AddProgramLines(fields_, sizes.x, sizes.y, true);
+    s_.routines.EndProgramScan(true, fields_.CurrentProgramName);
+    fields_.EndProgram(true);
 }

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class AutoSelectRules;
 class Configuration;
 class CsvTransfer;
@@ -15,6 +13,7 @@ class ProgramHeaderReader;
 class RunState;
 class ScanFields;
 class ScanRoutines;
+class StatusLine;
 
 // `DispatchLabel`: what a scanned or typed label means. A work-list command, a field
 // selection, a whole program on one plain label, or one part of a program spread over several
@@ -26,6 +25,7 @@ public:
         Configuration& config;
         RunState& run;
         MainView& view;
+        StatusLine& status;
         ScanRoutines& routines;
         const FieldCodeTable& codes;
         FieldSelection& selection;
@@ -33,9 +33,9 @@ public:
         CsvTransfer& csv;
         ProgramHeaderReader& header;
         ListFileLoader& lists;
-        std::function<void()> launchEditor;
     };
 
+    // fields is the program being assembled, shared with the program-barcode handler.
     LabelDispatcher(Services services, ScanFields& fields);
 
     // True when the label was acted on: a command carried out, a field fixed, a program added.

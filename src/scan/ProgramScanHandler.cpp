@@ -3,8 +3,9 @@
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
-#include "config/ScanFields.h"
+#include "scan/ScanFields.h"
 #include "config/Spaces.h"
+#include "config/StatusLine.h"
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
@@ -29,7 +30,7 @@ ProgramScanHandler::ProgramScanHandler(Services services, ScanFields& fields) : 
 
 void ProgramScanHandler::HandleProgramScan(QString& scan)
 {
-    s_.routines.BeginScan();
+    s_.status.BeginScan();
     saveFailure_.clear();
     firstScan();
 
@@ -41,19 +42,22 @@ void ProgramScanHandler::HandleProgramScan(QString& scan)
     const qsizetype bang = scan.indexOf(QLatin1Char('!'));
     if (bang >= 0) {
         s_.view.SetStatus(QStringLiteral("Wait saving g-code."));
-        const ScanRoutines::FieldChoiceMemory fieldChoice = s_.routines.RememberFieldChoice();
+        // A refused barcode leaves the field choice as it found it.
+        const ScanFields::FieldChoice fieldChoice = fields_.ChosenField();
         readHeader(scan.left(bang));
         const QString text = Spaces::Trim(scan.mid(bang + 1));
         const bool saving = text.size() >= ShortestSavedText;
         if (refuseHeader(scan.left(bang), saving)) {
-            s_.routines.EndProgramScan(false, s_.launchEditor);
-            s_.routines.RestoreFieldChoice(fieldChoice);
+            endProgram(false);
+            fields_.RestoreChosenField(fieldChoice);
             return;
         }
         if (saving)
             saveProgram(text);
-        float z = 0;
-        s_.routines.CompleteSizes(x, y, z);
+        const ScanFields::Sizes sizes = s_.routines.CompleteSizes(fields_);
+        fields_.TakeSizes(sizes);
+        x = sizes.x;
+        y = sizes.y;
     } else if (scan.startsWith(listRequest)) {
         scan.remove(0, listRequest.size());
         scan.chop(2);
@@ -63,7 +67,13 @@ void ProgramScanHandler::HandleProgramScan(QString& scan)
     }
 
     addLines(x, y);
-    s_.routines.EndProgramScan(true, s_.launchEditor);
+    endProgram(true);
+}
+
+void ProgramScanHandler::endProgram(bool added)
+{
+    s_.routines.EndProgramScan(added, fields_.CurrentProgramName);
+    fields_.EndProgram(added);
 }
 
 void ProgramScanHandler::firstScan()
@@ -132,7 +142,7 @@ bool ProgramScanHandler::refuseHeader(const QString& header, bool saving)
         why = ScanRoutines::ProgramNameRefusal(name);
     if (why.isEmpty())
         return false;
-    s_.routines.ReportTrouble(QStringLiteral("Program barcode refused: %1.").arg(why),
+    s_.status.ReportTrouble(QStringLiteral("Program barcode refused: %1.").arg(why),
                               QStringLiteral("program barcode refused, nothing saved or added: %1 (program folder %2)")
                                   .arg(why, s_.config.GCodePath));
     return true;
@@ -156,7 +166,7 @@ void ProgramScanHandler::saveProgram(const QString& text)
         Log::Info(QStringLiteral("program saved: %1 (%2 bytes)").arg(Log::Printable(path)).arg(content.size()));
     } catch (const RuntimeError& e) {
         saveFailure_ = QStringLiteral("Program %1 not saved: %2").arg(Log::Printable(fields_.CurrentProgramName), e.Description());
-        s_.routines.ReportTrouble(saveFailure_, QStringLiteral("program %1 not saved to %2 (error %3: %4); the line is still added")
+        s_.status.ReportTrouble(saveFailure_, QStringLiteral("program %1 not saved to %2 (error %3: %4); the line is still added")
                                                      .arg(Log::Printable(path), native)
                                                      .arg(e.Number())
                                                      .arg(e.Description()));
@@ -165,7 +175,7 @@ void ProgramScanHandler::saveProgram(const QString& text)
 
 void ProgramScanHandler::addLines(float x, float y)
 {
-    s_.routines.AddProgramLines(x, y, false);
+    s_.routines.AddProgramLines(fields_, x, y, false);
     // Adding the line took the status line; a failed save must stay in sight unless adding
     // failed too and says so itself.
     if (!saveFailure_.isEmpty() && s_.view.Status() == addingStatus)

@@ -4,8 +4,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class Configuration;
 class ListFileLoader;
 class ListManagerLink;
@@ -13,6 +11,7 @@ class MainView;
 class RunState;
 class ScanFields;
 class ScanRoutines;
+class StatusLine;
 
 // `HandleProgramScan`: a two-dimensional barcode that carries a whole program. The header
 // (name, then "^"-separated tags X Y Z U V) fills the scan fields, the program text after the
@@ -25,10 +24,10 @@ public:
         Configuration& config;
         RunState& run;
         MainView& view;
+        StatusLine& status;
         ScanRoutines& routines;
         ListManagerLink& link;
         ListFileLoader& lists;
-        std::function<void()> launchEditor;
     };
 
     static constexpr char16_t PrefixMarker = 209; // "Ñ": the first 8 characters are a prefix
@@ -36,6 +35,7 @@ public:
     // Shorter texts are no program worth a file.
     static constexpr int ShortestSavedText = 11;
 
+    // fields is the program being assembled, shared with the label dispatcher.
     ProgramScanHandler(Services services, ScanFields& fields);
 
     // The scan is changed in place: the prefix is removed, and a list-file request is cut down
@@ -52,6 +52,7 @@ private:
     // a non-empty file is there. A failure is reported and remembered in saveFailure_.
     void saveProgram(const QString& text);
     void addLines(float x, float y);
+    void endProgram(bool added);
 
     Services s_;
     ScanFields& fields_;

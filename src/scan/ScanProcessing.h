@@ -1,9 +1,9 @@
 #pragma once
 
 #include "autosel/AutoSelectRules.h"
+#include "autosel/FieldSelection.h"
 #include "autosel/MirrorTrigger.h"
-#include "config/ScanFields.h"
-#include "listmgr/FieldSelection.h"
+#include "config/StatusLine.h"
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListLine.h"
 #include "platform/DetachedProcessStarter.h"
@@ -14,6 +14,7 @@
 #include "scan/LabelDispatcher.h"
 #include "scan/ProgramScanHandler.h"
 #include "scan/ScanConsumers.h"
+#include "scan/ScanFields.h"
 #include "scan/ScanRoutines.h"
 
 class Configuration;
@@ -49,6 +50,7 @@ public:
 
     ScanFields& Fields() { return fields_; }
     AutoSelectRules& Rules() { return rules_; }
+    StatusLine& Status() { return status_; }
     FieldSelection& Selection() { return selection_; }
     ScanRoutines& Routines() { return routines_; }
     LabelDispatcher& Dispatcher() { return dispatcher_; }
@@ -56,7 +58,7 @@ public:
     EditorLauncher& Editor() { return editor_; }
 
 private:
-    ScanFields fields_;
+    ScanFields fields_; // the program being assembled: the dispatcher's and the handler's
     AutoSelectRules rules_;
     FieldSelection selection_;
     ListLine line_;
@@ -64,10 +66,11 @@ private:
     CsvTransfer csv_;
     ProgramHeaderReader header_;
     PayloadExpander expander_;
-    ScanRoutines routines_;
-    ListFileLoader lists_;
+    StatusLine status_;
     DetachedProcessStarter processes_;
     EditorLauncher editor_;
+    ScanRoutines routines_;
+    ListFileLoader lists_;
     LabelDispatcher dispatcher_;
     ProgramScanHandler programs_;
 };

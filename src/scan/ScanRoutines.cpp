@@ -1,37 +1,25 @@
 #include "scan/ScanRoutines.h"
 
+#include "autosel/FieldSelection.h"
+#include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
-#include "config/ScanFields.h"
 #include "config/Spaces.h"
-#include "autosel/MirrorTrigger.h"
+#include "config/StatusLine.h"
 #include "config/TextNumber.h"
-#include "listmgr/FieldSelection.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
-#include "platform/Pauser.h"
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
+#include "program/EditorLauncher.h"
 #include "program/ProgramHeaderReader.h"
 
-ScanRoutines::ScanRoutines(Services services, ScanFields& fields) : s_(services), fields_(fields)
+ScanRoutines::ScanRoutines(Services services) : s_(services)
 {
-}
-
-ScanRoutines::FieldChoiceMemory ScanRoutines::RememberFieldChoice() const
-{
-    return {fields_.CurrentFieldCode, fields_.RunFieldChosen, s_.selection.State};
-}
-
-void ScanRoutines::RestoreFieldChoice(const FieldChoiceMemory& memory)
-{
-    fields_.CurrentFieldCode = memory.code;
-    fields_.RunFieldChosen = memory.chosen;
-    s_.selection.State = memory.selection;
 }
 
 QString ScanRoutines::ProgramNameRefusal(const QString& name)
@@ -50,99 +38,72 @@ bool ScanRoutines::HoldsLineEnd(const QString& text)
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
-void ScanRoutines::ReportTrouble(const QString& status, const QString& logDetail)
+void ScanRoutines::EndProgramScan(bool added, const QString& programName)
 {
-    s_.view.SetStatus(status);
-    Log::Error(logDetail);
-    troubleShown_ = true;
-}
-
-void ScanRoutines::Pause(float seconds)
-{
-    s_.pauser.Pause(seconds);
-}
-
-void ScanRoutines::HideIndicators()
-{
-    for (int i = 0; i <= 4; ++i)
-        s_.view.SetIndicator(i, false);
-}
-
-void ScanRoutines::ShowReady()
-{
-    Pause(0.6f);
-    if (!troubleShown_)
-        s_.view.SetStatus(QStringLiteral("Ready."));
-}
-
-void ScanRoutines::EndProgramScan(bool added, const std::function<void()>& launchEditor)
-{
-    Pause(0.6f);
-    ShowReady();
-    HideIndicators();
-    if (added) {
-        fields_.LastProgramName = Spaces::Trim(fields_.CurrentProgramName);
-        fields_.LastComment = Spaces::Trim(fields_.CurrentComment);
-        if (s_.view.IsChecked(MainView::Box::ShowEd) && launchEditor)
-            launchEditor();
-    }
-    fields_.ResetScanFields();
+    s_.status.Pause(0.6f);
+    s_.status.ShowReady();
+    s_.status.HideIndicators();
+    if (added && s_.view.IsChecked(MainView::Box::ShowEd))
+        s_.editor.LaunchEditor(programName);
     s_.view.SetAutoFieldSelection(false);
 }
 
-void ScanRoutines::CompleteSizes(float& x, float& y, float& z)
+ScanFields::Sizes ScanRoutines::CompleteSizes(const ScanFields& program)
 {
-    x = TextNumber::Single(fields_.CurrentSizeX);
-    y = TextNumber::Single(fields_.CurrentSizeY);
-    z = TextNumber::Single(fields_.CurrentSizeZ);
-    if (x == 0 || y == 0 || z == 0)
-        s_.header.ReadProgramHeader(s_.config.GCodePath + fields_.CurrentProgramName, x, y, z, fields_.CurrentComment);
+    ScanFields::Sizes sizes{program.CurrentSizeX, program.CurrentSizeY, program.CurrentSizeZ};
+    sizes.x = TextNumber::Single(sizes.textX);
+    sizes.y = TextNumber::Single(sizes.textY);
+    sizes.z = TextNumber::Single(sizes.textZ);
+    if (sizes.x == 0 || sizes.y == 0 || sizes.z == 0) {
+        sizes.commentRead = true;
+        s_.header.ReadProgramHeader(s_.config.GCodePath + program.CurrentProgramName, sizes.x, sizes.y, sizes.z,
+                                    sizes.comment);
+    }
 
     const auto fill = [](QString& text, float value) {
         if (TextNumber::Single(text) == 0)
             text = TextNumber::Format(value);
     };
-    fill(fields_.CurrentSizeX, x);
-    fill(fields_.CurrentSizeY, y);
-    fill(fields_.CurrentSizeZ, z);
-    x = TextNumber::Single(fields_.CurrentSizeX);
-    y = TextNumber::Single(fields_.CurrentSizeY);
-    z = TextNumber::Single(fields_.CurrentSizeZ);
+    fill(sizes.textX, sizes.x);
+    fill(sizes.textY, sizes.y);
+    fill(sizes.textZ, sizes.z);
+    sizes.x = TextNumber::Single(sizes.textX);
+    sizes.y = TextNumber::Single(sizes.textY);
+    sizes.z = TextNumber::Single(sizes.textZ);
+    return sizes;
 }
 
-bool ScanRoutines::AddLineRoutine(float x, float y, bool acknowledge)
+bool ScanRoutines::AddLineRoutine(const ScanFields& program, const QString& fieldCode, float x, float y, bool acknowledge)
 {
-    const QChar first = fields_.CurrentFieldCode.isEmpty() ? QChar() : fields_.CurrentFieldCode.at(0);
+    QString code = fieldCode;
+    const QChar first = code.isEmpty() ? QChar() : code.at(0);
     const auto choose = [&](int mode) {
         s_.view.SetAutoFieldSelection(true);
-        fields_.CurrentFieldCode = s_.selection.FieldChoice(mode, x, y);
+        code = s_.selection.FieldChoice(mode, code, x, y);
     };
     if (first == QLatin1Char('&')) {
         choose(FieldSelection::Paired);
-    } else if (first == QLatin1Char('P') || fields_.CurrentFieldCode.isEmpty()) {
+    } else if (first == QLatin1Char('P') || code.isEmpty()) {
         choose(FieldSelection::Normal);
     } else if (first == QLatin1Char('W')) {
         choose(FieldSelection::Mirrored);
     } else if (QStringLiteral("NSATRM").contains(first)) {
         int mode = FieldSelection::Explicit;
-        s_.selection.FieldChoice(mode, 0, 0);
+        s_.selection.FieldChoice(mode, code, 0, 0);
     }
 
     s_.view.SetStatus(QStringLiteral("Adding to Barcode data to List."));
-    bool added = s_.line.AddLineToList(fields_);
+    const bool added = s_.line.AddLineToList(program.LineValues(code));
     if (!added) {
         if (s_.link.HasWorkList())
-            KeepTroubleShown(); // the list line has shown and logged its failure
+            s_.status.KeepTroubleShown(); // the list line has shown and logged its failure
         else
-            ReportTrouble(QStringLiteral("Running without the list manager: the line was not added."),
-                          QStringLiteral("no work list to add the line to"));
+            s_.status.ReportTrouble(QStringLiteral("Running without the list manager: the line was not added."),
+                                    QStringLiteral("no work list to add the line to"));
     }
 
     // Without the list manager there is no machine to start.
     const bool started = s_.view.IsChecked(MainView::Box::AutoStart) && s_.link.ListApp && StartWorkList();
-
-    fields_.CurrentFieldCode.clear();
-    fields_.RunFieldChosen = false;
 
     // The scanner's acknowledgement says the line is on the work list: a line that did not get
     // there is not acknowledged.
@@ -150,23 +111,30 @@ bool ScanRoutines::AddLineRoutine(float x, float y, bool acknowledge)
         try {
             s_.port.Output(QStringLiteral("ACK\r"));
         } catch (const RuntimeError& e) {
-            ReportTrouble(QStringLiteral("Could not acknowledge to the scanner: %1").arg(e.Description()),
-                          QStringLiteral("acknowledgement not sent (error %1: %2)").arg(e.Number()).arg(e.Description()));
+            s_.status.ReportTrouble(QStringLiteral("Could not acknowledge to the scanner: %1").arg(e.Description()),
+                                    QStringLiteral("acknowledgement not sent (error %1: %2)").arg(e.Number()).arg(e.Description()));
         }
     }
     return started;
 }
 
-void ScanRoutines::AddProgramLines(float x, float y, bool acknowledge)
+void ScanRoutines::AddProgramLines(const ScanFields& program, float x, float y, bool acknowledge)
 {
-    if (s_.mirror.TestMirrorTrigger()) {
+    switch (s_.mirror.TestMirrorTrigger(program.CurrentProgramName, program.CurrentComment)) {
+    case MirrorTrigger::Outcome::NormalAndMirrored:
         // Each "&" asks the field choice for the next of the two opposite mirror states.
-        fields_.CurrentFieldCode = QStringLiteral("&");
-        AddLineRoutine(x, y, acknowledge);
-        fields_.CurrentFieldCode = QStringLiteral("&");
-        AddLineRoutine(x, y, acknowledge);
-    } else {
-        AddLineRoutine(x, y, acknowledge);
+        AddLineRoutine(program, QStringLiteral("&"), x, y, acknowledge);
+        AddLineRoutine(program, QStringLiteral("&"), x, y, acknowledge);
+        break;
+    case MirrorTrigger::Outcome::Mirrored:
+        AddLineRoutine(program, QStringLiteral("W"), x, y, acknowledge);
+        break;
+    case MirrorTrigger::Outcome::Normal:
+        AddLineRoutine(program, QStringLiteral("P"), x, y, acknowledge);
+        break;
+    case MirrorTrigger::Outcome::NotTested:
+        AddLineRoutine(program, program.CurrentFieldCode, x, y, acknowledge);
+        break;
     }
 }
 
@@ -227,7 +195,7 @@ bool ScanRoutines::command(Command which)
         }
         return true;
     } catch (const RuntimeError& e) {
-        ReportTrouble(QStringLiteral("List manager error #%1 on %2: %3").arg(e.Number()).arg(name, e.Description()),
+        s_.status.ReportTrouble(QStringLiteral("List manager error #%1 on %2: %3").arg(e.Number()).arg(name, e.Description()),
                       QStringLiteral("%1 failed with error %2: %3").arg(name).arg(e.Number()).arg(e.Description()));
         return false;
     }

@@ -3,7 +3,6 @@
 // room again the next write works.
 #include "config/Configuration.h"
 #include "config/RunState.h"
-#include "config/ScanFields.h"
 #include "config/SerialLink.h"
 #include "listmgr/EmbeddedListManager.h"
 #include "listmgr/FieldCodeTable.h"
@@ -122,8 +121,8 @@ protected:
         server = std::make_shared<EmbeddedListManager>();
         link.ListApp = server;
         link.ExeListObject = server;
-        fields.CurrentProgramName = "NEW.CNC";
-        fields.CurrentFieldCode = "N";
+        values.programName = "NEW.CNC";
+        values.fieldCode = "N";
     }
     QByteArray savedFile() const { return TestEnvironment::Read(EmbeddedListManager::WorkListPath()); }
     QString lastJournalLine() const
@@ -137,7 +136,7 @@ protected:
     std::shared_ptr<EmbeddedListManager> server;
     ListManagerLink link{[this] { return server; }};
     ListLine line{table, link, view};
-    ScanFields fields;
+    ListLine::Values values;
     QStringList saved;
 };
 
@@ -146,10 +145,10 @@ TEST_F(WorkListFaultTest, AFullDiskLosesNeitherTheQueuedLinesNorTheNewOne)
     ASSERT_TRUE(server->Lines() == saved);
     const QByteArray before = savedFile();
     ASSERT_GT(before.size(), static_cast<qsizetype>(limit));
-    const QString text = line.ComposeListLine(fields);
+    const QString text = line.ComposeListLine(values);
     {
         FileSizeLimit full(limit);
-        EXPECT_FALSE(line.AddLineToList(fields));
+        EXPECT_FALSE(line.AddLineToList(values));
     }
     EXPECT_TRUE(view.status.startsWith("The line was not added to the list (error 75")) << view.status.toStdString();
     EXPECT_TRUE(env.LogLines().last().endsWith(text));
@@ -159,7 +158,7 @@ TEST_F(WorkListFaultTest, AFullDiskLosesNeitherTheQueuedLinesNorTheNewOne)
     EXPECT_TRUE(savedFile() == before);
     EXPECT_EQ(filesIn(env.DataFolder()), 3); // the log, the journal and the work list
 
-    EXPECT_TRUE(line.AddLineToList(fields));
+    EXPECT_TRUE(line.AddLineToList(values));
     EXPECT_TRUE(server->Lines() == saved + QStringList{text});
     EXPECT_TRUE(EmbeddedListManager().Lines() == saved + QStringList{text});
 }

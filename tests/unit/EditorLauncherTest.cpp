@@ -1,5 +1,4 @@
 #include "config/Configuration.h"
-#include "config/ScanFields.h"
 #include "platform/DetachedProcessStarter.h"
 #include "program/EditorLauncher.h"
 #include "support/FakeMessageBoxes.h"
@@ -19,7 +18,6 @@ protected:
     EditorLauncherTest()
     {
         config.GCodePath = "C:\\KARN\\PRODUCT\\";
-        fields.CurrentProgramName = " P1.CNC ";
     }
     QString editor() const { return env.DataFolder() + "/drive_c/veltra/bin/Pramix.exe"; }
     QString program(const QString& name) const { return env.DataFolder() + "/drive_c/KARN/PRODUCT/" + name; }
@@ -27,29 +25,29 @@ protected:
     TestEnvironment env;
     FakeMessageBoxes boxes;
     Configuration config{boxes};
-    ScanFields fields;
+    QString programName = " P1.CNC ";
     FakeProcessStarter processes;
-    EditorLauncher launcher{config, fields, processes};
+    EditorLauncher launcher{config, processes};
 };
 
 TEST_F(EditorLauncherTest, StartsTheEditorWithTheProgramFileAndAgainOnceItWasClosed)
 {
-    launcher.LaunchEditor();
+    launcher.LaunchEditor(programName);
     ASSERT_EQ(processes.started.size(), 1);
     EXPECT_EQ(processes.started[0].program, editor());
     EXPECT_EQ(processes.started[0].arguments, QStringList{program("P1.CNC")});
     EXPECT_EQ(launcher.EditorTask(), 100);
 
     // Still running: it is handed the next program, which is how it is told to show it.
-    fields.CurrentProgramName = "P2.CNC";
-    launcher.LaunchEditor();
+    programName = "P2.CNC";
+    launcher.LaunchEditor(programName);
     ASSERT_EQ(processes.started.size(), 2);
     EXPECT_EQ(processes.started[1].arguments, QStringList{program("P2.CNC")});
     EXPECT_TRUE(env.LogLines().last().contains("while process 100 still runs (new process 101)"));
 
     // The operator closed it: the next program starts it again.
     processes.running.clear();
-    launcher.LaunchEditor();
+    launcher.LaunchEditor(programName);
     ASSERT_EQ(processes.started.size(), 3);
     EXPECT_TRUE(env.LogLines().last().startsWith("INFO editor " + editor() + " started for "));
     EXPECT_EQ(launcher.EditorTask(), 102);
@@ -58,23 +56,23 @@ TEST_F(EditorLauncherTest, StartsTheEditorWithTheProgramFileAndAgainOnceItWasClo
 TEST_F(EditorLauncherTest, FailuresAreOnlyLogged)
 {
     processes.failStarts = true;
-    launcher.LaunchEditor();
+    launcher.LaunchEditor(programName);
     EXPECT_EQ(launcher.EditorTask(), 0);
     EXPECT_TRUE(env.LogLines().last().startsWith("WARNING editor not started for " + program("P1.CNC")));
 
     // A name that points outside the program folder is not handed to the editor at all.
     processes.started.clear();
     for (const char* name : {"..\\..\\etc\\passwd", "/etc/passwd", " "}) {
-        fields.CurrentProgramName = name;
-        launcher.LaunchEditor();
+        programName = name;
+        launcher.LaunchEditor(programName);
     }
     EXPECT_TRUE(processes.started.isEmpty());
 
     // A relative program folder still gives an absolute path, which no editor reads as an option.
     processes.failStarts = false;
     config.GCodePath = "";
-    fields.CurrentProgramName = "-rf";
-    launcher.LaunchEditor();
+    programName = "-rf";
+    launcher.LaunchEditor(programName);
     ASSERT_EQ(processes.started.size(), 1);
     EXPECT_TRUE(processes.started[0].arguments[0].startsWith('/'));
 }

@@ -1,7 +1,6 @@
 #include "autosel/AutoSelectRules.h"
 #include "config/Configuration.h"
-#include "config/ScanFields.h"
-#include "listmgr/FieldSelection.h"
+#include "autosel/FieldSelection.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -24,14 +23,13 @@ protected:
         }
         config.IniFilePath = env.Write(env.Root() + "/ZEM.INI", ini + body);
     }
-    QString choose(int mode, float x, float y) { return selection.FieldChoice(mode, x, y); }
+    QString choose(int mode, float x, float y) { return selection.FieldChoice(mode, QString(), x, y); }
 
     TestEnvironment env;
     FakeMessageBoxes boxes;
     Configuration config{boxes};
     AutoSelectRules rules{config};
-    ScanFields fields;
-    FieldSelection selection{rules, fields};
+    FieldSelection selection{rules};
 };
 
 TEST_F(FieldSelectionTest, TheScaleSwitchesAtY60AndX140AndLimitsMustBeGreater)
@@ -73,12 +71,12 @@ TEST_F(FieldSelectionTest, EachCaseTriesItsCandidatesInOrder)
     for (const Case& c : cases) {
         configure("HalfLimitX=1000\nHalfLimitY=1000\n", true);
         AutoSelectRules fresh{config};
-        FieldSelection sel{fresh, fields};
+        FieldSelection sel{fresh};
         QStringList chosen;
         for (int i = 0; i < 9; ++i) {
             sel.State = {c.alternate, false, false};
             int mode = c.mirror ? 1 : 0;
-            const QString code = sel.FieldChoice(mode, 10, 10);
+            const QString code = sel.FieldChoice(mode, QString(), 10, 10);
             chosen << code;
             if (!AutoSelectRules::AlwaysEnabled(code))
                 fresh.Field(code).Enabled = 0; // the next one in line must come next
@@ -115,17 +113,15 @@ TEST_F(FieldSelectionTest, PairedRequestsGiveNormalThenMirroredAndGroupsAlternat
 TEST_F(FieldSelectionTest, AnExplicitCodeSetsTheStateOfTheNextChoice)
 {
     configure("HalfLimitX=1000\nHalfLimitY=1000\n", true);
-    fields.CurrentFieldCode = "A1";
     int mode = 7;
-    EXPECT_EQ(selection.FieldChoice(mode, 0, 0), "");
+    EXPECT_EQ(selection.FieldChoice(mode, "A1", 0, 0), "");
     EXPECT_EQ(mode, 1);
     EXPECT_FALSE(selection.State.MirrorPending);
     EXPECT_EQ(choose(8, 10, 10), "FFA");
 
     // Mode 6: the pending state wins over the "W" request; T set it to normal, T/R first.
-    fields.CurrentFieldCode = "T1";
     mode = 6;
-    EXPECT_EQ(selection.FieldChoice(mode, 0, 0), "");
+    EXPECT_EQ(selection.FieldChoice(mode, "T1", 0, 0), "");
     EXPECT_EQ(mode, 0);
     EXPECT_TRUE(selection.State.MirrorPending);
     EXPECT_EQ(choose(1, 10, 10), "FFT");
@@ -134,9 +130,8 @@ TEST_F(FieldSelectionTest, AnExplicitCodeSetsTheStateOfTheNextChoice)
 
     // An unknown letter changes nothing.
     const auto before = selection.State;
-    fields.CurrentFieldCode = "X";
     mode = 6;
-    EXPECT_EQ(selection.FieldChoice(mode, 0, 0), "");
+    EXPECT_EQ(selection.FieldChoice(mode, "X", 0, 0), "");
     EXPECT_EQ(mode, 6);
     EXPECT_EQ(selection.State.AlternateOrder, before.AlternateOrder);
     EXPECT_EQ(selection.State.NextMirrored, before.NextMirrored);

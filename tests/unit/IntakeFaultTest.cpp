@@ -2,7 +2,6 @@
 // a list manager that fails every call, a megabyte-long scan, control bytes in a label.
 #include "app/ScanIntake.h"
 #include "config/Configuration.h"
-#include "config/ScanFields.h"
 #include "config/SerialLink.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListLine.h"
@@ -138,8 +137,8 @@ protected:
         table.InitFieldCodeTable();
         link.ListApp = server;
         link.ExeListObject = server;
-        fields.CurrentProgramName = "P7.CNC";
-        fields.CurrentFieldCode = "N";
+        values.programName = "P7.CNC";
+        values.fieldCode = "N";
     }
 
     TestEnvironment env;
@@ -148,14 +147,14 @@ protected:
     ListManagerLink link{[this] { return server; }};
     FakeMainView view;
     ListLine line{table, link, view};
-    ScanFields fields;
+    ListLine::Values values;
 };
 
 TEST_F(ListManagerFaultTest, AServerFailingEveryCallIsReportedAndTheNextLineGoesThroughOnceItRecovers)
 {
-    const QString text = line.ComposeListLine(fields);
+    const QString text = line.ComposeListLine(values);
     server->failEveryCall = true;
-    EXPECT_FALSE(line.AddLineToList(fields));
+    EXPECT_FALSE(line.AddLineToList(values));
     EXPECT_EQ(server->Count("AddLine"), 2);
     EXPECT_TRUE(view.status.startsWith("The line was not added to the list (error -2147417848")) << view.status.toStdString();
     const QStringList log = env.LogLines();
@@ -164,7 +163,7 @@ TEST_F(ListManagerFaultTest, AServerFailingEveryCallIsReportedAndTheNextLineGoes
 
     server->failEveryCall = false;
     server->calls.clear();
-    EXPECT_TRUE(line.AddLineToList(fields));
+    EXPECT_TRUE(line.AddLineToList(values));
     EXPECT_EQ(server->calls, QStringList{"AddLine " + text});
 }
 

@@ -1,4 +1,4 @@
-#include "config/ScanFields.h"
+#include "scan/ScanFields.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"
@@ -23,7 +23,7 @@ protected:
     QString lineFor(const QString& code)
     {
         fields.CurrentFieldCode = code;
-        return line.ComposeListLine(fields);
+        return line.ComposeListLine(fields.LineValues(code));
     }
 
     TestEnvironment env;
@@ -61,7 +61,7 @@ TEST_F(ListLineTest, PositionsAndMirrorFlagsAcrossTheTable)
     EXPECT_EQ(table.CodeAt(10), "A1");
 }
 
-TEST_F(ListLineTest, ZeroSizesAreEmptiedInPlaceOtherValuesGoUnchanged)
+TEST_F(ListLineTest, ZeroSizesGoOutEmptyOtherValuesUnchanged)
 {
     fields.ResetScanFields();
     fields.CurrentSizeX = "0";
@@ -70,9 +70,6 @@ TEST_F(ListLineTest, ZeroSizesAreEmptiedInPlaceOtherValuesGoUnchanged)
     fields.CurrentProgramName = " P 1.CNC ";
     const QString text = lineFor("N");
     EXPECT_EQ(text, "#161= P 1.CNC ;#164=1;#171=1;#284=0;#280=;#165=1;#168=;#169=;#170= 12;#282= ;#283=;");
-    EXPECT_EQ(fields.CurrentSizeX, "");
-    EXPECT_EQ(fields.CurrentSizeY, "");
-    EXPECT_EQ(fields.CurrentSizeZ, " 12");
     fields.ResetScanFields(); // a blank size counts as 0 as well
     EXPECT_TRUE(lineFor("N").contains("#168=;#169=;#170=;"));
 }
@@ -97,19 +94,19 @@ TEST_F(ListLineTest, AFailedLineGetsExactlyOneRecoveryThenTheReport)
     connectFake();
     const QString text = lineFor("N");
 
-    EXPECT_TRUE(line.AddLineToList(fields));
+    EXPECT_TRUE(line.AddLineToList(fields.LineValues(fields.CurrentFieldCode)));
     EXPECT_EQ(server->calls, QStringList({"AddLine " + text}));
 
     server->calls.clear();
     server->failAddLine = 1;
-    EXPECT_TRUE(line.AddLineToList(fields));
+    EXPECT_TRUE(line.AddLineToList(fields.LineValues(fields.CurrentFieldCode)));
     // The fallback is the same server: it is shown, but not cleared, so the queued lines stay.
     EXPECT_EQ(server->calls, QStringList({"AddLine " + text, "Visible True", "AddLine " + text}));
     EXPECT_EQ(view.status, "Ready.");
 
     server->calls.clear();
     server->failAddLine = -1;
-    EXPECT_FALSE(line.AddLineToList(fields));
+    EXPECT_FALSE(line.AddLineToList(fields.LineValues(fields.CurrentFieldCode)));
     EXPECT_EQ(server->Count("AddLine"), 2);
     EXPECT_EQ(server->Count("Clear"), 0);
     EXPECT_TRUE(view.status.startsWith("The line was not added to the list (error -2147417848")) << view.status.toStdString();
@@ -119,8 +116,8 @@ TEST_F(ListLineTest, AFailedLineGetsExactlyOneRecoveryThenTheReport)
 TEST_F(ListLineTest, WithoutAWorkListNothingIsSentAndTheLogKeepsTheLine)
 {
     const QString text = lineFor("M");
-    EXPECT_FALSE(line.AddLineToList(fields));
-    EXPECT_FALSE(line.AddLineToList(fields));
+    EXPECT_FALSE(line.AddLineToList(fields.LineValues(fields.CurrentFieldCode)));
+    EXPECT_FALSE(line.AddLineToList(fields.LineValues(fields.CurrentFieldCode)));
     EXPECT_TRUE(server->calls.isEmpty());
     EXPECT_EQ(view.status, "Ready.");
     EXPECT_TRUE(env.LogLines().last().endsWith("line not added, running without the list manager: " + text));

@@ -1,7 +1,6 @@
 #include "autosel/AutoSelectRules.h"
 #include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
-#include "config/ScanFields.h"
 #include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/TestEnvironment.h"
@@ -29,14 +28,21 @@ protected:
         rule.Text = text;
         return rule;
     }
-    // The code the test leaves and its result, starting from the scan's own code "N".
+    // The field code the answer gives the program and whether it is listed twice, starting from
+    // the scan's own code "N".
     std::pair<QString, bool> test(const QString& name, const QString& comment = QString())
     {
-        fields.CurrentProgramName = name;
-        fields.CurrentComment = comment;
-        fields.CurrentFieldCode = "N";
-        const bool twice = trigger.TestMirrorTrigger();
-        return {fields.CurrentFieldCode, twice};
+        switch (trigger.TestMirrorTrigger(name, comment)) {
+        case MirrorTrigger::Outcome::NotTested:
+            break;
+        case MirrorTrigger::Outcome::Normal:
+            return {"P", false};
+        case MirrorTrigger::Outcome::Mirrored:
+            return {"W", false};
+        case MirrorTrigger::Outcome::NormalAndMirrored:
+            return {"W", true};
+        }
+        return {"N", false};
     }
 
     TestEnvironment env;
@@ -44,8 +50,7 @@ protected:
     FakeMainView view;
     Configuration config{boxes};
     AutoSelectRules rules{config};
-    ScanFields fields;
-    MirrorTrigger trigger{rules, fields};
+    MirrorTrigger trigger{rules};
 };
 
 using Source = AutoSelectRules::Source;

@@ -19,9 +19,17 @@ protected:
     QString placeFor(const QString& code)
     {
         fields().CurrentProgramName = "P.CNC";
-        fields().CurrentFieldCode = code;
-        routines().AddLineRoutine(100, 100, false);
+        routines().AddLineRoutine(fields(), code, 100, 100, false);
         return rig.Lines().last().section(';', 2, 3);
+    }
+    // As the dispatcher completes its program's sizes.
+    void completeSizes(float& x, float& y, float& z)
+    {
+        const ScanFields::Sizes sizes = routines().CompleteSizes(fields());
+        fields().TakeSizes(sizes);
+        x = sizes.x;
+        y = sizes.y;
+        z = sizes.z;
     }
 
     ScanRig rig;
@@ -35,7 +43,7 @@ TEST_F(ScanRoutinesTest, CompleteSizesTakesMissingSizesFromTheProgramAndWritesTh
     fields().CurrentSizeY = "abc";
     fields().CurrentSizeZ = "18mm";
     float x = 0, y = 0, z = 0;
-    routines().CompleteSizes(x, y, z);
+    completeSizes(x, y, z);
     EXPECT_EQ(fields().CurrentSizeX, "600.5");
     EXPECT_EQ(fields().CurrentSizeY, "0.25");
     EXPECT_EQ(fields().CurrentSizeZ, "18mm"); // not 0: kept as scanned
@@ -48,11 +56,11 @@ TEST_F(ScanRoutinesTest, CompleteSizesTakesMissingSizesFromTheProgramAndWritesTh
     fields().CurrentSizeZ = "";
     rig.WriteProgram("P.CNC", "G71 X1 Y2 Z123456789\r\n(other)\r\n");
     fields().CurrentSizeX = "7";
-    routines().CompleteSizes(x, y, z);
+    completeSizes(x, y, z);
     EXPECT_EQ(fields().CurrentSizeZ, "1.234568e+08"); // seven significant digits
     EXPECT_EQ(fields().CurrentSizeX, "7");
     fields().CurrentComment = "kept";
-    routines().CompleteSizes(x, y, z);
+    completeSizes(x, y, z);
     EXPECT_EQ(fields().CurrentComment, "kept");
 }
 
@@ -67,17 +75,13 @@ TEST_F(ScanRoutinesTest, TheFirstCharacterOfTheFieldCodeDecidesTheChoice)
     EXPECT_EQ(placeFor(" "), "#171=37;#284=0");  // nothing chosen, position unknown
     EXPECT_EQ(placeFor("x"), "#171=37;#284=0");
     EXPECT_FALSE(rig.view.autoFieldSelection);
-    // After each line the field is free again.
-    EXPECT_TRUE(fields().CurrentFieldCode.isEmpty());
-    EXPECT_FALSE(fields().RunFieldChosen);
     EXPECT_TRUE(rig.port.sent.isEmpty()); // not asked to acknowledge
 }
 
 TEST_F(ScanRoutinesTest, AnExplicitMirroredCodeMakesThePairedChoiceFollowIt)
 {
     int mode = 6;
-    fields().CurrentFieldCode = "M";
-    rig.processing->Selection().FieldChoice(mode, 0, 0);
+    rig.processing->Selection().FieldChoice(mode, "M", 0, 0);
     EXPECT_EQ(placeFor("&"), "#171=2;#284=1");
     EXPECT_EQ(placeFor("&"), "#171=1;#284=0");
 }
@@ -88,13 +92,13 @@ TEST_F(ScanRoutinesTest, WithoutTheListManagerTheLineIsLoggedAndTheStatusSaysSo)
     rig.link.ExeListObject.reset();
     rig.view.SetCheckValue(MainView::Box::AutoStart, 1);
     fields().CurrentProgramName = "P.CNC";
-    EXPECT_FALSE(routines().AddLineRoutine(1, 1, true));
+    EXPECT_FALSE(routines().AddLineRoutine(fields(), fields().CurrentFieldCode, 1, 1, true));
     EXPECT_EQ(rig.view.status, "Running without the list manager: the line was not added.");
     EXPECT_TRUE(rig.port.sent.isEmpty());
-    routines().ShowReady();
+    rig.processing->Status().ShowReady();
     EXPECT_EQ(rig.view.status, "Running without the list manager: the line was not added.");
-    routines().BeginScan();
-    routines().ShowReady();
+    rig.processing->Status().BeginScan();
+    rig.processing->Status().ShowReady();
     EXPECT_EQ(rig.view.status, "Ready.");
 }
 
@@ -102,9 +106,9 @@ TEST_F(ScanRoutinesTest, AutoStartIsTheResult)
 {
     fields().CurrentProgramName = "P.CNC";
     rig.view.SetCheckValue(MainView::Box::AutoStart, 0);
-    EXPECT_FALSE(routines().AddLineRoutine(1, 1, true));
+    EXPECT_FALSE(routines().AddLineRoutine(fields(), fields().CurrentFieldCode, 1, 1, true));
     rig.view.SetCheckValue(MainView::Box::AutoStart, 1); // as a new configuration has it
-    EXPECT_TRUE(routines().AddLineRoutine(1, 1, true));
+    EXPECT_TRUE(routines().AddLineRoutine(fields(), fields().CurrentFieldCode, 1, 1, true));
     EXPECT_EQ(rig.recorder->calls.last(), "Start");
     EXPECT_EQ(rig.port.sent, QStringList({"ACK\r", "ACK\r"}));
 }
@@ -122,7 +126,7 @@ TEST(ScanRoutinesAcknowledgement, AnAcknowledgementThatCannotBeSentIsReported)
     ScanProcessing processing({rig.config, rig.run, rig.view, rig.boxes, rig.pauser, rig.link, rig.codes, deaf});
     processing.Fields().CurrentProgramName = "P.CNC";
     processing.Fields().CurrentFieldCode = "N";
-    processing.Routines().AddLineRoutine(1, 1, true);
+    processing.Routines().AddLineRoutine(processing.Fields(), processing.Fields().CurrentFieldCode, 1, 1, true);
     EXPECT_EQ(rig.Lines().size(), 1);
     EXPECT_EQ(rig.view.status, "Could not acknowledge to the scanner: Input/output error");
     EXPECT_TRUE(rig.env.LogLines().last().contains("acknowledgement not sent"));

@@ -3,7 +3,7 @@
 #include "autosel/MacFlds.h"
 #include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
-#include "config/ScanFields.h"
+#include "scan/ScanFields.h"
 #include "scan/ScanProcessing.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
@@ -49,7 +49,7 @@ protected:
     MacFlds& open()
     {
         if (!dialog)
-            dialog = std::make_unique<MacFlds>(rules, fields);
+            dialog = std::make_unique<MacFlds>(rules, fields.LastProgramName, fields.LastComment);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return *dialog;
@@ -431,15 +431,9 @@ TEST_F(MacFldsMenuTest, TheMenuOpensOneDialogWhoseEditsTheScanProcessingUsesAtOn
         d.findChild<QLineEdit*>("SFS")->setText("s9");
 
         // A scan processed while the dialog is open uses the rule not yet saved.
-        ScanFields& fields = window.Processing().Fields();
-        MirrorTrigger test(window.Processing().Rules(), fields);
-        fields.CurrentProgramName = " xa12 ";
-        fields.CurrentFieldCode.clear();
-        EXPECT_FALSE(test.TestMirrorTrigger());
-        EXPECT_EQ(fields.CurrentFieldCode, "W");
-        fields.CurrentProgramName = "AX12";
-        test.TestMirrorTrigger();
-        EXPECT_EQ(fields.CurrentFieldCode, "P");
+        MirrorTrigger test(window.Processing().Rules());
+        EXPECT_EQ(test.TestMirrorTrigger(" xa12 ", QString()), MirrorTrigger::Outcome::Mirrored);
+        EXPECT_EQ(test.TestMirrorTrigger("AX12", QString()), MirrorTrigger::Outcome::Normal);
         EXPECT_EQ(window.Processing().Rules().Field("SFS").Code, "S9");
         d.findChild<QPushButton*>("BtnOK")->click();
     });

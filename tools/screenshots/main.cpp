@@ -86,7 +86,8 @@ int main(int argc, char* argv[])
     bool ok = save(window, folder, QStringLiteral("main-window"));
 
     window.Processing().Fields().LastProgramName = QStringLiteral("PART01SX");
-    MacFlds setup(window.Processing().Rules(), window.Processing().Fields(), &window);
+    const ScanFields& fields = window.Processing().Fields();
+    MacFlds setup(window.Processing().Rules(), fields.LastProgramName, fields.LastComment, &window);
     auto* tabs = setup.findChild<QTabWidget*>(QStringLiteral("TabSetup"));
     const char* const names[] = {"macflds-1-auto-field-select", "macflds-2-standard-fields", "macflds-3-front-and-back",
                                  "macflds-4-field-limits"};

@@ -3,7 +3,6 @@
 #include <QString>
 
 class AutoSelectRules;
-class ScanFields;
 
 // The automatic choice of the work field: from the piece's size against the half-table limits
 // and the enabled fields of the rules, alternating between the S/A and the T/R groups and, for
@@ -18,21 +17,21 @@ public:
     };
 
     // Modes: 0 automatic normal, 1 automatic mirrored, 8 automatic paired (mirror from
-    // NextMirrored), 7 take the state from the letter of CurrentFieldCode, 6 as 7 and make the
-    // next choice follow it.
+    // NextMirrored), 7 take the state from the letter of the program's field code, 6 as 7 and
+    // make the next choice follow it.
     enum Mode { Normal = 0, Mirrored = 1, ExplicitPending = 6, Explicit = 7, Paired = 8 };
 
     static constexpr float MillimetreScale = 0.03937f;
 
-    FieldSelection(AutoSelectRules& rules, ScanFields& fields);
+    explicit FieldSelection(AutoSelectRules& rules);
 
     // Returns the chosen field code for modes 0, 1 and 8, empty text for 6 and 7. With modes 6
-    // and 7 a known letter leaves its mirror state in SelectionMode (1 mirrored, 0 normal).
-    QString FieldChoice(int& SelectionMode, float sizeX, float sizeY);
+    // and 7 a known first letter of fieldCode leaves its mirror state in SelectionMode
+    // (1 mirrored, 0 normal).
+    QString FieldChoice(int& SelectionMode, const QString& fieldCode, float sizeX, float sizeY);
 
     FieldSelectionState State;
 
 private:
     AutoSelectRules& rules_;
-    ScanFields& fields_;
 };

@@ -1,7 +1,6 @@
-#include "listmgr/FieldSelection.h"
+#include "autosel/FieldSelection.h"
 
 #include "autosel/AutoSelectRules.h"
-#include "config/ScanFields.h"
 #include "config/TextNumber.h"
 
 namespace {
@@ -34,15 +33,13 @@ float scaledLimit(const QString& halfLimit, float scale)
 }
 } // namespace
 
-FieldSelection::FieldSelection(AutoSelectRules& rules, ScanFields& fields)
-    : rules_(rules), fields_(fields)
+FieldSelection::FieldSelection(AutoSelectRules& rules) : rules_(rules)
 {
 }
 
-QString FieldSelection::FieldChoice(int& SelectionMode, float sizeX, float sizeY)
+QString FieldSelection::FieldChoice(int& SelectionMode, const QString& code, float sizeX, float sizeY)
 {
     if (SelectionMode == ExplicitPending || SelectionMode == Explicit) {
-        const QString& code = fields_.CurrentFieldCode;
         const char16_t letter = code.isEmpty() ? 0 : code[0].unicode();
         bool alternate = false;
         bool mirror = false;
