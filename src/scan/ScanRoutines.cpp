@@ -50,7 +50,10 @@ void ScanRoutines::EndProgramScan(bool added, const QString& programName)
 
 ScanFields::Sizes ScanRoutines::CompleteSizes(const ScanFields& program)
 {
-    ScanFields::Sizes sizes{program.CurrentSizeX, program.CurrentSizeY, program.CurrentSizeZ};
+    ScanFields::Sizes sizes;
+    sizes.textX = program.CurrentSizeX;
+    sizes.textY = program.CurrentSizeY;
+    sizes.textZ = program.CurrentSizeZ;
     sizes.x = TextNumber::Single(sizes.textX);
     sizes.y = TextNumber::Single(sizes.textY);
     sizes.z = TextNumber::Single(sizes.textZ);
