@@ -13,6 +13,8 @@
 #include "platform/Pauser.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "scan/ScanProcessing.h"
+#include "support/FakeClock.h"
+#include "support/FakeListManagerFactory.h"
 #include "support/FakeSerialPort.h"
 
 #include <QDir>
@@ -45,8 +47,8 @@ public:
     long lines = 0;
 };
 
-struct Station {
-    Station()
+struct ScanBench {
+    ScanBench()
     {
         // An empty configuration: the rules read it once, on the first label.
         config.IniFilePath = BenchEnvironment::Instance().DriveC() + QStringLiteral("/ZEM.INI");
@@ -59,7 +61,7 @@ struct Station {
         if (program.open(QIODevice::WriteOnly))
             program.write("G71 X600 Y400 Z20\r\n(BENCH PANEL)\r\nG0 X0 Y0\r\n");
         // As at start-up: drive letters map through the configuration file.
-        Paths::SetConfigFile(config.IniFilePath);
+        Paths::SetDriveRoots(config.DriveRoots());
         config.GCodePath = QStringLiteral("C:\\PRODUCT\\");
         config.CSVInPath = QStringLiteral("C:\\CSV");
         codes.InitFieldCodeTable();
@@ -67,9 +69,9 @@ struct Station {
         link.ExeListObject = server;
         port.open = true;
     }
-    ~Station() { Paths::SetConfigFile(QString()); }
-    Station(const Station&) = delete;
-    Station& operator=(const Station&) = delete;
+    ~ScanBench() { Paths::SetDriveRoots({}); }
+    ScanBench(const ScanBench&) = delete;
+    ScanBench& operator=(const ScanBench&) = delete;
 
     UnattendedMessageBoxes boxes;
     NullMainView view;
@@ -78,7 +80,9 @@ struct Station {
     RunState run;
     FieldCodeTable codes;
     std::shared_ptr<CountingListManager> server = std::make_shared<CountingListManager>();
-    ListManagerLink link{[this] { return server; }};
+    FakeListManagerFactory factory{server};
+    FakeClock clock;
+    ListManagerLink link{factory, clock};
     FakeSerialPort port;
     ScanProcessing processing{{config, run, view, boxes, pauser, link, codes, port}};
 };
@@ -94,7 +98,7 @@ void trimLog(benchmark::State& state, int& count)
 
 void BM_DispatchCompletedProgram(benchmark::State& state)
 {
-    Station station;
+    ScanBench station;
     int count = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(station.processing.DispatchLabel(QStringLiteral("%19PROG1 N X %")));
@@ -108,7 +112,7 @@ void BM_DispatchCompletedProgram(benchmark::State& state)
 
 void BM_ComposeListLineAlone(benchmark::State& state)
 {
-    Station station;
+    ScanBench station;
     ListLine line(station.codes, station.link, station.view);
     ScanFields fields;
     for (auto _ : state) {

@@ -16,6 +16,7 @@ public:
     void SetAutoFieldSelection(bool) override {}
     void SetActivity(bool, const QString&) override {}
     void Beep() override {}
+    void ShowSettingsDialog() override {}
 
 private:
     QString status_;

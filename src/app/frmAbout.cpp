@@ -1,5 +1,7 @@
 #include "app/frmAbout.h"
 
+#include "app/Station.h"
+
 #include "platform/Screen.h"
 
 #include <QApplication>
@@ -62,15 +64,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     Form_Load();
 }
 
-QString frmAbout::VersionText()
-{
-    return QString::number(TARVEX_VERSION_MAJOR) + QLatin1Char('.') + QString::number(TARVEX_VERSION_MINOR) +
-           QLatin1Char('.') + QString::number(TARVEX_VERSION_PATCH);
-}
-
 void frmAbout::Form_Load()
 {
-    lblProdInfo->setText(lblProdInfo->text() + VersionText());
+    lblProdInfo->setText(lblProdInfo->text() + Station::VersionText());
     Screen::CenterForm(*this);
 }
 

@@ -11,8 +11,6 @@ class frmAbout : public QDialog {
 public:
     explicit frmAbout(QWidget* parent = nullptr);
 
-    static QString VersionText();
-
 private:
     void Form_Load();
     void cmdOk_Click();

@@ -1,20 +1,11 @@
 #include "app/frmMain.h"
 
-#include "app/ScanIntake.h"
+#include "app/Station.h"
 #include "app/frmAbout.h"
 #include "autosel/MacFlds.h"
-#include "listmgr/ExInsForm.h"
-#include "config/SerialLink.h"
 #include "config/frmSettings.h"
-#include "listmgr/EmbeddedListManager.h"
+#include "listmgr/ExInsForm.h"
 #include "listmgr/frmListManager.h"
-#include "platform/InstanceCounter.h"
-#include "platform/Log.h"
-#include "platform/MessageBoxes.h"
-#include "platform/Paths.h"
-#include "platform/QtSerialPort.h"
-#include "platform/RuntimeError.h"
-#include "scan/ScanProcessing.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -39,38 +30,20 @@ T* named(T* widget, const char* name)
 }
 } // namespace
 
-frmMain::frmMain(MainServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), config_(services_.boxes),
-      listLink_([this] {
-          auto server = std::make_shared<EmbeddedListManager>();
-          listWindow_->Attach(server.get());
-          return std::static_pointer_cast<ListManager>(server);
-      })
+frmMain::frmMain(Station& station, QWidget* parent) : QMainWindow(parent), station_(station)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarvex"));
-    config_.EndProgram = [this] { services_.endProcess(1); };
-    if (services_.serial) {
-        MSComm1 = services_.serial;
-    } else {
-        ownPort_ = std::make_unique<QtSerialPort>();
-        MSComm1 = ownPort_.get();
-    }
-    processing_ = std::make_unique<ScanProcessing>(ScanProcessing::Services{
-        config_, run_, *this, services_.boxes, services_.pauser, listLink_, fieldCodes_, *MSComm1});
-    ScanConsumers* consumers = services_.consumers ? services_.consumers : processing_.get();
-    link_ = std::make_unique<SerialLink>(config_, *MSComm1, *this, services_.boxes);
-    link_->ShowSettingsDialog = [this] { mnuSetttings_Click(); };
-    intake_ = std::make_unique<ScanIntake>(*MSComm1, *this, *consumers);
     buildControls();
     buildMenus();
     listWindow_ = new frmListManager(this);
+    connect(&station_, &Station::ListManagerCreated, listWindow_, &frmListManager::Attach);
+    station_.AttachView(this);
 }
 
 frmMain::~frmMain()
 {
-    // The dialog refers to the scan processing's rules, which go before the window's children.
-    delete macFlds_;
+    station_.AttachView(nullptr);
 }
 
 void frmMain::buildControls()
@@ -171,54 +144,10 @@ void frmMain::buildMenus()
 
 bool frmMain::Form_Load()
 {
-    Log::Info(QStringLiteral("Tarvex %1 starting: %2").arg(frmAbout::VersionText(), services_.arguments.join(QLatin1Char(' '))));
-
-    if (services_.instances.PreviousInstance() && services_.instances.InstanceCount(QStringLiteral("BarCode")) > 1) {
-        services_.boxes.Show(QStringLiteral("the BarCode Program is already running!"), MessageBoxes::Icon::Warning);
-        services_.endProcess(0);
+    if (!station_.Start())
         return false;
-    }
-
-    config_.LoadSettings(*this);
-
-    link_->Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED"));
-    link_->OpenSerialPort();
-
-    if (!services_.instances.EnhancedInterfaceAvailable()) {
-        services_.boxes.Show(QStringLiteral("This program requires the enhanced Windows interface"));
-        services_.endProcess(0);
-        return false;
-    }
-
-    runStep([this] { helpFile_ = Paths::ProgramFolder() + QStringLiteral("\\BRIXEL.HLP"); });
-    runStep([this] { fieldCodes_.InitFieldCodeTable(); });
-    runStep([this] { run_.CommandLine = RunState::CommandLineOf(services_.arguments); });
-    if (!run_.HasSwitch(QStringLiteral("NOAPP"))) {
-        bool exitChosen = false;
-        runStep([this, &exitChosen] {
-            exitChosen = listLink_.Connect(services_.pauser, services_.boxes) == ListManagerLink::Outcome::Exit;
-        });
-        if (exitChosen) {
-            services_.endProcess(0);
-            return false;
-        }
-    } else {
-        Log::Info(QStringLiteral("NOAPP: running without the list manager"));
-    }
-    runStep([this] { run_.FirstScanPending = true; });
-
     Timer1->start();
-    Log::Info(QStringLiteral("start-up done"));
     return true;
-}
-
-void frmMain::runStep(const std::function<void()>& step)
-{
-    try {
-        step();
-    } catch (const RuntimeError& e) {
-        services_.boxes.ReportUnexpectedError(e.Number(), e.Description());
-    }
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -238,16 +167,12 @@ void frmMain::Form_QueryUnload()
 void frmMain::Form_Unload()
 {
     Timer1->stop();
-    if (MSComm1->PortOpen())
-        MSComm1->SetPortOpen(false);
-    listLink_.Shutdown();
-    Log::Info(QStringLiteral("shutdown"));
+    station_.Shutdown();
 }
 
 void frmMain::Timer1_Timer()
 {
-    link_->WatchDevice();
-    intake_->Timer1_Timer();
+    station_.Timer1_Timer();
 }
 
 void frmMain::cmdEdit_Click()
@@ -276,7 +201,7 @@ void frmMain::cmdEndEdit_Click()
     // sent a second time and not changed under it.
     cmdEndEdit->setEnabled(false);
     txtEtichetta->setReadOnly(true);
-    intake_->DispatchTyped(label, [this](bool accepted) { typedLabelDone(accepted); });
+    station_.Intake().DispatchTyped(label, [this](bool accepted) { typedLabelDone(accepted); });
 }
 
 void frmMain::typedLabelDone(bool accepted)
@@ -302,32 +227,39 @@ void frmMain::txtEtichetta_KeyReturn()
 
 void frmMain::mnuSetttings_Click()
 {
-    frmSettings settings(config_, *link_, this);
-    settings.exec();
+    const Configuration& config = station_.Config();
+    frmSettings settings(config.CommPort, config.SerialSettings, this);
+    if (settings.exec() == QDialog::Accepted)
+        station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings());
+}
+
+void frmMain::ShowSettingsDialog()
+{
+    mnuSetttings_Click();
 }
 
 void frmMain::mnuExit_Click()
 {
-    Log::Info(QStringLiteral("E&xit chosen: ending at once"));
-    services_.endProcess(0);
+    station_.Exit();
 }
 
 void frmMain::MnuAutoFld_Click()
 {
-    if (!macFlds_)
-        macFlds_ = new MacFlds(processing_->Rules(), processing_->Fields().LastProgramName, processing_->Fields().LastComment, this);
-    if (macFlds_->exec() == QDialog::Accepted && !macFlds_->Saved())
-        SetStatus(QStringLiteral("Could not save the automatic field selection to %1.").arg(config_.NativeIniFilePath()));
+    if (!macFlds_) {
+        const ScanFields& fields = station_.Processing().Fields();
+        macFlds_ = new MacFlds(station_.Processing().Rules(), fields.LastProgramName, fields.LastComment, this);
+    }
+    if (macFlds_->exec() == QDialog::Accepted)
+        station_.SaveAutoSelectRules();
 }
 
 void frmMain::ExIns_Click()
 {
-    ExInsForm dialog(config_, ExclusionMask, this);
+    ExInsForm dialog(station_.ExclusionMask(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (!dialog.Saved())
-        SetStatus(QStringLiteral("Could not save Exclusion to %1.").arg(config_.NativeIniFilePath()));
-    const QString caption = ExInsForm::CaptionFor(ExclusionMask);
+    station_.SetExclusionMask(dialog.Mask());
+    const QString caption = ExInsForm::CaptionFor(station_.ExclusionMask());
     if (caption.isEmpty()) {
         ExLab->hide();
     } else {
@@ -347,28 +279,26 @@ void frmMain::mnuListManager_Click()
     listWindow_->ShowWindow();
 }
 
-void frmMain::saveToggle(Box box, const QString& key)
+void frmMain::toggleClicked(Box box)
 {
     // A stored 2 shows greyed once; the operator's clicks give ticked and unticked only.
     checkBox(box)->setTristate(false);
-    const QString value = IsChecked(box) ? QStringLiteral("1") : QStringLiteral("0");
-    if (!config_.WriteIniValue(Configuration::Section, key, value))
-        SetStatus(QStringLiteral("Could not save %1 to %2.").arg(key, config_.NativeIniFilePath()));
+    station_.SaveToggle(box, IsChecked(box));
 }
 
 void frmMain::AClear_Click()
 {
-    saveToggle(Box::AClear, QStringLiteral("AutoClear"));
+    toggleClicked(Box::AClear);
 }
 
 void frmMain::Overwrite_Click()
 {
-    saveToggle(Box::Overwrite, QStringLiteral("Overwrite"));
+    toggleClicked(Box::Overwrite);
 }
 
 void frmMain::AutoStart_Click()
 {
-    saveToggle(Box::AutoStart, QStringLiteral("AutoStart"));
+    toggleClicked(Box::AutoStart);
 }
 
 QCheckBox* frmMain::checkBox(Box box) const

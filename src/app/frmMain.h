@@ -1,16 +1,10 @@
 #pragma once
 
-#include "app/MainServices.h"
-#include "config/Configuration.h"
 #include "config/MainView.h"
-#include "config/RunState.h"
-#include "listmgr/FieldCodeTable.h"
-#include "listmgr/ListManagerLink.h"
 
 #include <QMainWindow>
 
 #include <array>
-#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -20,23 +14,21 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
-class ScanConsumers;
-class ScanIntake;
-class ScanProcessing;
-class SerialLink;
-class SerialPort;
 class MacFlds;
+class Station;
 class frmListManager;
 
-// The main window: the operator's whole view of Tarvex. Loading it is the start-up, closing it
-// the shutdown. The scan processing sees it only as a MainView.
+// The main window: the operator's whole view of the station. Loading it runs the station's
+// start-up, closing it the shutdown. The scan processing sees it only as a MainView.
 class frmMain : public QMainWindow, public MainView {
     Q_OBJECT
 public:
-    explicit frmMain(MainServices services, QWidget* parent = nullptr);
+    // The station outlives the window; the window attaches itself as the station's view.
+    explicit frmMain(Station& station, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // The start-up sequence. False when the process was ended (second instance, no window interface).
+    // The start-up, then the scanner's timer. False when the process was ended (second
+    // instance, no window interface).
     bool Form_Load();
 
     // MainView
@@ -51,20 +43,7 @@ public:
     void SetAutoFieldSelection(bool visible) override;
     void SetActivity(bool visible, const QString& text) override;
     void Beep() override;
-
-    Configuration& Config() { return config_; }
-    RunState& Run() { return run_; }
-    const QString& HelpFile() const { return helpFile_; }
-    SerialLink& Link() { return *link_; }
-    ScanIntake& Intake() { return *intake_; }
-    // The scan processing of this run: the program being assembled and the field selection rules.
-    ScanProcessing& Processing() { return *processing_; }
-
-    // The exclusion numbers chosen in the Exclusion Insertion dialog; empty until its first OK.
-    QString ExclusionMask;
-    FieldCodeTable& FieldCodes() { return fieldCodes_; }
-    // Which server start-up connects to, and the clock of its wait, can be replaced before Form_Load.
-    ListManagerLink& ListLink() { return listLink_; }
+    void ShowSettingsDialog() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -73,9 +52,7 @@ private:
     void buildControls();
     void buildMenus();
     QCheckBox* checkBox(Box box) const;
-    void saveToggle(Box box, const QString& key);
-    // Runs one start-up step; a run-time error is reported and start-up goes on.
-    void runStep(const std::function<void()>& step);
+    void toggleClicked(Box box);
 
     void Form_QueryUnload();
     void Form_Unload();
@@ -95,17 +72,7 @@ private:
     void typedLabelDone(bool accepted);
     void mnuListManager_Click();
 
-    MainServices services_;
-    Configuration config_;
-    RunState run_;
-    QString helpFile_;
-    std::unique_ptr<SerialPort> ownPort_;
-    SerialPort* MSComm1;
-    std::unique_ptr<SerialLink> link_;
-    std::unique_ptr<ScanIntake> intake_;
-    FieldCodeTable fieldCodes_;
-    ListManagerLink listLink_;
-    std::unique_ptr<ScanProcessing> processing_; // uses the members above
+    Station& station_;
 
     QCheckBox* AClear;
     QCheckBox* Overwrite;

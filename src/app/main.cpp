@@ -1,7 +1,8 @@
-#include "app/MainServices.h"
+#include "app/Station.h"
 #include "app/frmMain.h"
 #include "config/RunState.h"
 #include "platform/EventLoopPauser.h"
+#include "platform/ImmediateExit.h"
 #include "platform/Log.h"
 #include "platform/MemoryTuning.h"
 #include "platform/ProcessInstanceCounter.h"
@@ -12,8 +13,6 @@
 #include <QApplication>
 #include <QIcon>
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 int main(int argc, char* argv[])
@@ -21,7 +20,7 @@ int main(int argc, char* argv[])
     MemoryTuning::KeepWorkingMemory();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvex"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(TARVEX_VERSION_MAJOR).arg(TARVEX_VERSION_MINOR).arg(TARVEX_VERSION_PATCH));
+    QApplication::setApplicationVersion(Station::VersionText());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvex.svg")));
     QGuiApplication::setDesktopFileName(QStringLiteral("tarvex"));
 
@@ -34,12 +33,12 @@ int main(int argc, char* argv[])
         boxes = std::make_unique<WidgetMessageBoxes>();
     ProcessInstanceCounter instances;
     EventLoopPauser pauser;
+    ImmediateExit exit;
 
-    MainServices services{*boxes, instances, pauser, arguments, [](int code) {
-                              std::fflush(nullptr);
-                              std::_Exit(code);
-                          }};
-    frmMain window(services);
+    // The composition root: the station owns the services and outlives the window.
+    Station station({*boxes, instances, pauser, exit, arguments});
+    frmMain window(station);
+
     // Installed before start-up says it is done, so that a stop from a service manager at any
     // moment goes through the orderly shutdown; one that comes during start-up waits for its end.
     TerminationSignals termination;

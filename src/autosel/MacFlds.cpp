@@ -505,9 +505,6 @@ void MacFlds::BtnClearAll_Click()
 void MacFlds::BtnOK_Click()
 {
     GetAutoSel();
-    saved_ = rules_.Save();
-    if (!saved_)
-        Log::Warning(QStringLiteral("the automatic field selection settings hold for this run only: they could not be saved"));
     opened_.reset();
     accept();
 }

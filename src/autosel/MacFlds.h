@@ -18,9 +18,9 @@ class QTabWidget;
 
 // "Automatic Field Selection Setup": the field codes and enable flags, the half-table limits,
 // the default field, the trigger source and the mirror-trigger rules. Its controls edit the live
-// rules in place, so the field choice and the mirror test use every edit at once; OK writes them
-// to ZEM.INI, Cancel puts back what the rules held when the dialog opened. Created once per run
-// and only hidden when it closes.
+// rules in place, so the field choice and the mirror test use every edit at once; OK keeps them
+// (the caller saves them to ZEM.INI), Cancel puts back what the rules held when the dialog
+// opened. Created once per run and only hidden when it closes.
 class MacFlds : public QDialog {
     Q_OBJECT
 public:
@@ -34,9 +34,6 @@ public:
     void SetAutoSel();
     // Redraws the trigger display and the position labels.
     void PlaceText();
-
-    // False when the last OK could not write every key (the edits still hold for this run).
-    bool Saved() const { return saved_; }
 
     // Cancel, Escape and the window's close button: the edits since opening are undone.
     void reject() override;
@@ -79,7 +76,6 @@ private:
     const QString& lastProgramName_;
     const QString& lastComment_;
     std::optional<AutoSelectRules::Snapshot> opened_; // the rules as they were when the dialog opened
-    bool saved_ = true;
     bool syncing_ = false; // controls being filled from the rules: nothing is written back
 
     QTabWidget* TabSetup;

@@ -2,6 +2,7 @@
 
 #include "config/MainView.h"
 #include "platform/FileSearch.h"
+#include "platform/ImmediateExit.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Paths.h"
@@ -11,13 +12,24 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cstdlib>
 
 namespace {
 const QString defaultGCodePath = QStringLiteral("C:\\KARN\\PRODUCT\\");
 constexpr int textBuffer = 128;  // main keys: at most 127 characters
 constexpr int valueBuffer = 80;  // ReadIniValue: at most 79 characters
 const QString missingMarker = QStringLiteral("END.-");
+
+FileFinder& systemFiles()
+{
+    static FileSearch files;
+    return files;
+}
+
+ProcessExit& systemExit()
+{
+    static ImmediateExit exit;
+    return exit;
+}
 
 QString dropOneTrailingBackslash(QString text)
 {
@@ -27,8 +39,12 @@ QString dropOneTrailingBackslash(QString text)
 }
 } // namespace
 
-Configuration::Configuration(MessageBoxes& boxes)
-    : FindFile(&FileSearch::FindFirst), EndProgram([] { std::exit(1); }), boxes_(boxes)
+Configuration::Configuration(MessageBoxes& boxes) : Configuration(boxes, systemFiles(), systemExit())
+{
+}
+
+Configuration::Configuration(MessageBoxes& boxes, FileFinder& files, ProcessExit& exit)
+    : boxes_(boxes), files_(files), exit_(exit)
 {
 }
 
@@ -39,13 +55,11 @@ bool Configuration::LoadSettings(MainView& view)
     if (!FileExists(IniFilePath)) {
         IniFilePath = WindowsDirectory + QLatin1Char('\\') + FileName;
         if (!FileExists(IniFilePath)) {
-            Paths::SetConfigFile(NativeIniFilePath());
             Log::Warning(QStringLiteral("no configuration file; settings will be written to %1").arg(NativeIniFilePath()));
             boxes_.Show(QStringLiteral("File ZEM.INI Not Found"), MessageBoxes::Icon::Critical);
             return false;
         }
     }
-    Paths::SetConfigFile(NativeIniFilePath());
     Log::Info(QStringLiteral("configuration file %1").arg(NativeIniFilePath()));
 
     view.HideShowEd();
@@ -77,7 +91,7 @@ bool Configuration::FileExists(const QString& path, Unexpected unexpected)
     const QString native = Paths::ToNative(path);
     for (;;) {
         try {
-            return FindFile(native);
+            return files_.FindFirst(native);
         } catch (const RuntimeError& e) {
             switch (e.Number()) {
             case RuntimeError::DiskNotReady:
@@ -102,7 +116,7 @@ bool Configuration::FileExists(const QString& path, Unexpected unexpected)
                 if (unexpected == Unexpected::Throw)
                     throw;
                 boxes_.ReportUnexpectedError(e.Number(), e.Description());
-                EndProgram();
+                exit_.EndProcess(1);
                 return false;
             }
         }
@@ -142,6 +156,17 @@ bool Configuration::WriteIniText(const QString& section, const QString& key, con
 QString Configuration::NativeIniFilePath() const
 {
     return Paths::ToNative(IniFilePath);
+}
+
+QHash<QChar, QString> Configuration::DriveRoots() const
+{
+    QHash<QChar, QString> roots;
+    for (const auto& [key, value] : ProfileFile::ReadSection(NativeIniFilePath(), QStringLiteral("Drives"))) {
+        const QString root = value.trimmed();
+        if (key.size() == 1 && key[0].isLetter() && !root.isEmpty())
+            roots.insert(key[0].toUpper(), root);
+    }
+    return roots;
 }
 
 QString Configuration::readText(const QString& key, const QString& defaultValue) const

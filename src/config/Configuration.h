@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
-#include <functional>
-
+class FileFinder;
 class MainView;
 class MessageBoxes;
+class ProcessExit;
 
 // The configuration file ZEM.INI and the settings the main window loads from it at start-up.
 // The file is never cached: every later read and write goes to the file at IniFilePath.
@@ -14,7 +15,10 @@ public:
     static inline const QString Section = QStringLiteral("GESTBCOD");
     static inline const QString FileName = QStringLiteral("ZEM.INI");
 
+    // files: the file system search behind FileExists; exit: how the program ends after an
+    // unexpected file-system error at start-up. The first form uses the real ones.
     explicit Configuration(MessageBoxes& boxes);
+    Configuration(MessageBoxes& boxes, FileFinder& files, ProcessExit& exit);
 
     // Finds the file (program folder, then the Windows directory) and reads every main key into
     // the settings below and the main window. False when no file was found.
@@ -41,6 +45,8 @@ public:
     bool WriteIniText(const QString& section, const QString& key, const QString& text);
     // The native path of IniFilePath.
     QString NativeIniFilePath() const;
+    // Section [Drives]: the folder each drive letter (upper case) stands for.
+    QHash<QChar, QString> DriveRoots() const;
 
     QString IniFilePath;
     QString WindowsDirectory;
@@ -51,14 +57,11 @@ public:
     QString CSVInPath;
     QString CSVOutPath;
 
-    // The file system search behind FileExists (replaceable in tests).
-    std::function<bool(const QString& nativePattern)> FindFile;
-    // Ends the program after an unexpected file-system error (replaceable in tests).
-    std::function<void()> EndProgram;
-
 private:
     QString readText(const QString& key, const QString& defaultValue) const;
     int readChoice(const QString& key, int defaultValue, qint64 low, qint64 high) const;
 
     MessageBoxes& boxes_;
+    FileFinder& files_;
+    ProcessExit& exit_;
 };

@@ -22,4 +22,6 @@ public:
     virtual void SetAutoFieldSelection(bool visible) = 0;        // LabelAFS
     virtual void SetActivity(bool visible, const QString& text) = 0; // DSpin
     virtual void Beep() = 0;
+    // The serial settings dialog, modal; what the operator chose is applied before it returns.
+    virtual void ShowSettingsDialog() = 0;
 };

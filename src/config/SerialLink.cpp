@@ -45,8 +45,7 @@ void SerialLink::OpenSerialPort()
             Log::Warning(QStringLiteral("unattended: the serial settings dialog is not shown; the scanner port stays closed"));
             return;
         }
-        if (ShowSettingsDialog)
-            ShowSettingsDialog();
+        view_.ShowSettingsDialog();
     }
 }
 

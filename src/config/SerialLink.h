@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class Configuration;
 class MainView;
 class MessageBoxes;
@@ -29,8 +27,7 @@ public:
     // "COM1:9600,N,8,1"
     QString CurrentSettingsText() const;
 
-    // Shows the serial settings dialog modally (set by the main window).
-    std::function<void()> ShowSettingsDialog;
+    // No operator: a port that does not open is only logged, no dialog waits.
     bool Unattended = false;
 
 private:

@@ -1,9 +1,6 @@
 #include "config/frmSettings.h"
 
-#include "config/Configuration.h"
-#include "config/SerialLink.h"
 #include "config/TextNumber.h"
-#include "platform/Log.h"
 #include "platform/Screen.h"
 
 #include <QGridLayout>
@@ -26,14 +23,13 @@ void select(QRadioButton* button)
 }
 } // namespace
 
-frmSettings::frmSettings(Configuration& config, SerialLink& link, QWidget* parent)
-    : QDialog(parent), config_(config), link_(link)
+frmSettings::frmSettings(int port, const QString& settings, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
     setModal(true);
     buildControls();
-    Form_Load();
+    Form_Load(port, settings);
 }
 
 QRadioButton* frmSettings::option(QGroupBox* frame, const char* name, const QString& caption, const std::function<void()>& click)
@@ -106,9 +102,9 @@ void frmSettings::buildControls()
     layout->addLayout(buttons);
 }
 
-void frmSettings::Form_Load()
+void frmSettings::Form_Load(int port, const QString& settings)
 {
-    port_ = static_cast<qint16>(config_.CommPort);
+    port_ = static_cast<qint16>(port);
     switch (port_) {
     case 1: select(optCom1); break;
     case 2: select(optCom2); break;
@@ -120,7 +116,6 @@ void frmSettings::Form_Load()
     // Read by position: baud before the first comma; after it parity, data bits and stop bits
     // are the 1st, 3rd and 5th characters. A field that is not there or not readable takes its
     // default, so OK always stores a well-formed string.
-    const QString& settings = config_.SerialSettings;
     const qsizetype comma = settings.indexOf(QLatin1Char(','));
     const QString rest = comma >= 0 ? settings.mid(comma + 1) : QString();
 
@@ -174,12 +169,7 @@ QString frmSettings::WorkingSettings() const
 
 void frmSettings::cmdOK_Click()
 {
-    config_.SerialSettings = WorkingSettings();
-    config_.CommPort = port_;
-    Log::Info(QStringLiteral("serial settings changed to %1").arg(link_.CurrentSettingsText()));
-    link_.SaveSerialSettings();
     accept();
-    link_.OpenSerialPort();
 }
 
 void frmSettings::cmdCancel_Click()

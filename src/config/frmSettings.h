@@ -4,32 +4,28 @@
 
 #include <functional>
 
-class Configuration;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
-class SerialLink;
 
-// The serial settings dialog: port, baud rate, parity, data bits and stop bits of the scanner.
-// OK saves them and reopens the port; Cancel changes nothing.
+// The serial settings dialog: port, baud rate, parity, data bits and stop bits of the scanner,
+// shown from the port number and settings text in use. OK accepts the choice, which the caller
+// applies and saves; Cancel changes nothing.
 class frmSettings : public QDialog {
     Q_OBJECT
 public:
-    frmSettings(Configuration& config, SerialLink& link, QWidget* parent = nullptr);
+    frmSettings(int port, const QString& settings, QWidget* parent = nullptr);
 
-    // The working values, as OK would store them.
+    // The operator's choice, as OK stores it: a well-formed settings text and the port number.
     QString WorkingSettings() const;
     int WorkingPort() const { return port_; }
 
 private:
     void buildControls();
     QRadioButton* option(QGroupBox* frame, const char* name, const QString& caption, const std::function<void()>& click);
-    void Form_Load();
+    void Form_Load(int port, const QString& settings);
     void cmdOK_Click();
     void cmdCancel_Click();
-
-    Configuration& config_;
-    SerialLink& link_;
 
     qint16 port_ = 0;
     qint32 baud_ = 9600;

@@ -1,7 +1,5 @@
 #include "listmgr/ExInsForm.h"
 
-#include "config/Configuration.h"
-#include "platform/Log.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -10,8 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ExInsForm::ExInsForm(Configuration& config, QString& exclusionMask, QWidget* parent)
-    : QDialog(parent), config_(config), mask_(exclusionMask)
+ExInsForm::ExInsForm(const QString& exclusionMask, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ExInsForm"));
     setWindowTitle(QStringLiteral("Exclusion Insertion"));
@@ -48,7 +45,7 @@ ExInsForm::ExInsForm(Configuration& config, QString& exclusionMask, QWidget* par
     layout->addLayout(boxes);
     layout->addLayout(buttons);
 
-    Form_Load();
+    Form_Load(exclusionMask);
 }
 
 QString ExInsForm::CaptionFor(const QString& mask)
@@ -63,22 +60,22 @@ QString ExInsForm::CaptionFor(const QString& mask)
     return QStringLiteral(" Exclusion Number ") + numbers + QStringLiteral("  for insertion.");
 }
 
-void ExInsForm::Form_Load()
+void ExInsForm::Form_Load(const QString& mask)
 {
     for (int i = 1; i <= 8; ++i)
-        ExCk[static_cast<size_t>(i)]->setChecked(i <= mask_.size() && mask_[i - 1] == QLatin1Char('1'));
+        ExCk[static_cast<size_t>(i)]->setChecked(i <= mask.size() && mask[i - 1] == QLatin1Char('1'));
 }
 
-void ExInsForm::BtnOK_Click()
+QString ExInsForm::Mask() const
 {
     QString mask;
     for (int i = 1; i <= 8; ++i)
         mask += ExCk[static_cast<size_t>(i)]->checkState() != Qt::Unchecked ? QLatin1Char('1') : QLatin1Char('0');
-    saved_ = config_.WriteIniValue(Configuration::Section, QStringLiteral("Exclusion"), mask);
-    if (!saved_)
-        Log::Warning(QStringLiteral("the exclusion choice %1 is kept for this run only").arg(mask));
-    mask_ = mask;
-    Log::Info(QStringLiteral("exclusion numbers set to %1").arg(mask));
+    return mask;
+}
+
+void ExInsForm::BtnOK_Click()
+{
     accept();
 }
 

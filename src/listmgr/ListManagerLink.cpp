@@ -1,28 +1,25 @@
 #include "listmgr/ListManagerLink.h"
 
 #include "listmgr/ListManager.h"
+#include "listmgr/ListManagerFactory.h"
+#include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pauser.h"
 #include "platform/RuntimeError.h"
-
-#include <QDateTime>
 
 namespace {
 // Between two unanswered requests: short enough not to delay start-up, long enough not to spin.
 constexpr double retryPauseSeconds = 0.1;
 } // namespace
 
-ListManagerLink::ListManagerLink(Factory factory)
-    : Clock([] { return QDateTime::currentMSecsSinceEpoch(); }), CreateServer(std::move(factory))
+ListManagerLink::ListManagerLink(ListManagerFactory& factory, Clock& clock) : factory_(factory), clock_(clock)
 {
 }
 
 void ListManagerLink::CreateListApp()
 {
-    if (!CreateServer)
-        throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"));
-    ListApp = CreateServer();
+    ListApp = factory_.CreateListManager();
     if (!ListApp)
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"));
 }
@@ -30,7 +27,7 @@ void ListManagerLink::CreateListApp()
 ListManagerLink::Outcome ListManagerLink::Connect(Pauser& pauser, MessageBoxes& boxes)
 {
     Log::Info(QStringLiteral("connecting to the list manager"));
-    qint64 started = Clock();
+    qint64 started = clock_.NowMs();
     for (;;) {
         try {
             if (!ListApp)
@@ -46,12 +43,12 @@ ListManagerLink::Outcome ListManagerLink::Connect(Pauser& pauser, MessageBoxes& 
             return Outcome::Connected;
         }
         pauser.Pause(retryPauseSeconds);
-        if (Clock() - started < WaitLimitMs)
+        if (clock_.NowMs() - started < WaitLimitMs)
             continue;
         switch (boxes.Show(WaitText, MessageBoxes::Icon::Warning, MessageBoxes::Buttons::RetryContinueExit)) {
         case MessageBoxes::Answer::Retry:
             Log::Info(QStringLiteral("waiting for the list manager again"));
-            started = Clock();
+            started = clock_.NowMs();
             break;
         case MessageBoxes::Answer::Exit:
             Log::Warning(QStringLiteral("no work list from the list manager: ending at the operator's request"));

@@ -2,10 +2,11 @@
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
+class Clock;
 class ListManager;
+class ListManagerFactory;
 class MessageBoxes;
 class Pauser;
 
@@ -15,7 +16,6 @@ class Pauser;
 // the same server; a reference that is not held is null.
 class ListManagerLink {
 public:
-    using Factory = std::function<std::shared_ptr<ListManager>()>;
     enum class Outcome { Connected, WithoutListManager, Exit };
 
     static constexpr qint64 DefaultWaitLimitMs = 30000;
@@ -23,7 +23,8 @@ public:
         "The list manager has not handed out a work list for 30 seconds.\n\n"
         "Retry: keep waiting.\nContinue: run without the list manager.\nExit: end Tarvex.");
 
-    explicit ListManagerLink(Factory factory);
+    // factory makes the server ListApp is; clock times the wait for its work list.
+    ListManagerLink(ListManagerFactory& factory, Clock& clock);
 
     // Creates the application object (again, when it was dropped).
     void CreateListApp();
@@ -44,9 +45,9 @@ public:
     std::shared_ptr<ListManager> ExeListObject;
     std::shared_ptr<ListManager> FallbackExeList;
 
-    // The wait's clock in milliseconds and its bound; tests make time pass without waiting.
-    std::function<qint64()> Clock;
     qint64 WaitLimitMs = DefaultWaitLimitMs;
-    // Which server ListApp is; frmMain puts the embedded list manager here.
-    Factory CreateServer;
+
+private:
+    ListManagerFactory& factory_;
+    Clock& clock_;
 };

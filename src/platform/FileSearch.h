@@ -1,13 +1,13 @@
 #pragma once
 
+#include "platform/FileFinder.h"
+
 #include <QString>
 
-// The file system's "find first file": is there a normal file matching the native path, which
-// may carry the wildcards * and ? in its last component? Folders and hidden files do not count.
-// Failures of the file system come as RuntimeError with the platform's numbers.
-class FileSearch {
+// The file system's search for files, as Windows stations know it.
+class FileSearch : public FileFinder {
 public:
-    static bool FindFirst(const QString& nativePattern);
+    bool FindFirst(const QString& nativePattern) override;
 
     // The path itself when something is there; else, as on a Windows station, the one file in
     // its folder whose name matches without regard to letter case (logged); else the path as

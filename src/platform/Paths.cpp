@@ -1,32 +1,14 @@
 #include "platform/Paths.h"
 
-#include "platform/ProfileFile.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
 #include <QStandardPaths>
 
 namespace {
-QString configFile;
 QString programFolderOverride;
-
-// The drive roots of the configuration file, each read on its first use after the file is set
-// and kept until it is set again, as the other settings are read once at start-up: paths are
-// converted several times for every scan, and reading the file each time cost more than the
-// rest of the scan.
+// Given at start-up, like the other settings read once from the configuration file.
 QHash<QChar, QString> driveRoots;
-
-QString configuredRoot(QChar upperLetter)
-{
-    const auto known = driveRoots.constFind(upperLetter);
-    if (known != driveRoots.constEnd())
-        return *known;
-    const QString root =
-        ProfileFile::ReadString(configFile, QStringLiteral("Drives"), QString(upperLetter), QString(), 1024).trimmed();
-    driveRoots.insert(upperLetter, root);
-    return root;
-}
 
 QString xdgFolder(const char* variable, const QString& fallbackBelowHome)
 {
@@ -60,9 +42,7 @@ QString Paths::ToNative(const QString& path)
 
 QString Paths::DriveRoot(QChar letter)
 {
-    QString root;
-    if (!configFile.isEmpty())
-        root = configuredRoot(letter.toUpper());
+    QString root = driveRoots.value(letter.toUpper());
     if (root.isEmpty())
         root = DataFolder() + QStringLiteral("/drive_") + letter.toLower();
     while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
@@ -70,15 +50,9 @@ QString Paths::DriveRoot(QChar letter)
     return root;
 }
 
-void Paths::SetConfigFile(const QString& nativePath)
+void Paths::SetDriveRoots(const QHash<QChar, QString>& roots)
 {
-    configFile = nativePath;
-    driveRoots.clear();
-}
-
-QString Paths::ConfigFile()
-{
-    return configFile;
+    driveRoots = roots;
 }
 
 QString Paths::ProgramFolder()

@@ -1,23 +1,22 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 // Turns the Windows path texts that Tarvex keeps inside ("C:\KARN\PRODUCT\P1.CNC") into native
 // paths, and knows the folders the program uses. Every file access goes through ToNative.
 class Paths {
 public:
-    // "\" becomes "/"; a leading drive "X:" becomes the drive's root folder: key X of section
-    // [Drives] in the configuration file, else $XDG_DATA_HOME/tarvex/drive_x. Anything else is
-    // used as it is.
+    // "\" becomes "/"; a leading drive "X:" becomes the drive's root folder: the one given for
+    // the letter, else $XDG_DATA_HOME/tarvex/drive_x. Anything else is used as it is.
     static QString ToNative(const QString& path);
 
     // The root folder a drive letter maps to (no trailing "/").
     static QString DriveRoot(QChar letter);
 
-    // The configuration file whose [Drives] and [Ports] sections are consulted (native path).
-    // A drive's root is read from it once, on the drive's first use after this call.
-    static void SetConfigFile(const QString& nativePath);
-    static QString ConfigFile();
+    // The drives' root folders (section [Drives] of the configuration file), by upper-case
+    // letter, given once the configuration is read; they replace those given before.
+    static void SetDriveRoots(const QHash<QChar, QString>& roots);
 
     // The folder of the executable (overridable for tests).
     static QString ProgramFolder();

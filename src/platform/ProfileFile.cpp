@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -159,6 +160,27 @@ std::optional<QByteArray> lookup(const QString& file, const QString& section, co
 }
 
 } // namespace
+
+QList<std::pair<QString, QString>> ProfileFile::ReadSection(const QString& file, const QString& section)
+{
+    QList<std::pair<QString, QString>> keys;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return keys;
+    const std::vector<Line> lines = splitLines(f.readAll());
+    const SectionRange range = findSection(lines, section, QString());
+    if (!range.header)
+        return keys;
+    for (size_t i = *range.header + 1; i < range.end; ++i) {
+        const Parsed p = parseLine(lines[i].text);
+        if (p.kind != Parsed::Key)
+            continue;
+        const bool seen = std::any_of(keys.cbegin(), keys.cend(), [&](const auto& key) { return sameName(key.first, p.name); });
+        if (!seen)
+            keys.append({p.name, latin1(p.value)});
+    }
+    return keys;
+}
 
 QString ProfileFile::ReadString(const QString& file, const QString& section, const QString& key,
                                 const QString& defaultValue, int bufferSize)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // Reads and writes INI ("profile") files the way the Windows profile functions do, so that
 // files copied from existing stations read the same and keep their layout when written.
@@ -15,6 +18,9 @@ public:
     // The value's leading decimal number (optional sign); 0 when it has no digits; the default
     // when the key is missing. Values beyond the 64-bit range saturate.
     static qint64 ReadInt(const QString& file, const QString& section, const QString& key, qint64 defaultValue);
+
+    // Every key of the section with its value, in file order; of duplicate keys the first.
+    static QList<std::pair<QString, QString>> ReadSection(const QString& file, const QString& section);
 
     // Writes key=value, changing only that line; a new key goes after the last key of its
     // section, a new section at the end, a missing file is created. The file is replaced

@@ -1,7 +1,6 @@
 #include "platform/QtSerialPort.h"
 
 #include "platform/Log.h"
-#include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 
@@ -41,11 +40,10 @@ QtSerialPort::~QtSerialPort()
         port_.close();
 }
 
-QString QtSerialPort::DeviceForPort(int port)
+QString QtSerialPort::DeviceForPort(int port) const
 {
-    const QString config = Paths::ConfigFile();
-    if (!config.isEmpty()) {
-        const QString device = ProfileFile::ReadString(config, QStringLiteral("Ports"), QStringLiteral("COM%1").arg(port),
+    if (!configFile_.isEmpty()) {
+        const QString device = ProfileFile::ReadString(configFile_, QStringLiteral("Ports"), QStringLiteral("COM%1").arg(port),
                                                        QString(), 1024)
                                    .trimmed();
         if (!device.isEmpty())

@@ -26,8 +26,11 @@ public:
     QString DeviceName() const override;
     bool DeviceAvailable() const override;
 
+    // The configuration file whose section [Ports] names the devices (native path); read at
+    // every open, so that a mapping saved meanwhile counts.
+    void SetConfigFile(const QString& nativePath) { configFile_ = nativePath; }
     // The device that port number n stands for.
-    static QString DeviceForPort(int port);
+    QString DeviceForPort(int port) const;
 
 private:
     void open();
@@ -35,6 +38,7 @@ private:
     [[noreturn]] void failOpen(QSerialPort::SerialPortError error, const QString& device);
 
     QSerialPort port_;
+    QString configFile_;
     int commPort_ = 1;
     qint32 baud_ = 9600;
     QSerialPort::Parity parity_ = QSerialPort::NoParity;

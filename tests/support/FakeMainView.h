@@ -21,6 +21,12 @@ public:
     void SetAutoFieldSelection(bool visible) override { autoFieldSelection = visible; }
     void SetActivity(bool visible, const QString& text) override;
     void Beep() override { ++beeps; }
+    void ShowSettingsDialog() override
+    {
+        ++settingsDialogs;
+        if (onSettingsDialog)
+            onSettingsDialog();
+    }
 
     static size_t index(Box box) { return static_cast<size_t>(box); }
 
@@ -35,5 +41,7 @@ public:
     bool activityVisible = false;
     QString activityText = QStringLiteral("X");
     int beeps = 0;
+    int settingsDialogs = 0;
+    std::function<void()> onSettingsDialog; // what the operator does in the dialog
     std::function<void(const QString&)> onStatus; // called after each SetStatus
 };

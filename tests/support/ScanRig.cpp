@@ -1,7 +1,6 @@
 #include "support/ScanRig.h"
 
 ScanRig::ScanRig(const std::function<std::shared_ptr<ListManager>()>& makeServer)
-    : link([this] { return server; })
 {
     env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n");
     config.LoadSettings(view);
@@ -16,6 +15,7 @@ ScanRig::ScanRig(const std::function<std::shared_ptr<ListManager>()>& makeServer
         recorder = std::make_shared<FakeListManager>();
         server = recorder;
     }
+    factory.server = server;
     link.ListApp = server;
     link.ExeListObject = server;
     port.SetPortOpen(true);

@@ -5,7 +5,9 @@
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerLink.h"
 #include "scan/ScanProcessing.h"
+#include "support/FakeClock.h"
 #include "support/FakeListManager.h"
+#include "support/FakeListManagerFactory.h"
 #include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
@@ -40,6 +42,8 @@ public:
     FieldCodeTable codes;
     std::shared_ptr<FakeListManager> recorder;
     std::shared_ptr<ListManager> server;
-    ListManagerLink link;
+    FakeListManagerFactory factory;
+    FakeClock clock;
+    ListManagerLink link{factory, clock};
     std::unique_ptr<ScanProcessing> processing;
 };

@@ -17,13 +17,13 @@ TestEnvironment::TestEnvironment()
     QDir().mkpath(WindowsDirectory());
     QDir().mkpath(DataFolder());
     Paths::SetProgramFolder(ProgramFolder());
-    Paths::SetConfigFile(QString());
+    Paths::SetDriveRoots({});
 }
 
 TestEnvironment::~TestEnvironment()
 {
     Paths::SetProgramFolder(QString());
-    Paths::SetConfigFile(QString());
+    Paths::SetDriveRoots({});
     if (hadConfig_)
         qputenv("XDG_CONFIG_HOME", oldConfig_);
     else

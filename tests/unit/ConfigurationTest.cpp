@@ -1,12 +1,16 @@
 #include "config/Configuration.h"
+#include "platform/FileFinder.h"
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 #include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeProcessExit.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -170,11 +174,21 @@ TEST_F(ConfigurationTest, FileExistsMatchesNormalFilesAndWildcards)
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
+// A file search that answers as the test says.
+class ScriptedFinder : public FileFinder {
+public:
+    bool FindFirst(const QString& pattern) override { return answer(pattern); }
+    std::function<bool(const QString&)> answer;
+};
+
 TEST_F(ConfigurationTest, FileExistsAsksAgainOnDiskErrors)
 {
     int calls = 0;
     QList<int> errors{RuntimeError::DiskNotReady, RuntimeError::DeviceIoError};
-    config.FindFile = [&](const QString&) {
+    ScriptedFinder finder;
+    FakeProcessExit exit;
+    Configuration config(boxes, finder, exit);
+    finder.answer = [&](const QString&) {
         ++calls;
         if (!errors.isEmpty())
             throw RuntimeError(errors.takeFirst(), "disk");
@@ -194,10 +208,12 @@ TEST_F(ConfigurationTest, FileExistsAsksAgainOnDiskErrors)
 
 TEST_F(ConfigurationTest, FileExistsEndsTheProgramOnlyOnUnexpectedErrors)
 {
-    bool ended = false;
-    config.EndProgram = [&] { ended = true; };
+    ScriptedFinder finder;
+    FakeProcessExit exit;
+    Configuration config(boxes, finder, exit);
+    const bool& ended = exit.ended;
     int number = RuntimeError::PathNotFound;
-    config.FindFile = [&](const QString&) -> bool { throw RuntimeError(number, "boom"); };
+    finder.answer = [&](const QString&) -> bool { throw RuntimeError(number, "boom"); };
     EXPECT_FALSE(config.FileExists("X"));
     number = RuntimeError::DeviceUnavailable;
     EXPECT_FALSE(config.FileExists("X"));

@@ -1,10 +1,12 @@
 #include "config/Configuration.h"
 #include "config/RunState.h"
+#include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
 #include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeProcessExit.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -30,6 +32,7 @@ protected:
     Configuration config{boxes};
     RunState run;
     CsvTransfer transfer{config, run, view};
+    FileSearch files;
 };
 
 TEST_F(CsvTransferTest, TheCompanionIsAppendedUnchangedAndDeleted)
@@ -119,13 +122,16 @@ TEST_F(CsvTransferTest, TheCollectingFileIsNeverAppendedToItself)
 
 TEST_F(CsvTransferTest, ANameTheFileSystemCannotLookUpIsThrownNotFatal)
 {
-    bool ended = false;
-    config.EndProgram = [&] { ended = true; };
+    FakeProcessExit exit;
+    Configuration config(boxes, files, exit);
+    CsvTransfer transfer(config, run, view);
+    config.CSVInPath = this->config.CSVInPath;
+    config.CSVOutPath = this->config.CSVOutPath;
     ASSERT_TRUE(QDir().mkpath(in("")));
     EXPECT_THROW(transfer.TransferCsv(QString(300, 'A')), RuntimeError);
     ASSERT_TRUE(QFile::link(in("LOOP"), in("LOOP")));
     EXPECT_THROW(transfer.TransferCsv("LOOP\\X.CNC"), RuntimeError);
-    EXPECT_FALSE(ended);
+    EXPECT_FALSE(exit.ended);
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 

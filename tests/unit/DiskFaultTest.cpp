@@ -11,6 +11,8 @@
 #include "platform/Files.h"
 #include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
+#include "support/FakeClock.h"
+#include "support/FakeListManagerFactory.h"
 #include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
@@ -134,7 +136,9 @@ protected:
 
     FieldCodeTable table;
     std::shared_ptr<EmbeddedListManager> server;
-    ListManagerLink link{[this] { return server; }};
+    FakeListManagerFactory factory;
+    FakeClock clock;
+    ListManagerLink link{factory, clock};
     ListLine line{table, link, view};
     ListLine::Values values;
     QStringList saved;

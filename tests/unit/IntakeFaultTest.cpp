@@ -8,6 +8,8 @@
 #include "listmgr/ListManagerLink.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeListManager.h"
+#include "support/FakeClock.h"
+#include "support/FakeListManagerFactory.h"
 #include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
@@ -144,7 +146,9 @@ protected:
     TestEnvironment env;
     FieldCodeTable table;
     std::shared_ptr<FakeListManager> server = std::make_shared<FakeListManager>();
-    ListManagerLink link{[this] { return server; }};
+    FakeListManagerFactory factory;
+    FakeClock clock;
+    ListManagerLink link{factory, clock};
     FakeMainView view;
     ListLine line{table, link, view};
     ListLine::Values values;

@@ -3,6 +3,8 @@
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"
 #include "support/FakeListManager.h"
+#include "support/FakeClock.h"
+#include "support/FakeListManagerFactory.h"
 #include "support/FakeMainView.h"
 #include "support/TestEnvironment.h"
 
@@ -29,7 +31,9 @@ protected:
     TestEnvironment env;
     FieldCodeTable table;
     std::shared_ptr<FakeListManager> server = std::make_shared<FakeListManager>();
-    ListManagerLink link{[this] { return server; }};
+    FakeListManagerFactory factory;
+    FakeClock clock;
+    ListManagerLink link{factory, clock};
     FakeMainView view;
     ListLine line{table, link, view};
     ScanFields fields;

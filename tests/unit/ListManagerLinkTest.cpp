@@ -1,6 +1,8 @@
 #include "listmgr/ListManagerLink.h"
 #include "platform/RuntimeError.h"
+#include "support/FakeClock.h"
 #include "support/FakeListManager.h"
+#include "support/FakeListManagerFactory.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -13,20 +15,13 @@ namespace {
 // Every look at the clock is one second later, so the 30-second bound comes without waiting.
 class ListManagerLinkTest : public testing::Test {
 protected:
-    ListManagerLinkTest()
-    {
-        link.Clock = [this] { return now += 1000; };
-    }
     ListManagerLink::Outcome connect() { return link.Connect(pauser, boxes); }
 
     TestEnvironment env;
     std::shared_ptr<FakeListManager> server = std::make_shared<FakeListManager>();
-    int created = 0;
-    ListManagerLink link{[this] {
-        ++created;
-        return server;
-    }};
-    qint64 now = 0;
+    FakeListManagerFactory factory{server};
+    FakeClock clock;
+    ListManagerLink link{factory, clock};
     FakeMessageBoxes boxes;
     InstantPauser pauser;
 };
@@ -36,7 +31,7 @@ TEST_F(ListManagerLinkTest, AsksUntilTheWorkListIsHandedOut)
     server->listFromAttempt = 3;
     EXPECT_EQ(connect(), ListManagerLink::Outcome::Connected);
     EXPECT_EQ(server->newListCalls, 3);
-    EXPECT_EQ(created, 1);
+    EXPECT_EQ(factory.created, 1);
     EXPECT_EQ(link.ExeListObject, server);
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
@@ -55,20 +50,14 @@ TEST_F(ListManagerLinkTest, TheWaitIsBoundedAndTheOperatorChooses)
     EXPECT_FALSE(link.HasWorkList());
     EXPECT_EQ(link.ListApp, nullptr); // as with "NOAPP": nothing is held
 
-    ListManagerLink other{[this] { return server; }};
-    other.Clock = [this] { return now += 1000; };
+    ListManagerLink other{factory, clock};
     boxes.answers = {MessageBoxes::Answer::Exit};
     EXPECT_EQ(other.Connect(pauser, boxes), ListManagerLink::Outcome::Exit);
 }
 
 TEST_F(ListManagerLinkTest, EveryFailedAttemptIsReportedAndTheWaitGoesOn)
 {
-    int attempts = 0;
-    link.CreateServer = [&]() -> std::shared_ptr<ListManager> {
-        if (++attempts < 3)
-            throw RuntimeError(429, "ActiveX component can't create object");
-        return server;
-    };
+    factory.failures = 2;
     EXPECT_EQ(connect(), ListManagerLink::Outcome::Connected);
     EXPECT_EQ(boxes.Texts(), QStringList({"Unexpected error #429 occured: ActiveX component can't create object",
                                           "Unexpected error #429 occured: ActiveX component can't create object"}));

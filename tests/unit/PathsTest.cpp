@@ -1,24 +1,35 @@
+#include "config/Configuration.h"
 #include "platform/Paths.h"
+#include "support/FakeMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+// As start-up gives them: section [Drives] of the configuration file.
+void useDrivesOf(const QString& ini)
+{
+    FakeMessageBoxes boxes;
+    Configuration config(boxes);
+    config.IniFilePath = ini;
+    Paths::SetDriveRoots(config.DriveRoots());
+}
+
 TEST(PathsTest, DrivesMapThroughTheConfigurationOrTheDefaultRoot)
 {
     TestEnvironment env;
     const QString ini = env.Write(env.Root() + "/ZEM.INI", "[Drives]\nD = /srv/cnc/ \n");
-    Paths::SetConfigFile(ini);
+    useDrivesOf(ini);
     EXPECT_EQ(Paths::ToNative("D:\\Progs\\P1.CNC"), "/srv/cnc/Progs/P1.CNC");
     EXPECT_EQ(Paths::ToNative("d:\\Progs\\"), "/srv/cnc/Progs/");
     EXPECT_EQ(Paths::ToNative("C:\\KARN\\PRODUCT\\P1"), env.DataFolder() + "/drive_c/KARN/PRODUCT/P1");
     EXPECT_EQ(Paths::ToNative("C:"), env.DataFolder() + "/drive_c/");
     EXPECT_EQ(Paths::ToNative("C:x.csv"), env.DataFolder() + "/drive_c/x.csv");
 
-    // Setting the configuration file again, as loading the settings does, reads the drives anew.
+    // Drives given again replace those given before.
     env.Write(ini, "[Drives]\nD=/mnt/other\nC=/srv/c\n");
-    Paths::SetConfigFile(ini);
+    useDrivesOf(ini);
     EXPECT_EQ(Paths::ToNative("D:\\P1.CNC"), "/mnt/other/P1.CNC");
     EXPECT_EQ(Paths::ToNative("C:\\P1.CNC"), "/srv/c/P1.CNC");
 }

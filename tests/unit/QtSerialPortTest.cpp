@@ -1,4 +1,3 @@
-#include "platform/Paths.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RuntimeError.h"
 #include "support/TestEnvironment.h"
@@ -82,7 +81,7 @@ protected:
         config = env.Write(env.ProgramFolder() + "/ZEM.INI",
                            "[GESTBCOD]\r\nCommPort=3\r\n[Ports]\r\nCOM3=" + line.device.toLocal8Bit() +
                                "\r\nCOM2=" + env.Root().toLocal8Bit() + "/no-such-device\r\n");
-        Paths::SetConfigFile(config);
+        port.SetConfigFile(config);
     }
     void open(int number)
     {
@@ -100,8 +99,8 @@ protected:
 
 TEST_F(QtSerialPortTest, PortsSectionNamesTheDeviceElseTtyS)
 {
-    EXPECT_EQ(QtSerialPort::DeviceForPort(3), line.device);
-    EXPECT_EQ(QtSerialPort::DeviceForPort(4), "/dev/ttyS3");
+    EXPECT_EQ(port.DeviceForPort(3), line.device);
+    EXPECT_EQ(port.DeviceForPort(4), "/dev/ttyS3");
 }
 
 TEST_F(QtSerialPortTest, ReadsDiscardsAndWritesOnAPseudoTerminal)

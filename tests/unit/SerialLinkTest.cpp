@@ -16,7 +16,7 @@ protected:
     {
         env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\nSettings=9600,N,8,1\r\nCommPort=1\r\n");
         config.LoadSettings(view);
-        link.ShowSettingsDialog = [this] { dialogs << boxes.Texts().size(); };
+        view.onSettingsDialog = [this] { dialogs << boxes.Texts().size(); };
     }
     QString ini() const { return QString::fromLatin1(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI")); }
 

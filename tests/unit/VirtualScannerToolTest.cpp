@@ -1,4 +1,3 @@
-#include "platform/Paths.h"
 #include "program/PayloadExpander.h"
 #include "support/FakeMainView.h"
 #include "platform/QtSerialPort.h"
@@ -35,8 +34,8 @@ TEST(VirtualScannerToolTest, SendsEachLineAsOneScanAndPrintsTheReplies)
     EXPECT_TRUE(device.startsWith("/dev/"));
     EXPECT_EQ(QFileInfo(link).symLinkTarget(), device);
 
-    Paths::SetConfigFile(env.Write(env.Root() + "/ZEM.INI", "[Ports]\nCOM1=" + link.toLocal8Bit() + "\n"));
     QtSerialPort port;
+    port.SetConfigFile(env.Write(env.Root() + "/ZEM.INI", "[Ports]\nCOM1=" + link.toLocal8Bit() + "\n"));
     port.SetCommPort(1);
     port.SetSettings("9600,N,8,1");
     port.SetPortOpen(true);
@@ -77,8 +76,8 @@ TEST(VirtualScannerToolTest, MakesProgramBarcodesAndCompressedPayloadsFromTextsA
     ASSERT_TRUE(waitFor([&] { return tool.canReadLine(); }));
     tool.readLine();
 
-    Paths::SetConfigFile(env.Write(env.Root() + "/ZEM.INI", "[Ports]\nCOM1=" + link.toLocal8Bit() + "\n"));
     QtSerialPort port;
+    port.SetConfigFile(env.Write(env.Root() + "/ZEM.INI", "[Ports]\nCOM1=" + link.toLocal8Bit() + "\n"));
     port.SetCommPort(1);
     port.SetSettings("9600,N,8,1");
     port.SetPortOpen(true);

@@ -1,6 +1,7 @@
-#include "app/frmMain.h"
+#include "StationWindow.h"
 #include "listmgr/ExInsForm.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
@@ -40,14 +41,13 @@ protected:
     FakeInstanceCounter instances;
     InstantPauser pauser;
     FakeSerialPort port;
-    MainServices services{boxes, instances, pauser, {"tarvex", "NOAPP"}, [](int) {}, &port};
+    FakeProcessExit exit;
+    Station::Services services{boxes, instances, pauser, exit, {"tarvex", "NOAPP"}, &port};
 };
 
 TEST_F(ExInsFormTest, TheDialogCarriesItsTextsAndStartsFromTheMask)
 {
-    Configuration config(boxes);
-    QString mask = "00100001";
-    ExInsForm dialog(config, mask);
+    ExInsForm dialog("00100001");
     EXPECT_EQ(dialog.windowTitle(), "Exclusion Insertion");
     EXPECT_EQ(dialog.findChild<QLabel*>("Label1")->text(),
               "Automatic insertion of an Exclusion number in the List Manager upon scan of barcode.  Select desired "
@@ -58,21 +58,21 @@ TEST_F(ExInsFormTest, TheDialogCarriesItsTextsAndStartsFromTheMask)
         EXPECT_EQ(box->text(), QString::number(i));
         EXPECT_EQ(box->isChecked(), i == 3 || i == 8) << i;
     }
-    QString shortMask = "1";
-    ExInsForm fromShort(config, shortMask);
+    ExInsForm fromShort("1");
     EXPECT_TRUE(fromShort.findChild<QCheckBox*>("ExCk(1)")->isChecked());
     EXPECT_FALSE(fromShort.findChild<QCheckBox*>("ExCk(2)")->isChecked());
 }
 
 TEST_F(ExInsFormTest, OkSavesTheMaskAndShowsTheChosenNumbers)
 {
-    frmMain window(services);
+    StationWindow opened(services);
+    frmMain& window = opened.window;
     ASSERT_TRUE(window.Form_Load());
     auto* exLab = window.findChild<QLabel*>("ExLab");
 
     fromMenu(window, [](QWidget& d) { tick(d, 1); tick(d, 3); press(d, "BtnOK"); });
     EXPECT_TRUE(ini().contains("Exclusion=10100000\r\n"));
-    EXPECT_EQ(window.ExclusionMask, "10100000");
+    EXPECT_EQ(opened.station.ExclusionMask(), "10100000");
     EXPECT_EQ(exLab->text(), " Exclusion Number 13  for insertion.");
     EXPECT_FALSE(exLab->isHidden());
 
@@ -88,7 +88,8 @@ TEST_F(ExInsFormTest, OkSavesTheMaskAndShowsTheChosenNumbers)
 TEST_F(ExInsFormTest, CancelChangesNothingAndANewRunStartsEmpty)
 {
     {
-        frmMain window(services);
+        StationWindow opened(services);
+    frmMain& window = opened.window;
         ASSERT_TRUE(window.Form_Load());
         fromMenu(window, [](QWidget& d) { tick(d, 2); press(d, "BtnOK"); });
         const QByteArray saved = ini();
@@ -98,12 +99,13 @@ TEST_F(ExInsFormTest, CancelChangesNothingAndANewRunStartsEmpty)
             press(d, "BtnCan");
         });
         EXPECT_EQ(ini(), saved);
-        EXPECT_EQ(window.ExclusionMask, "01000000");
+        EXPECT_EQ(opened.station.ExclusionMask(), "01000000");
         EXPECT_EQ(window.findChild<QLabel*>("ExLab")->text(), " Exclusion Number 2  for insertion.");
     }
-    frmMain again(services);
+    StationWindow reopened(services);
+    frmMain& again = reopened.window;
     ASSERT_TRUE(again.Form_Load());
-    EXPECT_TRUE(again.ExclusionMask.isEmpty());
+    EXPECT_TRUE(reopened.station.ExclusionMask().isEmpty());
     fromMenu(again, [](QWidget& d) {
         for (int i = 1; i <= 8; ++i)
             EXPECT_FALSE(d.findChild<QCheckBox*>(QStringLiteral("ExCk(%1)").arg(i))->isChecked());

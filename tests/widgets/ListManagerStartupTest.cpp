@@ -1,9 +1,12 @@
-#include "app/frmMain.h"
+#include "StationWindow.h"
 #include "listmgr/EmbeddedListManager.h"
 #include "listmgr/ListManager.h"
 #include "platform/UnattendedMessageBoxes.h"
+#include "support/FakeClock.h"
 #include "support/FakeListManager.h"
+#include "support/FakeListManagerFactory.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
@@ -22,13 +25,15 @@ namespace {
 class ListManagerStartupTest : public testing::Test {
 protected:
     ListManagerStartupTest() { env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n"); }
-    std::unique_ptr<frmMain> window(const QStringList& args = {"tarvex"}, MessageBoxes* messageBoxes = nullptr)
+    // factory: the list manager start-up connects to; none: the station's own choice.
+    std::unique_ptr<StationWindow> window(const QStringList& args = {"tarvex"}, MessageBoxes* messageBoxes = nullptr,
+                                          ListManagerFactory* factory = nullptr)
     {
         // Each window gets a port of its own: the real one may be missing or busy, and a port
         // that cannot be opened would wait in the settings dialog.
         ports.push_back(std::make_unique<FakeSerialPort>());
-        return std::make_unique<frmMain>(MainServices{messageBoxes ? *messageBoxes : boxes, instances, pauser, args,
-                                                      [this](int) { ended = true; }, ports.back().get()});
+        return std::make_unique<StationWindow>(Station::Services{messageBoxes ? *messageBoxes : boxes, instances, pauser,
+                                                                 exit, args, ports.back().get(), nullptr, factory, &clock});
     }
     QWidget* listWindow(frmMain& w) { return w.findChild<QWidget*>("frmListManager"); }
     QString journal() const { return QString::fromUtf8(TestEnvironment::Read(EmbeddedListManager::JournalPath())); }
@@ -37,33 +42,35 @@ protected:
     FakeMessageBoxes boxes;
     FakeInstanceCounter instances;
     InstantPauser pauser;
-    bool ended = false;
+    FakeProcessExit exit;
+    bool& ended = exit.ended;
+    FakeClock clock{5000};
     std::vector<std::unique_ptr<FakeSerialPort>> ports;
 };
 
 TEST_F(ListManagerStartupTest, StartUpConnectsAndTheFieldCodesAreReady)
 {
     auto w = window();
-    ASSERT_TRUE(w->Form_Load());
-    EXPECT_TRUE(w->ListLink().HasWorkList());
-    EXPECT_NE(w->ListLink().ListApp, nullptr);
+    ASSERT_TRUE(w->window.Form_Load());
+    EXPECT_TRUE(w->station.ListLink().HasWorkList());
+    EXPECT_NE(w->station.ListLink().ListApp, nullptr);
     EXPECT_TRUE(journal().section('\t', 1).startsWith("NewList\n"));
-    EXPECT_EQ(w->FieldCodes().Position("R/1"), 36);
+    EXPECT_EQ(w->station.FieldCodes().Position("R/1"), 36);
     EXPECT_TRUE(boxes.shown.isEmpty());
 
-    w->close(); // the shutdown drops the application and the fallback, not the work list
-    EXPECT_EQ(w->ListLink().ListApp, nullptr);
-    EXPECT_TRUE(w->ListLink().HasWorkList());
+    w->window.close(); // the shutdown drops the application and the fallback, not the work list
+    EXPECT_EQ(w->station.ListLink().ListApp, nullptr);
+    EXPECT_TRUE(w->station.ListLink().HasWorkList());
 }
 
 TEST_F(ListManagerStartupTest, NoappAnywhereInAnyCaseSkipsTheConnection)
 {
     for (const QStringList& args : {QStringList{"tarvex", "NOAPP"}, QStringList{"tarvex", "--x", "runNoAppNow"}}) {
         auto w = window(args);
-        ASSERT_TRUE(w->Form_Load());
-        EXPECT_FALSE(w->ListLink().HasWorkList());
-        EXPECT_EQ(w->ListLink().ListApp, nullptr);
-        EXPECT_TRUE(w->Run().FirstScanPending);
+        ASSERT_TRUE(w->window.Form_Load());
+        EXPECT_FALSE(w->station.ListLink().HasWorkList());
+        EXPECT_EQ(w->station.ListLink().ListApp, nullptr);
+        EXPECT_TRUE(w->station.Run().FirstScanPending);
     }
     EXPECT_FALSE(QFileInfo::exists(EmbeddedListManager::JournalPath()));
 }
@@ -72,14 +79,12 @@ TEST_F(ListManagerStartupTest, ExitDuringTheWaitEndsTheProcess)
 {
     auto server = std::make_shared<FakeListManager>();
     server->listFromAttempt = 0;
-    auto w = window();
-    w->ListLink().CreateServer = [server] { return server; };
-    qint64 now = 0;
-    w->ListLink().Clock = [&now] { return now += 5000; };
+    FakeListManagerFactory factory(server);
+    auto w = window({"tarvex"}, nullptr, &factory);
     boxes.answers = {MessageBoxes::Answer::Exit};
-    EXPECT_FALSE(w->Form_Load());
+    EXPECT_FALSE(w->window.Form_Load());
     EXPECT_TRUE(ended);
-    EXPECT_FALSE(w->Run().FirstScanPending);
+    EXPECT_FALSE(w->station.Run().FirstScanPending);
 }
 
 TEST_F(ListManagerStartupTest, UnattendedTheWaitIsLoggedAndStartUpGoesOnWithout)
@@ -87,14 +92,12 @@ TEST_F(ListManagerStartupTest, UnattendedTheWaitIsLoggedAndStartUpGoesOnWithout)
     UnattendedMessageBoxes unattended;
     auto server = std::make_shared<FakeListManager>();
     server->listFromAttempt = 0;
-    auto w = window({"tarvex", "UNATTENDED"}, &unattended);
-    w->ListLink().CreateServer = [server] { return server; };
-    qint64 now = 0;
-    w->ListLink().Clock = [&now] { return now += 5000; };
-    EXPECT_TRUE(w->Form_Load());
+    FakeListManagerFactory factory(server);
+    auto w = window({"tarvex", "UNATTENDED"}, &unattended, &factory);
+    EXPECT_TRUE(w->window.Form_Load());
     EXPECT_FALSE(ended);
-    EXPECT_FALSE(w->ListLink().HasWorkList());
-    EXPECT_TRUE(w->Run().FirstScanPending);
+    EXPECT_FALSE(w->station.ListLink().HasWorkList());
+    EXPECT_TRUE(w->station.Run().FirstScanPending);
     const QString log = env.LogLines().join('\n');
     EXPECT_TRUE(log.contains("message box answered Continue"));
     EXPECT_TRUE(log.contains("running without it"));
@@ -103,19 +106,19 @@ TEST_F(ListManagerStartupTest, UnattendedTheWaitIsLoggedAndStartUpGoesOnWithout)
 TEST_F(ListManagerStartupTest, TheWindowShowsTheWorkListFromTheMenuAndOnVisible)
 {
     auto w = window();
-    ASSERT_TRUE(w->Form_Load());
-    QWidget* list = listWindow(*w);
+    ASSERT_TRUE(w->window.Form_Load());
+    QWidget* list = listWindow(w->window);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->windowTitle(), "List Manager");
     EXPECT_TRUE(list->isHidden());
 
-    auto* server = dynamic_cast<EmbeddedListManager*>(w->ListLink().ExeListObject.get());
+    auto* server = dynamic_cast<EmbeddedListManager*>(w->station.ListLink().ExeListObject.get());
     ASSERT_NE(server, nullptr);
     server->AddLine("#161=forpunte.CNC;#164=1;#171=10;#284=1;#280=;#165=1;#168=600;#169=600;#170=20;#282=;#283=;");
     server->Start();
     server->Setpoint();
 
-    auto* action = w->findChild<QAction*>("mnuListManager");
+    auto* action = w->window.findChild<QAction*>("mnuListManager");
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->text(), "&List Manager");
     action->trigger();
@@ -138,9 +141,9 @@ TEST_F(ListManagerStartupTest, TheWindowShowsTheWorkListFromTheMenuAndOnVisible)
 TEST_F(ListManagerStartupTest, WithoutTheListManagerTheWindowSaysSo)
 {
     auto w = window({"tarvex", "NOAPP"});
-    ASSERT_TRUE(w->Form_Load());
-    w->findChild<QAction*>("mnuListManager")->trigger();
-    EXPECT_TRUE(listWindow(*w)->findChild<QLabel*>("lblRunState")->text().startsWith("Not connected"));
+    ASSERT_TRUE(w->window.Form_Load());
+    w->window.findChild<QAction*>("mnuListManager")->trigger();
+    EXPECT_TRUE(listWindow(w->window)->findChild<QLabel*>("lblRunState")->text().startsWith("Not connected"));
 }
 
 } // namespace

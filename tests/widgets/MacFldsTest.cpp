@@ -1,4 +1,4 @@
-#include "app/frmMain.h"
+#include "StationWindow.h"
 #include "autosel/AutoSelectRules.h"
 #include "autosel/MacFlds.h"
 #include "autosel/MirrorTrigger.h"
@@ -6,6 +6,7 @@
 #include "scan/ScanFields.h"
 #include "scan/ScanProcessing.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
@@ -313,7 +314,7 @@ TEST_F(MacFldsTest, OkWritesEveryKeyInOrderWithTheCodesUpperCased)
     click("OptAlnR");
     press("BtnOK");
     EXPECT_TRUE(dialog->isHidden());
-    EXPECT_TRUE(dialog->Saved());
+    EXPECT_TRUE(rules.Save()); // as the main window has the station do after OK
     EXPECT_EQ(find<QLineEdit>("SFN")->text(), "n1"); // the box keeps what was typed
 
     QByteArray expected = "[GESTBCOD]\n";
@@ -410,12 +411,14 @@ protected:
     FakeInstanceCounter instances;
     InstantPauser pauser;
     FakeSerialPort port;
-    MainServices services{boxes, instances, pauser, {"tarvex", "NOAPP"}, [](int) {}, &port};
+    FakeProcessExit exit;
+    Station::Services services{boxes, instances, pauser, exit, {"tarvex", "NOAPP"}, &port};
 };
 
 TEST_F(MacFldsMenuTest, TheMenuOpensOneDialogWhoseEditsTheScanProcessingUsesAtOnce)
 {
-    frmMain window(services);
+    StationWindow opened(services);
+    frmMain& window = opened.window;
     ASSERT_TRUE(window.Form_Load());
     auto* menu = window.findChild<QAction*>("MnuAutoFld");
     ASSERT_TRUE(menu->isEnabled());
@@ -431,10 +434,10 @@ TEST_F(MacFldsMenuTest, TheMenuOpensOneDialogWhoseEditsTheScanProcessingUsesAtOn
         d.findChild<QLineEdit*>("SFS")->setText("s9");
 
         // A scan processed while the dialog is open uses the rule not yet saved.
-        MirrorTrigger test(window.Processing().Rules());
+        MirrorTrigger test(opened.station.Processing().Rules());
         EXPECT_EQ(test.TestMirrorTrigger(" xa12 ", QString()), MirrorTrigger::Outcome::Mirrored);
         EXPECT_EQ(test.TestMirrorTrigger("AX12", QString()), MirrorTrigger::Outcome::Normal);
-        EXPECT_EQ(window.Processing().Rules().Field("SFS").Code, "S9");
+        EXPECT_EQ(opened.station.Processing().Rules().Field("SFS").Code, "S9");
         d.findChild<QPushButton*>("BtnOK")->click();
     });
     ASSERT_FALSE(first.isNull()); // hidden, not destroyed
@@ -454,22 +457,24 @@ TEST_F(MacFldsMenuTest, TheMenuOpensOneDialogWhoseEditsTheScanProcessingUsesAtOn
 
 TEST_F(MacFldsMenuTest, AnOkThatCannotSaveIsReportedAndTheEditsStayInForce)
 {
-    frmMain window(services);
+    StationWindow opened(services);
+    frmMain& window = opened.window;
     ASSERT_TRUE(window.Form_Load());
     // A folder that cannot be created: a file stands in its place.
     env.Write(env.Root() + "/file", "");
-    window.Config().IniFilePath = env.Root() + "/file/folder/ZEM.INI";
+    opened.station.Config().IniFilePath = env.Root() + "/file/folder/ZEM.INI";
     whileOpen(window.findChild<QAction*>("MnuAutoFld"), [](QWidget& d) {
         d.findChild<QLineEdit*>("HlfLimX")->setText("900");
         d.findChild<QPushButton*>("BtnOK")->click();
     });
     EXPECT_TRUE(window.Status().startsWith("Could not save the automatic field selection to ")) << window.Status().toStdString();
-    EXPECT_EQ(window.Processing().Rules().HalfLimitX(), "900");
+    EXPECT_EQ(opened.station.Processing().Rules().HalfLimitX(), "900");
 }
 
 TEST_F(MacFldsMenuTest, EveryMenuItemReachesItsWindow)
 {
-    frmMain window(services);
+    StationWindow opened(services);
+    frmMain& window = opened.window;
     ASSERT_TRUE(window.Form_Load());
     for (QAction* top : window.menuBar()->actions()) {
         ASSERT_NE(top->menu(), nullptr);

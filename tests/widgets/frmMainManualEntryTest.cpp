@@ -1,7 +1,9 @@
 #include "app/ScanIntake.h"
+#include "app/Station.h"
 #include "app/frmMain.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
@@ -62,7 +64,9 @@ protected:
     InstantPauser pauser;
     FakeSerialPort port;
     Dispatcher dispatcher;
-    frmMain window{MainServices{boxes, instances, pauser, {"tarvex", "NOAPP"}, [](int) {}, &port, &dispatcher}};
+    FakeProcessExit exit;
+    Station station{{boxes, instances, pauser, exit, {"tarvex", "NOAPP"}, &port, &dispatcher}};
+    frmMain window{station};
     QLineEdit* text;
     QPushButton* edit;
     QPushButton* ok;
@@ -128,7 +132,7 @@ TEST_F(frmMainManualEntryTest, OkDuringAScanWaitsItsTurn)
     port.open = true;
     port.Receive("SCAN");
     for (int i = 0; i < 3; ++i)
-        window.Intake().Timer1_Timer();
+        station.Intake().Timer1_Timer();
     EXPECT_EQ(dispatcher.labels, (QStringList{"SCAN", "TYPED"}));
     expectIdle();
 }

@@ -1,7 +1,9 @@
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
+#include "StationWindow.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
@@ -24,14 +26,11 @@ namespace {
 
 class frmMainTest : public testing::Test {
 protected:
-    std::unique_ptr<frmMain> start(const QStringList& args = {"tarvex"})
+    std::unique_ptr<StationWindow> start(const QStringList& args = {"tarvex"})
     {
-        auto window = std::make_unique<frmMain>(MainServices{boxes, instances, pauser, args, [this](int code) {
-                                                                 ended = true;
-                                                                 exitCode = code;
-                                                             }, &port});
-        loaded = window->Form_Load();
-        return window;
+        auto opened = std::make_unique<StationWindow>(Station::Services{boxes, instances, pauser, exit, args, &port});
+        loaded = opened->window.Form_Load();
+        return opened;
     }
     template <typename T>
     static T* find(QObject& w, const char* name)
@@ -45,68 +44,69 @@ protected:
     FakeInstanceCounter instances;
     InstantPauser pauser;
     FakeSerialPort port;
-    bool ended = false;
+    FakeProcessExit exit;
+    bool& ended = exit.ended;
     bool loaded = false;
-    int exitCode = -1;
+    int& exitCode = exit.code;
 };
 
 TEST_F(frmMainTest, EveryControlHasItsNameCaptionAndInitialState)
 {
     configure("");
     auto w = start();
-    EXPECT_EQ(w->windowTitle(), "Tarvex");
-    EXPECT_EQ(find<QCheckBox>(*w, "AClear")->text(), "Automatic Clear on Scan");
-    EXPECT_EQ(find<QCheckBox>(*w, "Overwrite")->text(), "Overwrite Existing Programs With Program From 2D Barcode");
-    EXPECT_EQ(find<QCheckBox>(*w, "ShowEd")->text(), "Show Program in Editor");
-    EXPECT_EQ(find<QCheckBox>(*w, "AutoStart")->text(), "  Machine Auto Start");
-    EXPECT_EQ(find<QTimer>(*w, "Timer1")->interval(), 1000);
-    EXPECT_TRUE(find<QTimer>(*w, "Timer1")->isActive());
-    EXPECT_FALSE(find<QLineEdit>(*w, "txtEtichetta")->isEnabled());
-    EXPECT_EQ(find<QPushButton>(*w, "cmdEdit")->text(), "Edit");
-    EXPECT_TRUE(find<QPushButton>(*w, "cmdEdit")->isEnabled());
-    EXPECT_EQ(find<QPushButton>(*w, "cmdEndEdit")->text(), "OK");
-    EXPECT_FALSE(find<QPushButton>(*w, "cmdEndEdit")->isEnabled());
-    EXPECT_EQ(find<QLabel>(*w, "lblStatusBar")->text(), "Ready.");
-    EXPECT_EQ(find<QLabel>(*w, "lblCurSettings")->parent(), find<QWidget>(*w, "picStatusBar"));
-    EXPECT_EQ(find<QLabel>(*w, "DSpin")->text(), "X");
-    EXPECT_EQ(find<QLabel>(*w, "DSpin")->font().family(), "Arial");
+    EXPECT_EQ(w->window.windowTitle(), "Tarvex");
+    EXPECT_EQ(find<QCheckBox>(w->window, "AClear")->text(), "Automatic Clear on Scan");
+    EXPECT_EQ(find<QCheckBox>(w->window, "Overwrite")->text(), "Overwrite Existing Programs With Program From 2D Barcode");
+    EXPECT_EQ(find<QCheckBox>(w->window, "ShowEd")->text(), "Show Program in Editor");
+    EXPECT_EQ(find<QCheckBox>(w->window, "AutoStart")->text(), "  Machine Auto Start");
+    EXPECT_EQ(find<QTimer>(w->window, "Timer1")->interval(), 1000);
+    EXPECT_TRUE(find<QTimer>(w->window, "Timer1")->isActive());
+    EXPECT_FALSE(find<QLineEdit>(w->window, "txtEtichetta")->isEnabled());
+    EXPECT_EQ(find<QPushButton>(w->window, "cmdEdit")->text(), "Edit");
+    EXPECT_TRUE(find<QPushButton>(w->window, "cmdEdit")->isEnabled());
+    EXPECT_EQ(find<QPushButton>(w->window, "cmdEndEdit")->text(), "OK");
+    EXPECT_FALSE(find<QPushButton>(w->window, "cmdEndEdit")->isEnabled());
+    EXPECT_EQ(find<QLabel>(w->window, "lblStatusBar")->text(), "Ready.");
+    EXPECT_EQ(find<QLabel>(w->window, "lblCurSettings")->parent(), find<QWidget>(w->window, "picStatusBar"));
+    EXPECT_EQ(find<QLabel>(w->window, "DSpin")->text(), "X");
+    EXPECT_EQ(find<QLabel>(w->window, "DSpin")->font().family(), "Arial");
     const char* captions[] = {"Load List", "Program", "Dimensions", "Vars A-D", "Vars E-I"};
     for (int i = 0; i < 5; ++i) {
-        auto* label = w->findChild<QLabel*>(QStringLiteral("LabID(%1)").arg(i));
+        auto* label = w->window.findChild<QLabel*>(QStringLiteral("LabID(%1)").arg(i));
         ASSERT_NE(label, nullptr) << i;
         EXPECT_EQ(label->text(), captions[i]);
         EXPECT_TRUE(label->isHidden());
     }
-    EXPECT_EQ(find<QLabel>(*w, "LabelAFS")->text(), "Automatic Field Selection");
-    EXPECT_TRUE(find<QLabel>(*w, "LabelAFS")->isHidden());
-    EXPECT_TRUE(find<QLabel>(*w, "ExLab")->text().isEmpty());
+    EXPECT_EQ(find<QLabel>(w->window, "LabelAFS")->text(), "Automatic Field Selection");
+    EXPECT_TRUE(find<QLabel>(w->window, "LabelAFS")->isHidden());
+    EXPECT_TRUE(find<QLabel>(w->window, "ExLab")->text().isEmpty());
 }
 
 TEST_F(frmMainTest, ShowEdIsHiddenAndAutoStartTakesItsPlace)
 {
     configure("");
     auto w = start();
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    auto* showEd = find<QCheckBox>(*w, "ShowEd");
-    auto* autoStart = find<QCheckBox>(*w, "AutoStart");
-    auto* overwrite = find<QCheckBox>(*w, "Overwrite");
+    w->window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w->window));
+    auto* showEd = find<QCheckBox>(w->window, "ShowEd");
+    auto* autoStart = find<QCheckBox>(w->window, "AutoStart");
+    auto* overwrite = find<QCheckBox>(w->window, "Overwrite");
     EXPECT_TRUE(showEd->isHidden());
-    EXPECT_EQ(autoStart->y(), overwrite->y() + overwrite->height() + w->centralWidget()->layout()->spacing());
+    EXPECT_EQ(autoStart->y(), overwrite->y() + overwrite->height() + w->window.centralWidget()->layout()->spacing());
 }
 
 TEST_F(frmMainTest, MenusCarryTheirCaptions)
 {
     configure("");
     auto w = start();
-    EXPECT_EQ(find<QMenu>(*w, "mnuFile")->title(), "&File");
-    EXPECT_EQ(find<QAction>(*w, "mnuExit")->text(), "E&xit");
-    EXPECT_EQ(find<QMenu>(*w, "mnuOptions")->title(), "&Options");
-    EXPECT_EQ(find<QAction>(*w, "mnuSetttings")->text(), "&Settings");
-    EXPECT_EQ(find<QAction>(*w, "MnuAutoFld")->text(), "&Auto Field Select");
-    EXPECT_EQ(find<QAction>(*w, "ExIns")->text(), "&Exclusion Insertion");
-    EXPECT_EQ(find<QMenu>(*w, "mnuHelp")->title(), "&?");
-    EXPECT_EQ(find<QAction>(*w, "mnuAbout")->text(), "&About Tarvex ...");
+    EXPECT_EQ(find<QMenu>(w->window, "mnuFile")->title(), "&File");
+    EXPECT_EQ(find<QAction>(w->window, "mnuExit")->text(), "E&xit");
+    EXPECT_EQ(find<QMenu>(w->window, "mnuOptions")->title(), "&Options");
+    EXPECT_EQ(find<QAction>(w->window, "mnuSetttings")->text(), "&Settings");
+    EXPECT_EQ(find<QAction>(w->window, "MnuAutoFld")->text(), "&Auto Field Select");
+    EXPECT_EQ(find<QAction>(w->window, "ExIns")->text(), "&Exclusion Insertion");
+    EXPECT_EQ(find<QMenu>(w->window, "mnuHelp")->title(), "&?");
+    EXPECT_EQ(find<QAction>(w->window, "mnuAbout")->text(), "&About Tarvex ...");
 }
 
 TEST_F(frmMainTest, TogglesAreSavedAtOnceAndShownAfterARestart)
@@ -115,7 +115,7 @@ TEST_F(frmMainTest, TogglesAreSavedAtOnceAndShownAfterARestart)
     const QString ini = env.ProgramFolder() + "/ZEM.INI";
     {
         auto w = start();
-        auto* box = find<QCheckBox>(*w, "AClear");
+        auto* box = find<QCheckBox>(w->window, "AClear");
         EXPECT_FALSE(box->isChecked());
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
         EXPECT_TRUE(TestEnvironment::Read(ini).contains("AutoClear=1\r\n"));
@@ -123,17 +123,17 @@ TEST_F(frmMainTest, TogglesAreSavedAtOnceAndShownAfterARestart)
         EXPECT_TRUE(TestEnvironment::Read(ini).contains("AutoClear=0\r\n"));
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
 
-        auto* overwrite = find<QCheckBox>(*w, "Overwrite");
+        auto* overwrite = find<QCheckBox>(w->window, "Overwrite");
         QTest::mouseClick(overwrite, Qt::LeftButton, {}, QPoint(5, overwrite->height() / 2));
         EXPECT_TRUE(TestEnvironment::Read(ini).contains("Overwrite=0\r\n"));
-        auto* autoStart = find<QCheckBox>(*w, "AutoStart");
+        auto* autoStart = find<QCheckBox>(w->window, "AutoStart");
         QTest::mouseClick(autoStart, Qt::LeftButton, {}, QPoint(5, autoStart->height() / 2));
         EXPECT_TRUE(TestEnvironment::Read(ini).contains("AutoStart=0\r\n"));
     }
     auto again = start();
-    EXPECT_TRUE(find<QCheckBox>(*again, "AClear")->isChecked());
-    EXPECT_FALSE(find<QCheckBox>(*again, "Overwrite")->isChecked());
-    EXPECT_FALSE(find<QCheckBox>(*again, "AutoStart")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>(again->window, "AClear")->isChecked());
+    EXPECT_FALSE(find<QCheckBox>(again->window, "Overwrite")->isChecked());
+    EXPECT_FALSE(find<QCheckBox>(again->window, "AutoStart")->isChecked());
 }
 
 TEST_F(frmMainTest, AStoredTwoShowsGreyedOnceAndClicksGiveOneAndZero)
@@ -141,7 +141,7 @@ TEST_F(frmMainTest, AStoredTwoShowsGreyedOnceAndClicksGiveOneAndZero)
     configure("AutoClear=2\r\n");
     const QString ini = env.ProgramFolder() + "/ZEM.INI";
     auto w = start();
-    auto* box = find<QCheckBox>(*w, "AClear");
+    auto* box = find<QCheckBox>(w->window, "AClear");
     EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
     for (const char* stored : {"AutoClear=1\r\n", "AutoClear=0\r\n", "AutoClear=1\r\n"}) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
@@ -155,11 +155,11 @@ TEST_F(frmMainTest, AToggleThatCannotBeSavedIsReported)
     configure("");
     auto w = start();
     // The folder of the file becomes a file, so the temporary file cannot be created.
-    w->Config().IniFilePath = env.Root() + "/ZEM.INI/nested/ZEM.INI";
+    w->station.Config().IniFilePath = env.Root() + "/ZEM.INI/nested/ZEM.INI";
     env.Write(env.Root() + "/ZEM.INI", "not a folder");
-    auto* box = find<QCheckBox>(*w, "AClear");
+    auto* box = find<QCheckBox>(w->window, "AClear");
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
-    EXPECT_TRUE(w->Status().startsWith("Could not save AutoClear"));
+    EXPECT_TRUE(w->window.Status().startsWith("Could not save AutoClear"));
     EXPECT_TRUE(env.LogLines().join('\n').contains("could not write AutoClear=0"));
 }
 
@@ -177,14 +177,14 @@ TEST_F(frmMainTest, ClosingRunsTheShutdownAndExitEndsAtOnce)
     configure("");
     {
         auto w = start();
-        w->show();
-        w->close();
+        w->window.show();
+        w->window.close();
         EXPECT_TRUE(env.LogLines().last().endsWith("shutdown"));
         EXPECT_FALSE(ended);
     }
     auto w = start();
     const int lines = env.LogLines().size();
-    find<QAction>(*w, "mnuExit")->trigger();
+    find<QAction>(w->window, "mnuExit")->trigger();
     EXPECT_TRUE(ended);
     EXPECT_EQ(exitCode, 0);
     for (const QString& line : env.LogLines().mid(lines))
@@ -195,11 +195,11 @@ TEST_F(frmMainTest, TheCommandLineIsUpperCasedAndNoappFoundAnywhere)
 {
     configure("");
     auto w = start({"tarvex", "--station=4", "xnoAppx"});
-    EXPECT_EQ(w->Run().CommandLine, "--STATION=4 XNOAPPX");
-    EXPECT_TRUE(w->Run().HasSwitch("NOAPP"));
-    EXPECT_TRUE(w->Run().FirstScanPending);
+    EXPECT_EQ(w->station.Run().CommandLine, "--STATION=4 XNOAPPX");
+    EXPECT_TRUE(w->station.Run().HasSwitch("NOAPP"));
+    EXPECT_TRUE(w->station.Run().FirstScanPending);
     EXPECT_TRUE(env.LogLines().join('\n').contains("NOAPP"));
-    EXPECT_EQ(w->HelpFile(), env.ProgramFolder() + "\\BRIXEL.HLP");
+    EXPECT_EQ(w->station.HelpFile(), env.ProgramFolder() + "\\BRIXEL.HLP");
 }
 
 TEST_F(frmMainTest, ASecondInstanceEndsOnlyWhenTheCountIsAboveOne)
@@ -213,7 +213,7 @@ TEST_F(frmMainTest, ASecondInstanceEndsOnlyWhenTheCountIsAboveOne)
     ASSERT_EQ(boxes.shown.size(), 1);
     EXPECT_EQ(boxes.shown[0].text, "the BarCode Program is already running!");
     EXPECT_EQ(boxes.shown[0].icon, MessageBoxes::Icon::Warning);
-    EXPECT_FALSE(second->Run().FirstScanPending);
+    EXPECT_FALSE(second->station.Run().FirstScanPending);
 
     ended = false;
     boxes.shown.clear();
@@ -237,7 +237,8 @@ TEST_F(frmMainTest, WithoutTheWindowInterfaceTheProgramEnds)
 TEST_F(frmMainTest, UnattendedStartUpLogsEachMessageBoxInOrder)
 {
     UnattendedMessageBoxes unattended;
-    frmMain w(MainServices{unattended, instances, pauser, {"tarvex", "UNATTENDED"}, [this](int) { ended = true; }, &port});
+    Station station({unattended, instances, pauser, exit, {"tarvex", "UNATTENDED"}, &port});
+    frmMain w(station);
     EXPECT_TRUE(w.Form_Load());
     QStringList boxesLogged;
     for (const QString& line : env.LogLines()) {

@@ -1,11 +1,12 @@
-#include "app/frmMain.h"
-#include "config/SerialLink.h"
+#include "StationWindow.h"
 #include "config/frmSettings.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -22,9 +23,10 @@ protected:
     void start(const QByteArray& ini, QStringList arguments = {"tarvex", "NOAPP"})
     {
         env.Write(iniPath(), ini);
-        window = std::make_unique<frmMain>(MainServices{boxes, instances, pauser, arguments, [](int) {}, &port, nullptr});
-        window->Form_Load();
+        opened = std::make_unique<StationWindow>(Station::Services{boxes, instances, pauser, exit, arguments, &port});
+        opened->window.Form_Load();
     }
+    Configuration& config() { return opened->station.Config(); }
     QString iniPath() const { return env.ProgramFolder() + "/ZEM.INI"; }
     static QRadioButton* option(QWidget& dialog, const char* name)
     {
@@ -38,7 +40,7 @@ protected:
         ASSERT_NE(button, nullptr) << name;
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    QString currentSettings() const { return window->findChild<QLabel*>("lblCurSettings")->text(); }
+    QString currentSettings() const { return opened->window.findChild<QLabel*>("lblCurSettings")->text(); }
 
     // Acts on the next modal dialog once it is up, so that exec() returns.
     void whenDialogOpens(std::function<void(frmSettings&)> act)
@@ -56,14 +58,15 @@ protected:
     FakeInstanceCounter instances;
     InstantPauser pauser;
     FakeSerialPort port;
-    std::unique_ptr<frmMain> window;
+    FakeProcessExit exit;
+    std::unique_ptr<StationWindow> opened;
     qsizetype boxesBeforeDialog = -1;
 };
 
 TEST_F(frmSettingsTest, ShowsTheCurrentSettings)
 {
     start("[GESTBCOD]\r\nCommPort=2\r\n");
-    frmSettings dialog(window->Config(), window->Link());
+    frmSettings dialog(config().CommPort, config().SerialSettings); // as the main window opens it
     EXPECT_EQ(dialog.windowTitle(), "Settings");
     for (const char* name : {"optCom2", "optBaud9600", "optParityNone", "optDataBits8", "optStopBits1"})
         EXPECT_TRUE(option(dialog, name)->isChecked()) << name;
@@ -75,30 +78,34 @@ TEST_F(frmSettingsTest, OkSavesReopensAndShowsTheNewSettings)
 {
     start("[GESTBCOD]\r\nCommPort=1\r\n");
     ASSERT_EQ(currentSettings(), "COM1:9600,N,8,1");
-    frmSettings dialog(window->Config(), window->Link());
-    click(dialog, "optBaud19200");
-    click(dialog, "optParityEven");
-    click(dialog, "cmdOK");
+    int result = -1;
+    whenDialogOpens([&](frmSettings& dialog) {
+        click(dialog, "optBaud19200");
+        click(dialog, "optParityEven");
+        click(dialog, "cmdOK");
+        result = dialog.result();
+    });
+    opened->window.findChild<QAction*>("mnuSetttings")->trigger();
 
-    EXPECT_EQ(window->Config().SerialSettings, "19200,E,8,1");
+    EXPECT_EQ(config().SerialSettings, "19200,E,8,1");
     EXPECT_EQ(TestEnvironment::Read(iniPath()), QByteArray("[GESTBCOD]\r\nCommPort=1\r\nSettings=19200,E,8,1\r\n"));
     EXPECT_EQ(port.opens, 2);
     EXPECT_EQ(port.settings, "19200,E,8,1");
     EXPECT_EQ(currentSettings(), "COM1:19200,E,8,1");
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(result, QDialog::Accepted);
 }
 
 TEST_F(frmSettingsTest, CancelChangesNothing)
 {
     const QByteArray ini = "[GESTBCOD]\r\nSettings=9600,N,8,1\r\nCommPort=1\r\n";
     start(ini);
-    frmSettings dialog(window->Config(), window->Link());
+    frmSettings dialog(config().CommPort, config().SerialSettings); // as the main window opens it
     click(dialog, "optCom3");
     click(dialog, "optBaud300");
     click(dialog, "optStopBits2");
     click(dialog, "cmdCancel");
-    EXPECT_EQ(window->Config().SerialSettings, "9600,N,8,1");
-    EXPECT_EQ(window->Config().CommPort, 1);
+    EXPECT_EQ(config().SerialSettings, "9600,N,8,1");
+    EXPECT_EQ(config().CommPort, 1);
     EXPECT_EQ(TestEnvironment::Read(iniPath()), ini);
     EXPECT_EQ(port.opens, 1);
     EXPECT_TRUE(port.open);
@@ -108,7 +115,7 @@ TEST_F(frmSettingsTest, UnusualSettingsOpenTheDialogAndOkStoresAWellFormedString
 {
     start("[GESTBCOD]\r\nSettings=14400,M,5,2\r\nCommPort=7\r\n");
     {
-        frmSettings dialog(window->Config(), window->Link());
+        frmSettings dialog(config().CommPort, config().SerialSettings); // as the main window opens it
         for (const char* name : {"optCom1", "optCom2", "optCom3", "OptCom4"})
             EXPECT_FALSE(option(dialog, name)->isChecked()) << name;
         // Values without an option are written back as they were.
@@ -118,8 +125,7 @@ TEST_F(frmSettingsTest, UnusualSettingsOpenTheDialogAndOkStoresAWellFormedString
     const char* malformed[][2] = {{"", "9600,N,8,1"}, {"abc", "9600,N,8,1"}, {"4800", "4800,N,8,1"},
                                   {"1200,E", "1200,E,8,1"}, {"2400,Odd,Seven,x", "2400,O,8,1"}, {"300,,,,", "300,N,8,1"}};
     for (const auto& [settings, stored] : malformed) {
-        window->Config().SerialSettings = settings;
-        frmSettings dialog(window->Config(), window->Link());
+        frmSettings dialog(config().CommPort, settings);
         EXPECT_EQ(dialog.WorkingSettings(), stored) << settings;
     }
 }

@@ -1,12 +1,13 @@
 // tarvex-screenshots: opens the main window and the dialogs with a sample configuration and
 // writes a PNG of each (every tab of the field selection setup) into the folder given, so that
 // a reviewer can look at them. Run it under a virtual display: tools/screenshots.sh.
-#include "app/MainServices.h"
+#include "app/Station.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "autosel/MacFlds.h"
 #include "listmgr/ExInsForm.h"
 #include "platform/EventLoopPauser.h"
+#include "platform/ImmediateExit.h"
 #include "platform/Log.h"
 #include "platform/ProcessInstanceCounter.h"
 #include "platform/UnattendedMessageBoxes.h"
@@ -78,16 +79,17 @@ int main(int argc, char* argv[])
     UnattendedMessageBoxes boxes;
     ProcessInstanceCounter instances;
     EventLoopPauser pauser;
-    MainServices services{boxes, instances, pauser, {QStringLiteral("tarvex"), QStringLiteral("NOAPP"), QStringLiteral("UNATTENDED")},
-                          [](int code) { std::_Exit(code); }};
-    frmMain window(services);
+    ImmediateExit exit;
+    Station station({boxes, instances, pauser, exit,
+                     {QStringLiteral("tarvex"), QStringLiteral("NOAPP"), QStringLiteral("UNATTENDED")}});
+    frmMain window(station);
     if (!window.Form_Load())
         return 1;
     bool ok = save(window, folder, QStringLiteral("main-window"));
 
-    window.Processing().Fields().LastProgramName = QStringLiteral("PART01SX");
-    const ScanFields& fields = window.Processing().Fields();
-    MacFlds setup(window.Processing().Rules(), fields.LastProgramName, fields.LastComment, &window);
+    ScanFields& fields = station.Processing().Fields();
+    fields.LastProgramName = QStringLiteral("PART01SX");
+    MacFlds setup(station.Processing().Rules(), fields.LastProgramName, fields.LastComment, &window);
     auto* tabs = setup.findChild<QTabWidget*>(QStringLiteral("TabSetup"));
     const char* const names[] = {"macflds-1-auto-field-select", "macflds-2-standard-fields", "macflds-3-front-and-back",
                                  "macflds-4-field-limits"};
@@ -97,8 +99,7 @@ int main(int argc, char* argv[])
     }
     setup.hide();
 
-    QString mask = QStringLiteral("10100000");
-    ExInsForm exclusion(window.Config(), mask, &window);
+    ExInsForm exclusion(QStringLiteral("10100000"), &window);
     ok &= save(exclusion, folder, QStringLiteral("exclusion-insertion"));
     exclusion.hide();
     frmAbout about(&window);

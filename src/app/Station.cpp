@@ -1,0 +1,174 @@
+#include "app/Station.h"
+
+#include "listmgr/EmbeddedListManager.h"
+#include "platform/InstanceCounter.h"
+#include "platform/Log.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Paths.h"
+#include "platform/ProcessExit.h"
+#include "platform/QtSerialPort.h"
+#include "platform/RuntimeError.h"
+
+namespace {
+SerialPort& portOf(SerialPort* given, std::unique_ptr<QtSerialPort>& own)
+{
+    if (given)
+        return *given;
+    own = std::make_unique<QtSerialPort>();
+    return *own;
+}
+} // namespace
+
+Station::Station(Services services, QObject* parent)
+    : QObject(parent), services_(std::move(services)),
+      config_(services_.boxes, configFiles_, services_.exit),
+      port_(portOf(services_.serial, ownPort_)), link_(config_, port_, view_, services_.boxes),
+      listLink_(services_.listManagers ? *services_.listManagers : static_cast<ListManagerFactory&>(*this),
+                services_.clock ? *services_.clock : systemClock_),
+      processing_({config_, run_, view_, services_.boxes, services_.pauser, listLink_, fieldCodes_, port_}),
+      intake_(port_, view_, services_.consumers ? *services_.consumers : processing_)
+{
+}
+
+Station::~Station() = default;
+
+QString Station::VersionText()
+{
+    return QString::number(TARVEX_VERSION_MAJOR) + QLatin1Char('.') + QString::number(TARVEX_VERSION_MINOR) +
+           QLatin1Char('.') + QString::number(TARVEX_VERSION_PATCH);
+}
+
+void Station::AttachView(MainView* window)
+{
+    view_.Attach(window);
+}
+
+bool Station::Start()
+{
+    Log::Info(QStringLiteral("Tarvex %1 starting: %2").arg(VersionText(), services_.arguments.join(QLatin1Char(' '))));
+
+    if (services_.instances.PreviousInstance() && services_.instances.InstanceCount(QStringLiteral("BarCode")) > 1) {
+        services_.boxes.Show(QStringLiteral("the BarCode Program is already running!"), MessageBoxes::Icon::Warning);
+        services_.exit.EndProcess(0);
+        return false;
+    }
+
+    config_.LoadSettings(view_);
+    // Read once, like the other settings: paths are converted several times for every scan.
+    Paths::SetDriveRoots(config_.DriveRoots());
+    if (ownPort_)
+        ownPort_->SetConfigFile(config_.NativeIniFilePath());
+
+    link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED"));
+    link_.OpenSerialPort();
+
+    if (!services_.instances.EnhancedInterfaceAvailable()) {
+        services_.boxes.Show(QStringLiteral("This program requires the enhanced Windows interface"));
+        services_.exit.EndProcess(0);
+        return false;
+    }
+
+    runStep([this] { helpFile_ = Paths::ProgramFolder() + QStringLiteral("\\BRIXEL.HLP"); });
+    runStep([this] { fieldCodes_.InitFieldCodeTable(); });
+    runStep([this] { run_.CommandLine = RunState::CommandLineOf(services_.arguments); });
+    // The one place where the list manager is chosen: none with NOAPP, else what the factory makes.
+    if (!run_.HasSwitch(QStringLiteral("NOAPP"))) {
+        bool exitChosen = false;
+        runStep([this, &exitChosen] {
+            exitChosen = listLink_.Connect(services_.pauser, services_.boxes) == ListManagerLink::Outcome::Exit;
+        });
+        if (exitChosen) {
+            services_.exit.EndProcess(0);
+            return false;
+        }
+    } else {
+        Log::Info(QStringLiteral("NOAPP: running without the list manager"));
+    }
+    runStep([this] { run_.FirstScanPending = true; });
+
+    Log::Info(QStringLiteral("start-up done"));
+    return true;
+}
+
+void Station::runStep(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const RuntimeError& e) {
+        services_.boxes.ReportUnexpectedError(e.Number(), e.Description());
+    }
+}
+
+void Station::Timer1_Timer()
+{
+    link_.WatchDevice();
+    intake_.Timer1_Timer();
+}
+
+void Station::Shutdown()
+{
+    if (port_.PortOpen())
+        port_.SetPortOpen(false);
+    listLink_.Shutdown();
+    Log::Info(QStringLiteral("shutdown"));
+}
+
+void Station::Exit()
+{
+    Log::Info(QStringLiteral("E&xit chosen: ending at once"));
+    services_.exit.EndProcess(0);
+}
+
+std::shared_ptr<ListManager> Station::CreateListManager()
+{
+    auto server = std::make_shared<EmbeddedListManager>();
+    Q_EMIT ListManagerCreated(server.get());
+    return server;
+}
+
+void Station::ApplySerialSettings(int port, const QString& settings)
+{
+    config_.SerialSettings = settings;
+    config_.CommPort = port;
+    Log::Info(QStringLiteral("serial settings changed to %1").arg(link_.CurrentSettingsText()));
+    link_.SaveSerialSettings();
+    link_.OpenSerialPort();
+}
+
+void Station::SaveToggle(MainView::Box box, bool ticked)
+{
+    QString key;
+    switch (box) {
+    case MainView::Box::AClear:
+        key = QStringLiteral("AutoClear");
+        break;
+    case MainView::Box::Overwrite:
+        key = QStringLiteral("Overwrite");
+        break;
+    case MainView::Box::AutoStart:
+        key = QStringLiteral("AutoStart");
+        break;
+    case MainView::Box::ShowEd:
+        return; // not kept in the configuration
+    }
+    if (!config_.WriteIniValue(Configuration::Section, key, ticked ? QStringLiteral("1") : QStringLiteral("0")))
+        view_.SetStatus(QStringLiteral("Could not save %1 to %2.").arg(key, config_.NativeIniFilePath()));
+}
+
+void Station::SetExclusionMask(const QString& mask)
+{
+    if (!config_.WriteIniValue(Configuration::Section, QStringLiteral("Exclusion"), mask)) {
+        Log::Warning(QStringLiteral("the exclusion choice %1 is kept for this run only").arg(mask));
+        view_.SetStatus(QStringLiteral("Could not save Exclusion to %1.").arg(config_.NativeIniFilePath()));
+    }
+    exclusionMask_ = mask;
+    Log::Info(QStringLiteral("exclusion numbers set to %1").arg(mask));
+}
+
+void Station::SaveAutoSelectRules()
+{
+    if (processing_.Rules().Save())
+        return;
+    Log::Warning(QStringLiteral("the automatic field selection settings hold for this run only: they could not be saved"));
+    view_.SetStatus(QStringLiteral("Could not save the automatic field selection to %1.").arg(config_.NativeIniFilePath()));
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "app/AttachedView.h"
+#include "app/ScanIntake.h"
+#include "config/Configuration.h"
+#include "config/RunState.h"
+#include "config/SerialLink.h"
+#include "listmgr/EmbeddedListManager.h"
+#include "listmgr/FieldCodeTable.h"
+#include "listmgr/ListManagerFactory.h"
+#include "listmgr/ListManagerLink.h"
+#include "platform/FileSearch.h"
+#include "platform/SystemClock.h"
+#include "scan/ScanProcessing.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class InstanceCounter;
+class MessageBoxes;
+class Pauser;
+class ProcessExit;
+class QtSerialPort;
+class ScanConsumers;
+class SerialPort;
+
+// The station: everything Tarvex is besides its windows. Built once in main() (and by the
+// tests), it owns the configuration, the scanner's port and its link, the scan processing and
+// the link to the list manager, and it outlives every window. It runs the start-up, each tick
+// of the scan intake and the shutdown, and applies and saves what the operator chooses in the
+// windows. The main window attaches itself as the view while it is open.
+class Station : public QObject, private ListManagerFactory {
+    Q_OBJECT
+public:
+    // What the station needs from outside. main() passes the real ones; tests pass fakes.
+    struct Services {
+        MessageBoxes& boxes;
+        InstanceCounter& instances;
+        Pauser& pauser;
+        ProcessExit& exit;
+        QStringList arguments;                      // as the process got them, program name first
+        SerialPort* serial = nullptr;               // the scanner's port; none: the real one
+        ScanConsumers* consumers = nullptr;         // where scans go; none: the station's own processing
+        ListManagerFactory* listManagers = nullptr; // none: the embedded list manager
+        Clock* clock = nullptr;                     // none: the system's
+    };
+
+    explicit Station(Services services, QObject* parent = nullptr);
+    ~Station() override;
+
+    static QString VersionText();
+
+    // The window that shows what the station does; null when it has gone.
+    void AttachView(MainView* window);
+
+    // The start-up sequence. False when the process was ended (second instance, no window
+    // interface, Exit while waiting for the list manager).
+    bool Start();
+    // One tick of the scanner's timer: a lost or missing scanner is looked for, then the intake runs.
+    void Timer1_Timer();
+    // The orderly end: the port closed, the list manager's objects dropped.
+    void Shutdown();
+    // "E&xit": ends the process at once.
+    void Exit();
+
+    // What the operator chose, applied and saved; a value that cannot be saved is reported on
+    // the status line and logged, and holds for this run.
+    void ApplySerialSettings(int port, const QString& settings);
+    void SaveToggle(MainView::Box box, bool ticked);
+    void SetExclusionMask(const QString& mask);
+    void SaveAutoSelectRules();
+
+    Configuration& Config() { return config_; }
+    RunState& Run() { return run_; }
+    const QString& HelpFile() const { return helpFile_; }
+    SerialLink& Link() { return link_; }
+    ScanIntake& Intake() { return intake_; }
+    ScanProcessing& Processing() { return processing_; }
+    FieldCodeTable& FieldCodes() { return fieldCodes_; }
+    ListManagerLink& ListLink() { return listLink_; }
+    // The exclusion numbers chosen in the Exclusion Insertion dialog; empty until its first OK.
+    const QString& ExclusionMask() const { return exclusionMask_; }
+
+Q_SIGNALS:
+    // The embedded list manager was made, for its window to follow.
+    void ListManagerCreated(EmbeddedListManager* server);
+
+private:
+    std::shared_ptr<ListManager> CreateListManager() override;
+    // Runs one start-up step; a run-time error is reported and start-up goes on.
+    void runStep(const std::function<void()>& step);
+
+    Services services_;
+    AttachedView view_;
+    SystemClock systemClock_;
+    FileSearch configFiles_;
+    Configuration config_;
+    RunState run_;
+    QString helpFile_;
+    FieldCodeTable fieldCodes_;
+    std::unique_ptr<QtSerialPort> ownPort_;
+    SerialPort& port_;
+    SerialLink link_;
+    ListManagerLink listLink_;
+    ScanProcessing processing_;
+    ScanIntake intake_;
+    QString exclusionMask_;
+};

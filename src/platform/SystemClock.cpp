@@ -1,0 +1,8 @@
+#include "platform/SystemClock.h"
+
+#include <QDeadlineTimer>
+
+qint64 SystemClock::NowMs()
+{
+    return QDeadlineTimer::current().deadline();
+}
