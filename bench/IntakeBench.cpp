@@ -3,6 +3,7 @@
 // any intake does. The sizes step by four so that the fitted complexity shows it is linear.
 #include "NullMainView.h"
 #include "app/ScanIntake.h"
+#include "config/ScanHistory.h"
 #include "platform/Log.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeSerialPort.h"
@@ -43,7 +44,8 @@ void BM_IntakeBurst(benchmark::State& state)
         FakeSerialPort port;
         port.open = true;
         CountingConsumers consumers;
-        ScanIntake intake(port, view, consumers);
+        ScanHistory history;
+        ScanIntake intake(port, view, consumers, history);
         for (qsizetype at = 0; at < text.size(); at += chunk) {
             port.Receive(text.mid(at, chunk));
             intake.Timer1_Timer();

@@ -12,6 +12,7 @@ public:
     void HideShowEd() override {}
     void SetTimerInterval(int) override {}
     void SetCurrentSettings(const QString&) override {}
+    void SetPortState(PortState, const QString&) override {}
     void SetIndicator(int, bool) override {}
     void SetAutoFieldSelection(bool) override {}
     void SetActivity(bool, const QString&) override {}

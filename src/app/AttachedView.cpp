@@ -40,6 +40,12 @@ void AttachedView::SetCurrentSettings(const QString& text)
         window_->SetCurrentSettings(text);
 }
 
+void AttachedView::SetPortState(PortState state, const QString& detail)
+{
+    if (window_)
+        window_->SetPortState(state, detail);
+}
+
 void AttachedView::SetIndicator(int index, bool visible)
 {
     if (window_)

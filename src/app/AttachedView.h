@@ -16,6 +16,7 @@ public:
     void HideShowEd() override;
     void SetTimerInterval(int milliseconds) override;
     void SetCurrentSettings(const QString& text) override;
+    void SetPortState(PortState state, const QString& detail) override;
     void SetIndicator(int index, bool visible) override;
     void SetAutoFieldSelection(bool visible) override;
     void SetActivity(bool visible, const QString& text) override;

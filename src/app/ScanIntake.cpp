@@ -1,6 +1,7 @@
 #include "app/ScanIntake.h"
 
 #include "config/MainView.h"
+#include "config/ScanHistory.h"
 #include "platform/Log.h"
 #include "platform/SerialPort.h"
 #include "scan/ScanConsumers.h"
@@ -11,8 +12,8 @@ namespace {
 constexpr char16_t payloadMark = 241;
 } // namespace
 
-ScanIntake::ScanIntake(SerialPort& port, MainView& view, ScanConsumers& consumers)
-    : port_(port), view_(view), consumers_(&consumers)
+ScanIntake::ScanIntake(SerialPort& port, MainView& view, ScanConsumers& consumers, ScanHistory& history)
+    : port_(port), view_(view), consumers_(&consumers), history_(history)
 {
 }
 
@@ -77,6 +78,8 @@ void ScanIntake::dropCutOffScan()
     Log::Warning(QStringLiteral("scanner disconnected in the middle of a scan: %1 characters dropped: %2")
                      .arg(partial.size())
                      .arg(Log::Printable(partial)));
+    history_.Begin(partial);
+    history_.Refuse(QStringLiteral("dropped: the scanner was disconnected during the scan"));
     partial.clear();
     IdleTicks = 0;
     view_.SetActivity(false, activity_);
@@ -86,12 +89,14 @@ void ScanIntake::dropCutOffScan()
 QString ScanIntake::processScan(QString scan)
 {
     Log::Info(QStringLiteral("scan received: %1").arg(Log::Printable(scan)));
+    history_.Begin(scan);
 
     if (scan.startsWith(QLatin1Char('\''))) {
         const qsizetype dollar = scan.indexOf(QLatin1Char('$'));
         if (dollar >= 0) {
             scan = scan.mid(1, dollar - 1);
             if (scan.isEmpty()) {
+                history_.Refuse(QStringLiteral("dropped: nothing between the apostrophe and the \"$\""));
                 Log::Info(QStringLiteral("scan dropped: nothing between the apostrophe and the \"$\""));
                 return QString();
             }
@@ -105,6 +110,8 @@ QString ScanIntake::processScan(QString scan)
         scan = consumers_->ExpandPayload(scan);
         if (scan.isEmpty()) {
             IdleTicks = 0;
+            // The expander has put the reason on the status line.
+            history_.Refuse(QStringLiteral("compressed payload dropped: %1").arg(view_.Status()));
             Log::Info(QStringLiteral("scan dropped: the payload expanded to nothing"));
             return QString();
         }
@@ -135,9 +142,7 @@ QString ScanIntake::processScan(QString scan)
 
 bool ScanIntake::dispatch(const QString& label)
 {
-    const bool accepted = consumers_->DispatchLabel(label);
-    Log::Info(QStringLiteral("label %1 %2").arg(Log::Printable(label), accepted ? QStringLiteral("accepted") : QStringLiteral("not accepted")));
-    return accepted;
+    return consumers_->DispatchLabel(label);
 }
 
 void ScanIntake::guarded(const std::function<void()>& work)
@@ -150,6 +155,7 @@ void ScanIntake::guarded(const std::function<void()>& work)
         const QString what = QString::fromLocal8Bit(e.what());
         Log::Error(QStringLiteral("scan processing failed: %1").arg(what));
         view_.SetStatus(QStringLiteral("Scan processing failed: %1").arg(what));
+        history_.Refuse(QStringLiteral("scan processing failed: %1").arg(what));
     }
     processing_ = false;
 }
@@ -179,6 +185,7 @@ void ScanIntake::drainTyped()
     while (!typed_.isEmpty() && !processing_) {
         const TypedLabel next = typed_.takeFirst();
         Log::Info(QStringLiteral("typed label: %1").arg(Log::Printable(next.label)));
+        history_.Begin(next.label, true);
         bool accepted = false;
         guarded([&] { accepted = dispatch(next.label); });
         takeArrivals();

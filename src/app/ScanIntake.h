@@ -7,6 +7,7 @@
 
 class MainView;
 class ScanConsumers;
+class ScanHistory;
 class SerialPort;
 
 // The scanner intake: each tick drains the serial port into ScanBuffer; two ticks in a row
@@ -18,7 +19,8 @@ class SerialPort;
 // label sent meanwhile waits in line the same way. Nothing is dispatched twice or lost.
 class ScanIntake {
 public:
-    ScanIntake(SerialPort& port, MainView& view, ScanConsumers& consumers);
+    // history gets an entry for every scan and typed label.
+    ScanIntake(SerialPort& port, MainView& view, ScanConsumers& consumers, ScanHistory& history);
 
     void SetConsumers(ScanConsumers& consumers) { consumers_ = &consumers; }
 
@@ -52,6 +54,7 @@ private:
     SerialPort& port_;
     MainView& view_;
     ScanConsumers* consumers_;
+    ScanHistory& history_;
 
     QString ScanBuffer;
     qint16 IdleTicks = 0;

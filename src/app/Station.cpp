@@ -26,7 +26,7 @@ Station::Station(Services services, QObject* parent)
       listLink_(services_.listManagers ? *services_.listManagers : static_cast<ListManagerFactory&>(*this),
                 services_.clock ? *services_.clock : systemClock_),
       processing_({config_, run_, view_, services_.boxes, services_.pauser, listLink_, fieldCodes_, port_}),
-      intake_(port_, view_, services_.consumers ? *services_.consumers : processing_)
+      intake_(port_, view_, services_.consumers ? *services_.consumers : processing_, processing_.History())
 {
 }
 
@@ -49,6 +49,10 @@ bool Station::Start()
 
     if (services_.instances.PreviousInstance() && services_.instances.InstanceCount(QStringLiteral("BarCode")) > 1) {
         services_.boxes.Show(QStringLiteral("the BarCode Program is already running!"), MessageBoxes::Icon::Warning);
+        if (services_.instances.BringRunningToFront())
+            Log::Info(QStringLiteral("the running Tarvex was asked to bring its window to the front"));
+        else
+            Log::Warning(QStringLiteral("the running Tarvex could not be reached to bring its window to the front"));
         services_.exit.EndProcess(0);
         return false;
     }
@@ -126,13 +130,35 @@ std::shared_ptr<ListManager> Station::CreateListManager()
     return server;
 }
 
-void Station::ApplySerialSettings(int port, const QString& settings)
+void Station::ApplySerialSettings(int port, const QString& settings, const QString& device)
 {
     config_.SerialSettings = settings;
     config_.CommPort = port;
     Log::Info(QStringLiteral("serial settings changed to %1").arg(link_.CurrentSettingsText()));
+    if (!device.isEmpty()) {
+        const QString key = QStringLiteral("COM%1").arg(port);
+        if (config_.WriteIniValue(QStringLiteral("Ports"), key, device))
+            Log::Info(QStringLiteral("setting saved: [Ports] %1=%2").arg(key, device));
+        else
+            view_.SetStatus(QStringLiteral("Could not save the device of %1 to %2.").arg(key, config_.NativeIniFilePath()));
+    }
     link_.SaveSerialSettings();
     link_.OpenSerialPort();
+}
+
+QMap<int, QString> Station::PortDevices() const
+{
+    QMap<int, QString> devices;
+    for (int port = 1; port <= 4; ++port)
+        devices.insert(port, port_.DeviceForPort(port));
+    if (config_.CommPort > 0)
+        devices.insert(config_.CommPort, port_.DeviceForPort(config_.CommPort));
+    return devices;
+}
+
+QStringList Station::PresentSerialDevices() const
+{
+    return port_.PresentDevices();
 }
 
 void Station::SaveToggle(MainView::Box box, bool ticked)
@@ -151,7 +177,10 @@ void Station::SaveToggle(MainView::Box box, bool ticked)
     case MainView::Box::ShowEd:
         return; // not kept in the configuration
     }
-    if (!config_.WriteIniValue(Configuration::Section, key, ticked ? QStringLiteral("1") : QStringLiteral("0")))
+    const QString value = ticked ? QStringLiteral("1") : QStringLiteral("0");
+    if (config_.WriteIniValue(Configuration::Section, key, value))
+        Log::Info(QStringLiteral("setting saved: %1=%2").arg(key, value));
+    else
         view_.SetStatus(QStringLiteral("Could not save %1 to %2.").arg(key, config_.NativeIniFilePath()));
 }
 
@@ -167,8 +196,10 @@ void Station::SetExclusionMask(const QString& mask)
 
 void Station::SaveAutoSelectRules()
 {
-    if (processing_.Rules().Save())
+    if (processing_.Rules().Save()) {
+        Log::Info(QStringLiteral("setting saved: the automatic field selection, to %1").arg(config_.NativeIniFilePath()));
         return;
+    }
     Log::Warning(QStringLiteral("the automatic field selection settings hold for this run only: they could not be saved"));
     view_.SetStatus(QStringLiteral("Could not save the automatic field selection to %1.").arg(config_.NativeIniFilePath()));
 }

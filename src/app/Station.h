@@ -68,7 +68,8 @@ public:
 
     // What the operator chose, applied and saved; a value that cannot be saved is reported on
     // the status line and logged, and holds for this run.
-    void ApplySerialSettings(int port, const QString& settings);
+    // device, when not empty, becomes the device of the port (section [Ports]).
+    void ApplySerialSettings(int port, const QString& settings, const QString& device = QString());
     void SaveToggle(MainView::Box box, bool ticked);
     void SetExclusionMask(const QString& mask);
     void SaveAutoSelectRules();
@@ -77,6 +78,9 @@ public:
     RunState& Run() { return run_; }
     const QString& HelpFile() const { return helpFile_; }
     SerialLink& Link() { return link_; }
+    // The device each of the ports 1 to 4 (and the one in use) opens, and the devices present.
+    QMap<int, QString> PortDevices() const;
+    QStringList PresentSerialDevices() const;
     ScanIntake& Intake() { return intake_; }
     ScanProcessing& Processing() { return processing_; }
     FieldCodeTable& FieldCodes() { return fieldCodes_; }

@@ -1,11 +1,19 @@
 #include "app/frmMain.h"
 
+#include "app/ElidedLabel.h"
+#include "app/ScanHistoryView.h"
 #include "app/Station.h"
 #include "app/frmAbout.h"
+#include "app/frmHelp.h"
+#include "app/frmLogViewer.h"
 #include "autosel/MacFlds.h"
 #include "config/frmSettings.h"
 #include "listmgr/ExInsForm.h"
 #include "listmgr/frmListManager.h"
+#include "platform/Files.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/RuntimeError.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,7 +23,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QFile>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -38,6 +49,7 @@ frmMain::frmMain(Station& station, QWidget* parent) : QMainWindow(parent), stati
     buildMenus();
     listWindow_ = new frmListManager(this);
     connect(&station_, &Station::ListManagerCreated, listWindow_, &frmListManager::Attach);
+    restorePlacement();
     station_.AttachView(this);
 }
 
@@ -58,6 +70,10 @@ void frmMain::buildControls()
     connect(AClear, &QCheckBox::clicked, this, &frmMain::AClear_Click);
     connect(Overwrite, &QCheckBox::clicked, this, &frmMain::Overwrite_Click);
     connect(AutoStart, &QCheckBox::clicked, this, &frmMain::AutoStart_Click);
+    // A scanner that types like a keyboard must never tick a box with its spaces: the boxes
+    // take the mouse only, never the keyboard focus.
+    for (QCheckBox* box : {AClear, Overwrite, ShowEd, AutoStart})
+        box->setFocusPolicy(Qt::NoFocus);
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(1000);
@@ -72,10 +88,18 @@ void frmMain::buildControls()
     connect(cmdEndEdit, &QPushButton::clicked, this, &frmMain::cmdEndEdit_Click);
     // A scanner working as a keyboard ends each label with Enter: that is "OK".
     connect(txtEtichetta, &QLineEdit::returnPressed, this, &frmMain::txtEtichetta_KeyReturn);
+    txtEtichetta->installEventFilter(this); // Escape leaves the entry
+    auto* edit = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(edit, &QShortcut::activated, cmdEdit, &QPushButton::click);
+    cmdEdit->setToolTip(QStringLiteral("Type a label by hand (F2); Escape leaves"));
 
     DSpin = named(new QLabel(QStringLiteral("X"), central), "DSpin");
     DSpin->setFont(QFont(QStringLiteral("Arial")));
     DSpin->setFixedWidth(DSpin->fontMetrics().horizontalAdvance(QStringLiteral("WW")));
+    // Its place stays when it is hidden, so the entry and its buttons never move.
+    QSizePolicy keepPlace = DSpin->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    DSpin->setSizePolicy(keepPlace);
     DSpin->hide();
 
     LabelAFS = named(new QLabel(QStringLiteral("Automatic Field Selection"), central), "LabelAFS");
@@ -94,7 +118,7 @@ void frmMain::buildControls()
 
     picStatusBar = named(new QFrame(central), "picStatusBar");
     picStatusBar->setFrameShape(QFrame::StyledPanel);
-    lblStatusBar = named(new QLabel(QStringLiteral("Ready."), picStatusBar), "lblStatusBar");
+    lblStatusBar = named(new ElidedLabel(QStringLiteral("Ready."), picStatusBar), "lblStatusBar");
     lblCurSettings = named(new QLabel(picStatusBar), "lblCurSettings");
     auto* status = new QHBoxLayout(picStatusBar);
     status->setContentsMargins(4, 2, 4, 2);
@@ -115,10 +139,11 @@ void frmMain::buildControls()
     layout->addWidget(LabelAFS);
     layout->addWidget(ExLab);
     layout->addLayout(indicators);
-    layout->addStretch();
+    lstHistory = new ScanHistoryView(station_.Processing().History(), central);
+    layout->addWidget(lstHistory, 1);
     layout->addLayout(entry);
     layout->addWidget(picStatusBar);
-    resize(520, 300);
+    resize(640, 460);
 }
 
 void frmMain::buildMenus()
@@ -138,6 +163,12 @@ void frmMain::buildMenus()
     connect(mnuListManager, &QAction::triggered, this, &frmMain::mnuListManager_Click);
 
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&?")), "mnuHelp");
+    mnuGuide = named(mnuHelp->addAction(QStringLiteral("Operator's &Guide")), "mnuGuide");
+    mnuGuide->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(mnuGuide, &QAction::triggered, this, &frmMain::mnuGuide_Click);
+    mnuViewLog = named(mnuHelp->addAction(QStringLiteral("View &Log")), "mnuViewLog");
+    connect(mnuViewLog, &QAction::triggered, this, &frmMain::mnuViewLog_Click);
+    mnuHelp->addSeparator();
     mnuAbout = named(mnuHelp->addAction(QStringLiteral("&About Tarvex ...")), "mnuAbout");
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 }
@@ -150,8 +181,19 @@ bool frmMain::Form_Load()
     return true;
 }
 
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtEtichetta && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !txtEtichetta->isReadOnly()) {
+        endManualEntry();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    savePlacement();
     Form_QueryUnload();
     Form_Unload();
     event->accept();
@@ -189,12 +231,7 @@ void frmMain::cmdEndEdit_Click()
     txtEtichetta->setText(txtEtichetta->text().toUpper());
     const QString label = txtEtichetta->text();
     if (label.isEmpty()) {
-        txtEtichetta->clear();
-        txtEtichetta->setEnabled(false);
-        cmdEdit->setEnabled(true);
-        cmdEndEdit->setEnabled(false);
-        cmdEdit->setFocus();
-        SetStatus(QStringLiteral("Ready."));
+        endManualEntry();
         return;
     }
     // Until the dispatcher has answered (it may wait its turn behind a scan), the label is not
@@ -206,17 +243,28 @@ void frmMain::cmdEndEdit_Click()
 
 void frmMain::typedLabelDone(bool accepted)
 {
+    // The entry stays open with the focus, so that a scanner working as a keyboard can send the
+    // next label at once; Escape (or OK on an empty entry) leaves it.
     txtEtichetta->setReadOnly(false);
+    cmdEndEdit->setEnabled(true);
+    txtEtichetta->setFocus();
     if (accepted) {
         txtEtichetta->clear();
-        txtEtichetta->setEnabled(false);
-        cmdEdit->setEnabled(true);
-        cmdEndEdit->setEnabled(false);
-    } else {
-        Beep();
-        cmdEndEdit->setEnabled(true);
-        txtEtichetta->setFocus();
+        return;
     }
+    Beep();
+    // Kept for correction, and selected, so that the next label scanned replaces it.
+    txtEtichetta->selectAll();
+}
+
+void frmMain::endManualEntry()
+{
+    txtEtichetta->clear();
+    txtEtichetta->setEnabled(false);
+    cmdEdit->setEnabled(true);
+    cmdEndEdit->setEnabled(false);
+    cmdEdit->setFocus();
+    SetStatus(QStringLiteral("Ready."));
 }
 
 void frmMain::txtEtichetta_KeyReturn()
@@ -228,9 +276,9 @@ void frmMain::txtEtichetta_KeyReturn()
 void frmMain::mnuSetttings_Click()
 {
     const Configuration& config = station_.Config();
-    frmSettings settings(config.CommPort, config.SerialSettings, this);
+    frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(), station_.PresentSerialDevices(), this);
     if (settings.exec() == QDialog::Accepted)
-        station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings());
+        station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings(), settings.WorkingDevice());
 }
 
 void frmMain::ShowSettingsDialog()
@@ -279,6 +327,48 @@ void frmMain::mnuListManager_Click()
     listWindow_->ShowWindow();
 }
 
+void frmMain::mnuGuide_Click()
+{
+    if (!helpWindow_)
+        helpWindow_ = new frmHelp(this);
+    helpWindow_->ShowWindow();
+}
+
+void frmMain::mnuViewLog_Click()
+{
+    if (!logWindow_)
+        logWindow_ = new frmLogViewer(Log::FilePath(), this);
+    logWindow_->ShowWindow();
+}
+
+void frmMain::BringToFront()
+{
+    Log::Info(QStringLiteral("another start of Tarvex asked for the window: brought to the front"));
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmMain::restorePlacement()
+{
+    QFile placement(Paths::StateFolder() + QStringLiteral("/window-placement"));
+    if (placement.open(QIODevice::ReadOnly))
+        restoreGeometry(placement.readAll());
+}
+
+void frmMain::savePlacement() const
+{
+    const QString path = Paths::StateFolder() + QStringLiteral("/window-placement");
+    try {
+        Files::WriteAtomically(path, saveGeometry());
+    } catch (const RuntimeError& e) {
+        // Only the window's place is lost: the next start opens it where the desktop puts it.
+        Log::Warning(QStringLiteral("window placement not saved to %1: %2").arg(path, e.Description()));
+    }
+}
+
 void frmMain::toggleClicked(Box box)
 {
     // A stored 2 shows greyed once; the operator's clicks give ticked and unticked only.
@@ -318,7 +408,7 @@ QCheckBox* frmMain::checkBox(Box box) const
 
 void frmMain::SetStatus(const QString& text)
 {
-    lblStatusBar->setText(text);
+    lblStatusBar->SetText(text);
 }
 
 QString frmMain::Status() const
@@ -349,7 +439,26 @@ void frmMain::SetTimerInterval(int milliseconds)
 
 void frmMain::SetCurrentSettings(const QString& text)
 {
+    currentSettings_ = text;
     lblCurSettings->setText(text);
+}
+
+void frmMain::SetPortState(PortState state, const QString& detail)
+{
+    switch (state) {
+    case PortState::Open:
+        lblCurSettings->setText(currentSettings_);
+        lblCurSettings->setToolTip(QStringLiteral("Open on %1").arg(detail));
+        break;
+    case PortState::Waiting:
+        lblCurSettings->setText(QStringLiteral("Waiting for the scanner"));
+        lblCurSettings->setToolTip(detail);
+        break;
+    case PortState::Closed:
+        lblCurSettings->setText(QStringLiteral("Scanner port closed"));
+        lblCurSettings->setToolTip(detail);
+        break;
+    }
 }
 
 void frmMain::SetIndicator(int index, bool visible)

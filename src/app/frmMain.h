@@ -6,6 +6,7 @@
 
 #include <array>
 
+class ElidedLabel;
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -15,8 +16,11 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class MacFlds;
+class ScanHistoryView;
 class Station;
+class frmHelp;
 class frmListManager;
+class frmLogViewer;
 
 // The main window: the operator's whole view of the station. Loading it runs the station's
 // start-up, closing it the shutdown. The scan processing sees it only as a MainView.
@@ -39,14 +43,19 @@ public:
     void HideShowEd() override;
     void SetTimerInterval(int milliseconds) override;
     void SetCurrentSettings(const QString& text) override;
+    void SetPortState(PortState state, const QString& detail) override;
     void SetIndicator(int index, bool visible) override;
     void SetAutoFieldSelection(bool visible) override;
     void SetActivity(bool visible, const QString& text) override;
     void Beep() override;
     void ShowSettingsDialog() override;
 
+    // Another start of Tarvex asked for this window: it comes to the front.
+    void BringToFront();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -70,7 +79,14 @@ private:
     void cmdEndEdit_Click();
     void txtEtichetta_KeyReturn();
     void typedLabelDone(bool accepted);
+    // Back to idle: the entry empty and off, "Edit" ready, "Ready." on the status line.
+    void endManualEntry();
     void mnuListManager_Click();
+    void mnuGuide_Click();
+    void mnuViewLog_Click();
+    // The window's place and size, kept in the user's state folder between runs.
+    void restorePlacement();
+    void savePlacement() const;
 
     Station& station_;
 
@@ -83,13 +99,17 @@ private:
     QPushButton* cmdEdit;
     QPushButton* cmdEndEdit;
     QFrame* picStatusBar;
-    QLabel* lblStatusBar;
+    ElidedLabel* lblStatusBar;
     QLabel* lblCurSettings;
+    QString currentSettings_;
+    ScanHistoryView* lstHistory;
     QLabel* DSpin;
     std::array<QLabel*, 5> LabID;
     QLabel* LabelAFS;
     QLabel* ExLab;
     frmListManager* listWindow_;
+    frmHelp* helpWindow_ = nullptr;       // made on first use
+    frmLogViewer* logWindow_ = nullptr;   // made on first use
     MacFlds* macFlds_ = nullptr; // made on first use, then only hidden until shutdown
 
     QMenu* mnuFile;
@@ -100,5 +120,7 @@ private:
     QAction* ExIns;
     QAction* mnuListManager;
     QMenu* mnuHelp;
+    QAction* mnuGuide;
+    QAction* mnuViewLog;
     QAction* mnuAbout;
 };

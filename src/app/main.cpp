@@ -6,6 +6,7 @@
 #include "platform/Log.h"
 #include "platform/MemoryTuning.h"
 #include "platform/ProcessInstanceCounter.h"
+#include "platform/RaiseRequests.h"
 #include "platform/TerminationSignals.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "platform/WidgetMessageBoxes.h"
@@ -59,5 +60,9 @@ int main(int argc, char* argv[])
         return 0;
     }
     window.show();
+    // A second start brings this window to the front instead of opening another.
+    RaiseRequests raiseRequests;
+    QObject::connect(&raiseRequests, &RaiseRequests::Requested, &window, &frmMain::BringToFront);
+    raiseRequests.Listen();
     return QApplication::exec();
 }

@@ -56,7 +56,14 @@ bool Configuration::LoadSettings(MainView& view)
         IniFilePath = WindowsDirectory + QLatin1Char('\\') + FileName;
         if (!FileExists(IniFilePath)) {
             Log::Warning(QStringLiteral("no configuration file; settings will be written to %1").arg(NativeIniFilePath()));
-            boxes_.Show(QStringLiteral("File ZEM.INI Not Found"), MessageBoxes::Icon::Critical);
+            // Where it was looked for, where it will be, and where to start from.
+            boxes_.Show(QStringLiteral("File ZEM.INI Not Found") +
+                            QStringLiteral("\n\nLooked in:\n%1\n%2\n\nTarvex starts with the default settings; the first "
+                                           "setting saved creates %2.\nA commented sample to copy there comes with the "
+                                           "package: %3")
+                                .arg(Paths::ToNative(Paths::ProgramFolder() + QLatin1Char('\\') + FileName),
+                                     NativeIniFilePath(), SampleFile),
+                        MessageBoxes::Icon::Critical);
             return false;
         }
     }

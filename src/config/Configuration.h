@@ -14,6 +14,8 @@ class Configuration {
 public:
     static inline const QString Section = QStringLiteral("GESTBCOD");
     static inline const QString FileName = QStringLiteral("ZEM.INI");
+    // The commented sample the package installs.
+    static inline const QString SampleFile = QStringLiteral("/usr/share/doc/tarvex/ZEM.INI.sample");
 
     // files: the file system search behind FileExists; exit: how the program ends after an
     // unexpected file-system error at start-up. The first form uses the real ones.

@@ -8,6 +8,7 @@
 class MainView {
 public:
     enum class Box { AClear, Overwrite, ShowEd, AutoStart };
+    enum class PortState { Open, Waiting, Closed };
 
     virtual ~MainView() = default;
 
@@ -18,6 +19,9 @@ public:
     virtual void HideShowEd() = 0;                               // and AutoStart takes its place
     virtual void SetTimerInterval(int milliseconds) = 0;         // Timer1
     virtual void SetCurrentSettings(const QString& text) = 0;    // lblCurSettings
+    // The scanner's port as it is: open (detail: the device), waiting for the scanner to come
+    // or closed (detail: why).
+    virtual void SetPortState(PortState state, const QString& detail) = 0;
     virtual void SetIndicator(int index, bool visible) = 0;      // LabID(0..4)
     virtual void SetAutoFieldSelection(bool visible) = 0;        // LabelAFS
     virtual void SetActivity(bool visible, const QString& text) = 0; // DSpin

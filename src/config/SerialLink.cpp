@@ -31,6 +31,7 @@ void SerialLink::OpenSerialPort()
         opening = true;
         port_.SetPortOpen(true);
         view_.SetCurrentSettings(CurrentSettingsText());
+        view_.SetPortState(MainView::PortState::Open, port_.DeviceName());
         Log::Info(QStringLiteral("scanner port %1 open on %2").arg(CurrentSettingsText(), port_.DeviceName()));
         if (wasWaiting)
             view_.SetStatus(QStringLiteral("Ready."));
@@ -41,6 +42,8 @@ void SerialLink::OpenSerialPort()
         // watched for and opened when it comes. Settings that do not parse wait for the operator.
         if (opening)
             waitForDevice(Waiting::ForFirstOpen, e.Description());
+        else
+            view_.SetPortState(MainView::PortState::Closed, e.Description());
         if (Unattended) {
             Log::Warning(QStringLiteral("unattended: the serial settings dialog is not shown; the scanner port stays closed"));
             return;
@@ -65,6 +68,7 @@ void SerialLink::WatchDevice()
         waitForDevice(Waiting::ForReturn, QString());
         Log::Warning(QStringLiteral("scanner disconnected: %1; waiting for it to come back").arg(lostDevice_));
         view_.SetStatus(QStringLiteral("Scanner disconnected: %1.").arg(lostDevice_));
+        view_.SetPortState(MainView::PortState::Waiting, QStringLiteral("%1 was disconnected").arg(lostDevice_));
         return;
     }
     if (port_.PortOpen()) {
@@ -91,6 +95,7 @@ void SerialLink::WatchDevice()
         Log::Info(QStringLiteral("scanner found: %1 opened as %2").arg(port_.DeviceName(), CurrentSettingsText()));
         view_.SetCurrentSettings(CurrentSettingsText());
     }
+    view_.SetPortState(MainView::PortState::Open, port_.DeviceName());
     view_.SetStatus(QStringLiteral("Ready."));
 }
 
@@ -103,5 +108,6 @@ void SerialLink::waitForDevice(Waiting why, const QString& error)
     if (why == Waiting::ForFirstOpen) {
         Log::Warning(QStringLiteral("waiting for the scanner %1; it is opened when it can be").arg(lostDevice_));
         view_.SetStatus(QStringLiteral("Waiting for the scanner: %1.").arg(lostDevice_));
+        view_.SetPortState(MainView::PortState::Waiting, QStringLiteral("%1: %2").arg(lostDevice_, error));
     }
 }

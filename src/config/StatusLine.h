@@ -4,21 +4,27 @@
 
 class MainView;
 class Pauser;
+class ScanHistory;
 
-// The status line and the part indicators as scans use them. A failure the operator must see
-// (a list manager call that failed, a line that was not added) stays on the status line until
-// the next scan: the "Ready." that closes the scan leaves it in place.
+// The status line, the part indicators and the scan history as scans use them. A failure the
+// operator must see (a list manager call that failed, a line that was not added) stays on the
+// status line until the next scan: the "Ready." that closes the scan leaves it in place; the
+// history keeps it after that.
 class StatusLine {
 public:
-    StatusLine(MainView& view, Pauser& pauser);
+    StatusLine(MainView& view, Pauser& pauser, ScanHistory& history);
 
     // A new scan: troubles of the previous one no longer hold the status line.
     void BeginScan() { troubleShown_ = false; }
     bool TroubleShown() const { return troubleShown_; }
-    // Shows a failure on the status line, logs it, and keeps it there until the next scan.
+    // Shows a failure on the status line, logs it, keeps it there until the next scan, and marks
+    // the scan in the history.
     void ReportTrouble(const QString& status, const QString& logDetail);
-    // Keeps a failure that another routine has already shown and logged.
-    void KeepTroubleShown() { troubleShown_ = true; }
+    // What became of the scan, in the history's words (also logged).
+    void Outcome(const QString& text);
+    void Refusal(const QString& reason);
+    // Keeps a failure that another routine has already shown and logged; the history marks it.
+    void KeepTroubleShown();
 
     // Waits while the window stays live, to pace the operator.
     void Pause(float seconds);
@@ -30,5 +36,6 @@ public:
 private:
     MainView& view_;
     Pauser& pauser_;
+    ScanHistory& history_;
     bool troubleShown_ = false;
 };

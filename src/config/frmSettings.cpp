@@ -5,7 +5,9 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QComboBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -23,7 +25,9 @@ void select(QRadioButton* button)
 }
 } // namespace
 
-frmSettings::frmSettings(int port, const QString& settings, QWidget* parent) : QDialog(parent)
+frmSettings::frmSettings(int port, const QString& settings, const QMap<int, QString>& portDevices,
+                         const QStringList& presentDevices, QWidget* parent)
+    : QDialog(parent), portDevices_(portDevices), presentDevices_(presentDevices)
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -51,10 +55,22 @@ void frmSettings::buildControls()
     };
 
     fraComPort = frame("fraComPort", QStringLiteral("&Com Port"));
-    optCom1 = option(fraComPort, "optCom1", QStringLiteral("Com1"), [this] { port_ = 1; });
-    optCom2 = option(fraComPort, "optCom2", QStringLiteral("Com2"), [this] { port_ = 2; });
-    optCom3 = option(fraComPort, "optCom3", QStringLiteral("Com3"), [this] { port_ = 3; });
-    OptCom4 = option(fraComPort, "OptCom4", QStringLiteral("Com4"), [this] { port_ = 4; });
+    const auto choosePort = [this](qint16 port) {
+        port_ = port;
+        showDeviceOf(port);
+    };
+    optCom1 = option(fraComPort, "optCom1", QStringLiteral("Com1"), [choosePort] { choosePort(1); });
+    optCom2 = option(fraComPort, "optCom2", QStringLiteral("Com2"), [choosePort] { choosePort(2); });
+    optCom3 = option(fraComPort, "optCom3", QStringLiteral("Com3"), [choosePort] { choosePort(3); });
+    OptCom4 = option(fraComPort, "OptCom4", QStringLiteral("Com4"), [choosePort] { choosePort(4); });
+    // Which serial device the chosen port opens: no need to edit the configuration by hand.
+    cboDevice = new QComboBox(fraComPort);
+    cboDevice->setObjectName(QStringLiteral("cboDevice"));
+    cboDevice->setToolTip(QStringLiteral("The serial device this port opens (saved in section [Ports])"));
+    cboDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboDevice->setMinimumContentsLength(16);
+    fraComPort->layout()->addWidget(new QLabel(QStringLiteral("Device:"), fraComPort));
+    fraComPort->layout()->addWidget(cboDevice);
 
     fraBaudRate = frame("fraBaudRate", QStringLiteral("&Baud Rate"));
     optBaud300 = option(fraBaudRate, "optBaud300", QStringLiteral("300"), [this] { baud_ = 300; });
@@ -112,6 +128,7 @@ void frmSettings::Form_Load(int port, const QString& settings)
     case 4: select(OptCom4); break;
     default: break;
     }
+    showDeviceOf(port_);
 
     // Read by position: baud before the first comma; after it parity, data bits and stop bits
     // are the 1st, 3rd and 5th characters. A field that is not there or not readable takes its
@@ -159,6 +176,24 @@ void frmSettings::Form_Load(int port, const QString& settings)
 
     adjustSize();
     Screen::CenterForm(*this);
+}
+
+void frmSettings::showDeviceOf(int port)
+{
+    cboDevice->clear();
+    const QString current = portDevices_.value(port);
+    for (const QString& device : presentDevices_)
+        cboDevice->addItem(device, device);
+    if (!current.isEmpty() && !presentDevices_.contains(current))
+        cboDevice->insertItem(0, QStringLiteral("%1 (not present)").arg(current), current);
+    cboDevice->setCurrentIndex(qMax(0, cboDevice->findData(current)));
+    cboDevice->setEnabled(cboDevice->count() > 0);
+}
+
+QString frmSettings::WorkingDevice() const
+{
+    const QString chosen = cboDevice->currentData().toString();
+    return chosen == portDevices_.value(port_) ? QString() : chosen;
 }
 
 QString frmSettings::WorkingSettings() const

@@ -1,29 +1,39 @@
 #pragma once
 
 #include <QDialog>
+#include <QMap>
+#include <QStringList>
 
 #include <functional>
 
+class QComboBox;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
 
 // The serial settings dialog: port, baud rate, parity, data bits and stop bits of the scanner,
-// shown from the port number and settings text in use. OK accepts the choice, which the caller
-// applies and saves; Cancel changes nothing.
+// shown from the port number and settings text in use, and the serial device each port opens,
+// chosen among the devices present. OK accepts the choice, which the caller applies and saves;
+// Cancel changes nothing.
 class frmSettings : public QDialog {
     Q_OBJECT
 public:
-    frmSettings(int port, const QString& settings, QWidget* parent = nullptr);
+    // portDevices: the device each port number opens now; presentDevices: those found.
+    frmSettings(int port, const QString& settings, const QMap<int, QString>& portDevices = {},
+                const QStringList& presentDevices = {}, QWidget* parent = nullptr);
 
     // The operator's choice, as OK stores it: a well-formed settings text and the port number.
     QString WorkingSettings() const;
     int WorkingPort() const { return port_; }
+    // The device chosen for the working port; empty when it stays as it is.
+    QString WorkingDevice() const;
 
 private:
     void buildControls();
     QRadioButton* option(QGroupBox* frame, const char* name, const QString& caption, const std::function<void()>& click);
     void Form_Load(int port, const QString& settings);
+    // The device list shows what the chosen port opens now.
+    void showDeviceOf(int port);
     void cmdOK_Click();
     void cmdCancel_Click();
 
@@ -38,6 +48,9 @@ private:
     QRadioButton* optCom2;
     QRadioButton* optCom3;
     QRadioButton* OptCom4;
+    QComboBox* cboDevice;
+    QMap<int, QString> portDevices_;
+    QStringList presentDevices_;
     QGroupBox* fraBaudRate;
     QRadioButton* optBaud300;
     QRadioButton* optBaud1200;

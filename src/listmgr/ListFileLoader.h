@@ -14,7 +14,7 @@ public:
 
     // ListPath, then the name as given, then ".LST": no separator is put in between. Always
     // false, the answer the dispatcher passes on. A missing file gets a message box; any
-    // failure leaves "Ready." on the status line and hides the five indicators.
+    // failure leaves "Ready." on the status line; the five indicators go off either way.
     bool LoadListFile(const QString& name);
 
     QString ListFilePath(const QString& name) const;

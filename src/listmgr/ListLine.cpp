@@ -35,6 +35,19 @@ QString ListLine::ComposeListLine(const Values& values) const
            field(170, unlessZero(values.sizeZ)) + field(282, values.field282) + field(283, values.field283);
 }
 
+QString ListLine::Describe(const Values& values) const
+{
+    const int position = table_.Position(values.fieldCode);
+    if (position == FieldCodeTable::NotFound)
+        return QStringLiteral("%1, field \"%2\" (no valid field, position %3)")
+            .arg(values.programName.trimmed(), values.fieldCode)
+            .arg(position);
+    return QStringLiteral("%1, field %2 (position %3), %4")
+        .arg(values.programName.trimmed(), values.fieldCode)
+        .arg(position)
+        .arg(position % 2 == 0 ? QStringLiteral("mirrored") : QStringLiteral("normal"));
+}
+
 bool ListLine::AddLineToList(const Values& values)
 {
     const QString line = ComposeListLine(values);

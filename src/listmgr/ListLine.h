@@ -28,6 +28,8 @@ public:
     // "#161=name;#164=..;#171=position;#284=mirror;#280=;#165=..;#168=x;#169=y;#170=z;#282=;#283=;"
     // Values go unchanged, but a size whose number is 0 goes out empty.
     QString ComposeListLine(const Values& values) const;
+    // The line in the operator's words: "P1.CNC, field A1 (position 10), mirrored".
+    QString Describe(const Values& values) const;
 
     // Composes the line and adds it. When AddLine fails, the fallback work list is made visible
     // (and cleared, unless it is the work list itself) and the same line is sent once more; when

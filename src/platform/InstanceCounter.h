@@ -11,4 +11,6 @@ public:
     // How many running instances carry that module name.
     virtual int InstanceCount(const QString& moduleName) = 0;
     virtual bool EnhancedInterfaceAvailable() { return true; }
+    // Asks the instance already running to bring its window to the front; true when it was reached.
+    virtual bool BringRunningToFront() { return false; }
 };

@@ -56,10 +56,8 @@ QString Log::Printable(const QString& text)
     out.reserve(text.size());
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if ((u >= 0x20 && u < 0x7F && u != '\\') || (u >= 0xA0 && u <= 0xFF))
+        if ((u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF))
             out += c;
-        else if (u == '\\')
-            out += QStringLiteral("\\\\");
         else if (u <= 0xFF)
             out += QStringLiteral("\\x") + QString::number(u, 16).rightJustified(2, QLatin1Char('0')).toUpper();
         else

@@ -11,7 +11,8 @@ public:
     static void Error(const QString& text);
 
     // The text with every character outside printable ASCII and Latin-1 letters written as \xHH
-    // (code points above 255 as \x{HHHH}), so a record stays on one line.
+    // (code points above 255 as \x{HHHH}), so a record stays on one line. Everything printable,
+    // backslashes of Windows paths included, stays as it is.
     static QString Printable(const QString& text);
 
     static QString FilePath();

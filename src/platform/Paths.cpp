@@ -77,6 +77,11 @@ QString Paths::DataFolder()
     return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share"));
 }
 
+QString Paths::StateFolder()
+{
+    return xdgFolder("XDG_STATE_HOME", QStringLiteral(".local/state"));
+}
+
 bool Paths::IsSafeRelativeName(const QString& name)
 {
     QString n = name;

@@ -28,6 +28,9 @@ public:
     // $XDG_DATA_HOME/tarvex: log, journal, work list and the default drive roots.
     static QString DataFolder();
 
+    // $XDG_STATE_HOME/tarvex: what the user's desktop keeps between runs (the window's place).
+    static QString StateFolder();
+
     // True when the path text names a file below the folder: no drive, not absolute and no ".."
     // component. File names that come from scans must pass this before they are used.
     static bool IsSafeRelativeName(const QString& name);

@@ -1,5 +1,7 @@
 #include "platform/ProcessInstanceCounter.h"
 
+#include "platform/RaiseRequests.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -39,4 +41,9 @@ bool ProcessInstanceCounter::PreviousInstance()
 int ProcessInstanceCounter::InstanceCount(const QString&)
 {
     return countSameExecutable();
+}
+
+bool ProcessInstanceCounter::BringRunningToFront()
+{
+    return RaiseRequests::AskRunningInstance();
 }

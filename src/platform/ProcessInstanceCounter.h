@@ -8,4 +8,5 @@ class ProcessInstanceCounter : public InstanceCounter {
 public:
     bool PreviousInstance() override;
     int InstanceCount(const QString& moduleName) override;
+    bool BringRunningToFront() override;
 };

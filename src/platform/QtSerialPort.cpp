@@ -4,7 +4,9 @@
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSerialPortInfo>
 #include <QStringList>
 
 #include <grp.h>
@@ -50,6 +52,22 @@ QString QtSerialPort::DeviceForPort(int port) const
             return device;
     }
     return QStringLiteral("/dev/ttyS%1").arg(port - 1);
+}
+
+QStringList QtSerialPort::PresentDevices() const
+{
+    QStringList devices;
+    // The names by id stay the same whatever order the devices come up in at boot.
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QString& name : byId.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
+        devices << byId.filePath(name);
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString device = info.systemLocation();
+        if (device.startsWith(QLatin1String("/dev/ttyS")) || device.startsWith(QLatin1String("/dev/ttyUSB")) ||
+            device.startsWith(QLatin1String("/dev/ttyACM")))
+            devices << device;
+    }
+    return devices;
 }
 
 void QtSerialPort::SetCommPort(int port)
@@ -160,9 +178,11 @@ void QtSerialPort::failOpen(QSerialPort::SerialPortError error, const QString& d
     }
     case QSerialPort::DeviceNotFoundError:
         throw RuntimeError(RuntimeError::PortUnavailable,
-                           QStringLiteral("Device not found: %1 (COM%2); set COM%2 in section [Ports] of the configuration file")
+                           QStringLiteral("Device not found: %1 (COM%2); choose the device in Options > Settings, or set "
+                                          "COM%2 in section [Ports] of %3")
                                .arg(device)
-                               .arg(commPort_));
+                               .arg(commPort_)
+                               .arg(configFile_.isEmpty() ? QStringLiteral("the configuration file") : configFile_));
     default:
         throw RuntimeError(RuntimeError::PortUnavailable,
                            QStringLiteral("Cannot open %1 (COM%2): %3").arg(device).arg(commPort_).arg(reason));

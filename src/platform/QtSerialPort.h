@@ -29,8 +29,8 @@ public:
     // The configuration file whose section [Ports] names the devices (native path); read at
     // every open, so that a mapping saved meanwhile counts.
     void SetConfigFile(const QString& nativePath) { configFile_ = nativePath; }
-    // The device that port number n stands for.
-    QString DeviceForPort(int port) const;
+    QString DeviceForPort(int port) const override;
+    QStringList PresentDevices() const override;
 
 private:
     void open();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The scanner's serial port, with the members the intake and the port opening use. Set CommPort,
 // Settings and InputLen, then SetPortOpen(true). Characters are bytes: one received byte is one
@@ -27,4 +28,7 @@ public:
     virtual bool Lost() const = 0;
     virtual QString DeviceName() const = 0;            // the device the port number stands for
     virtual bool DeviceAvailable() const = 0;          // that device exists right now
+    virtual QString DeviceForPort(int port) const = 0; // the device a port number stands for
+    // The serial devices present, stable names (/dev/serial/by-id/...) first.
+    virtual QStringList PresentDevices() const = 0;
 };

@@ -76,10 +76,14 @@ bool LabelDispatcher::DispatchLabel(QString label)
     switch (outcome) {
     case Outcome::Stored:
         s_.view.SetStatus(QStringLiteral(" Waiting for next barcode..."));
+        s_.status.Outcome(QStringLiteral("part stored: %1 of %2 collected, waiting for the rest")
+                              .arg(partsSeen_.size())
+                              .arg(numberOf(count)));
         break;
     case Outcome::NotStored:
         s_.view.SetStatus(QStringLiteral("Barcode Formating Error.  ") + label);
         Log::Warning(QStringLiteral("label not understood: %1").arg(Log::Printable(label)));
+        s_.status.Refusal(QStringLiteral("barcode format error: not a label, or a part already scanned"));
         break;
     case Outcome::Refused:
         fields_.RestoreChosenField(fieldChoice);
@@ -93,6 +97,7 @@ void LabelDispatcher::refuse(const QString& label, const QString& why)
 {
     s_.view.SetStatus(QStringLiteral("Label refused: %1.").arg(why));
     Log::Warning(QStringLiteral("label %1 refused, nothing added: %2").arg(Log::Printable(label), why));
+    s_.status.Refusal(why);
 }
 
 bool LabelDispatcher::command(const QString& label, bool& accepted)
@@ -108,6 +113,7 @@ bool LabelDispatcher::command(const QString& label, bool& accepted)
             s_.status.HideIndicators();
             fields_.ResetScanFields();
             partsSeen_.clear();
+            s_.status.Outcome(QStringLiteral("the parts collected so far discarded"));
             accepted = true;
         } else {
             accepted = s_.routines.ClearWorkList();
@@ -133,6 +139,8 @@ bool LabelDispatcher::fieldSelection(const QString& label)
     fields_.RunFieldChosen = true;
     int mode = FieldSelection::ExplicitPending;
     s_.selection.FieldChoice(mode, code, 0, 0);
+    s_.status.Outcome(QStringLiteral("field chosen for the next program: %1, %2")
+                          .arg(code, mode == FieldSelection::Mirrored ? QStringLiteral("mirrored") : QStringLiteral("normal")));
     return true;
 }
 
@@ -156,6 +164,7 @@ LabelDispatcher::Outcome LabelDispatcher::plainLabel(const QString& label, QStri
     }
     s_.view.SetStatus(QStringLiteral("Run Field Not Selected"));
     Log::Warning(QStringLiteral("label %1 refused: no work field can be determined").arg(Log::Printable(label)));
+    s_.status.Refusal(QStringLiteral("no work field can be determined for the program (Run Field Not Selected)"));
     return Outcome::Refused;
 }
 

@@ -156,14 +156,14 @@ void ProgramScanHandler::saveProgram(const QString& text)
     if (!s_.view.IsChecked(MainView::Box::Overwrite)) {
         const QFileInfo existing(native);
         if (existing.isFile() && existing.size() > 0) {
-            Log::Info(QStringLiteral("program %1 exists and Overwrite is off: kept, the barcode's text not saved").arg(Log::Printable(path)));
+            s_.status.Outcome(QStringLiteral("program %1 kept: it exists and Overwrite is off").arg(Log::Printable(path)));
             return;
         }
     }
     const QByteArray content = text.toLatin1() + "\r\n";
     try {
         Files::WriteAtomically(native, content);
-        Log::Info(QStringLiteral("program saved: %1 (%2 bytes)").arg(Log::Printable(path)).arg(content.size()));
+        s_.status.Outcome(QStringLiteral("program saved: %1 (%2 bytes)").arg(Log::Printable(path)).arg(content.size()));
     } catch (const RuntimeError& e) {
         saveFailure_ = QStringLiteral("Program %1 not saved: %2").arg(Log::Printable(fields_.CurrentProgramName), e.Description());
         s_.status.ReportTrouble(saveFailure_, QStringLiteral("program %1 not saved to %2 (error %3: %4); the line is still added")

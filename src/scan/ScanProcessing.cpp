@@ -2,7 +2,7 @@
 
 ScanProcessing::ScanProcessing(Services s)
     : rules_(s.config), selection_(rules_), line_(s.codes, s.link, s.view), mirror_(rules_),
-      csv_(s.config, s.run, s.view), header_(s.boxes), expander_(s.view), status_(s.view, s.pauser),
+      csv_(s.config, s.run, s.view), header_(s.boxes), expander_(s.view), status_(s.view, s.pauser, history_),
       editor_(s.config, processes_),
       routines_({s.config, s.run, s.view, status_, s.link, selection_, line_, header_, mirror_, editor_, s.port}),
       lists_(s.config, s.link, s.boxes, status_),

@@ -3,6 +3,7 @@
 #include "autosel/AutoSelectRules.h"
 #include "autosel/FieldSelection.h"
 #include "autosel/MirrorTrigger.h"
+#include "config/ScanHistory.h"
 #include "config/StatusLine.h"
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListLine.h"
@@ -51,6 +52,8 @@ public:
     ScanFields& Fields() { return fields_; }
     AutoSelectRules& Rules() { return rules_; }
     StatusLine& Status() { return status_; }
+    // What became of the last scans.
+    ScanHistory& History() { return history_; }
     FieldSelection& Selection() { return selection_; }
     ScanRoutines& Routines() { return routines_; }
     LabelDispatcher& Dispatcher() { return dispatcher_; }
@@ -66,6 +69,7 @@ private:
     CsvTransfer csv_;
     ProgramHeaderReader header_;
     PayloadExpander expander_;
+    ScanHistory history_;
     StatusLine status_;
     DetachedProcessStarter processes_;
     EditorLauncher editor_;

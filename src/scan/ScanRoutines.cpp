@@ -96,8 +96,11 @@ bool ScanRoutines::AddLineRoutine(const ScanFields& program, const QString& fiel
     }
 
     s_.view.SetStatus(QStringLiteral("Adding to Barcode data to List."));
-    const bool added = s_.line.AddLineToList(program.LineValues(code));
-    if (!added) {
+    const ListLine::Values values = program.LineValues(code);
+    const bool added = s_.line.AddLineToList(values);
+    if (added) {
+        s_.status.Outcome(QStringLiteral("line added: %1").arg(s_.line.Describe(values)));
+    } else {
         if (s_.link.HasWorkList())
             s_.status.KeepTroubleShown(); // the list line has shown and logged its failure
         else
@@ -175,7 +178,7 @@ bool ScanRoutines::command(Command which)
     // ClearList goes to the work list, the run commands to the application object.
     const auto& target = which == Command::ClearList ? s_.link.ExeListObject : s_.link.ListApp;
     if (!target) {
-        Log::Info(QStringLiteral("%1 not sent: running without the list manager").arg(name));
+        s_.status.Outcome(QStringLiteral("%1 not sent: running without the list manager").arg(name));
         return true;
     }
     try {
@@ -196,6 +199,7 @@ bool ScanRoutines::command(Command which)
             target->Setpoint();
             break;
         }
+        s_.status.Outcome(QStringLiteral("command sent: %1").arg(name));
         return true;
     } catch (const RuntimeError& e) {
         s_.status.ReportTrouble(QStringLiteral("List manager error #%1 on %2: %3").arg(e.Number()).arg(name, e.Description()),

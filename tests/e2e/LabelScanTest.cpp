@@ -88,7 +88,12 @@ TEST(LabelScanTest, CommandsListFilesAndRefusedLabels)
     EXPECT_EQ(tarvex.Replies(), QByteArray("ACK\r"));
     const QString log = tarvex.Log().join('\n');
     EXPECT_TRUE(log.contains("label not understood: %12ONE N X %"));
-    EXPECT_TRUE(log.contains("List File C:\\\\LISTS\\\\NOPE%.LST Not Found"));
+    // What each scan became, in the words of the history: a list that loaded is no refusal.
+    EXPECT_TRUE(log.contains("scan became: list loaded: C:\\LISTS\\JOB7%.LST"));
+    EXPECT_TRUE(log.contains("scan refused: list file C:\\LISTS\\NOPE%.LST not found"));
+    EXPECT_TRUE(log.contains("scan became: line added: PLAIN7.CNC, field A1 (position 10), mirrored"));
+    EXPECT_FALSE(log.contains("not accepted"));
+    EXPECT_TRUE(log.contains("List File C:\\LISTS\\NOPE%.LST Not Found")); // paths as they are
 }
 
 } // namespace

@@ -27,4 +27,14 @@ TEST(StartupTest, AStopThatComesDuringStartUpStillRunsTheShutdown)
     EXPECT_EQ(log.filter("signal 15: closing").size(), 1);
 }
 
+TEST(StartupTest, ASecondStartSaysSoAndBringsTheRunningWindowToTheFront)
+{
+    TarvexProcess tarvex;
+    ASSERT_TRUE(tarvex.Start({"NOAPP"}));
+    EXPECT_EQ(tarvex.RunAnother({"NOAPP"}), 0);
+    EXPECT_TRUE(tarvex.WaitFor([&] { return !tarvex.Log().filter("brought to the front").isEmpty(); }));
+    EXPECT_EQ(tarvex.Log().filter("message box [Tarvex]: the BarCode Program is already running!").size(), 1);
+    EXPECT_TRUE(tarvex.Running());
+}
+
 } // namespace

@@ -73,13 +73,34 @@ void TarvexProcess::Configure(const QByteArray& gestbcodKeys, const QByteArray& 
             "\r\n" + moreSections);
 }
 
-bool TarvexProcess::Start(const QStringList& arguments, const QString& record, std::chrono::milliseconds poll)
+QProcessEnvironment TarvexProcess::environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path() + QStringLiteral("/config"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), dir_.path() + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), dir_.path() + QStringLiteral("/state"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process_.setProcessEnvironment(env);
+    return env;
+}
+
+int TarvexProcess::RunAnother(const QStringList& arguments)
+{
+    QProcess another;
+    another.setProcessEnvironment(environment());
+    another.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    another.setStandardOutputFile(QProcess::nullDevice());
+    another.start(QStringLiteral(TARVEX_EXECUTABLE), QStringList{QStringLiteral("UNATTENDED")} + arguments);
+    if (!another.waitForFinished(15000)) {
+        another.kill();
+        another.waitForFinished(5000);
+        return -1;
+    }
+    return another.exitCode();
+}
+
+bool TarvexProcess::Start(const QStringList& arguments, const QString& record, std::chrono::milliseconds poll)
+{
+    process_.setProcessEnvironment(environment());
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.setStandardOutputFile(QProcess::nullDevice());
     process_.start(QStringLiteral(TARVEX_EXECUTABLE), QStringList{QStringLiteral("UNATTENDED")} + arguments);

@@ -33,6 +33,8 @@ public:
     // Ends it as a service manager does (SIGTERM), killing it only when that does not work.
     void Stop();
     bool Running() const { return process_.state() == QProcess::Running; }
+    // Starts a second tarvex in the same environment and waits for it to end; its exit code.
+    int RunAnother(const QStringList& arguments);
 
     // Sends bytes as the scanner would, then waits until the log shows the scan was handled.
     void Scan(const QByteArray& bytes);
@@ -46,6 +48,8 @@ public:
                  std::chrono::milliseconds poll = std::chrono::milliseconds(20));
 
 private:
+    QProcessEnvironment environment() const;
+
     QTemporaryDir dir_;
     QProcess process_;
     int master_ = -1;

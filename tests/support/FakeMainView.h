@@ -17,6 +17,11 @@ public:
     void HideShowEd() override { showEdHidden = true; }
     void SetTimerInterval(int milliseconds) override { timerInterval = milliseconds; }
     void SetCurrentSettings(const QString& text) override { currentSettings = text; }
+    void SetPortState(PortState state, const QString& detail) override
+    {
+        portState = state;
+        portDetail = detail;
+    }
     void SetIndicator(int i, bool visible) override;
     void SetAutoFieldSelection(bool visible) override { autoFieldSelection = visible; }
     void SetActivity(bool visible, const QString& text) override;
@@ -36,6 +41,8 @@ public:
     bool showEdHidden = false;
     int timerInterval = 1000;
     QString currentSettings;
+    PortState portState = PortState::Closed;
+    QString portDetail;
     std::array<bool, 5> indicators{};
     bool autoFieldSelection = false;
     bool activityVisible = false;

@@ -20,8 +20,10 @@ public:
     QString Input() override;
     void Output(const QString& text) override { sent << text; }
     bool Lost() const override { return lost; }
-    QString DeviceName() const override { return QStringLiteral("/dev/fake%1").arg(commPort); }
+    QString DeviceName() const override { return DeviceForPort(commPort); }
     bool DeviceAvailable() const override { return available; }
+    QString DeviceForPort(int port) const override { return QStringLiteral("/dev/fake%1").arg(port); }
+    QStringList PresentDevices() const override { return present; }
 
     void Receive(const QString& text) { pending += text; }
     // The device goes away: the port closes and reports the loss.
@@ -38,6 +40,7 @@ public:
     QStringList sent;
     bool lost = false;
     bool available = true;
+    QStringList present{QStringLiteral("/dev/serial/by-id/usb-Fake_Scanner-if00"), QStringLiteral("/dev/ttyUSB0")};
     // Non-zero: opening throws RuntimeError with this number.
     int openFails = 0;
     // SetSettings throws, as for a settings text that does not parse.

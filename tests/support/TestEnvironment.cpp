@@ -8,11 +8,13 @@
 #include <QFileInfo>
 
 TestEnvironment::TestEnvironment()
-    : oldConfig_(qgetenv("XDG_CONFIG_HOME")), oldData_(qgetenv("XDG_DATA_HOME")),
-      hadConfig_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")), hadData_(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+    : oldConfig_(qgetenv("XDG_CONFIG_HOME")), oldData_(qgetenv("XDG_DATA_HOME")), oldState_(qgetenv("XDG_STATE_HOME")),
+      hadConfig_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")), hadData_(qEnvironmentVariableIsSet("XDG_DATA_HOME")),
+      hadState_(qEnvironmentVariableIsSet("XDG_STATE_HOME"))
 {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path() + QStringLiteral("/config")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.path() + QStringLiteral("/data")));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(dir_.path() + QStringLiteral("/state")));
     QDir().mkpath(ProgramFolder());
     QDir().mkpath(WindowsDirectory());
     QDir().mkpath(DataFolder());
@@ -32,6 +34,10 @@ TestEnvironment::~TestEnvironment()
         qputenv("XDG_DATA_HOME", oldData_);
     else
         qunsetenv("XDG_DATA_HOME");
+    if (hadState_)
+        qputenv("XDG_STATE_HOME", oldState_);
+    else
+        qunsetenv("XDG_STATE_HOME");
 }
 
 QString TestEnvironment::ProgramFolder() const

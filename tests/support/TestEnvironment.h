@@ -3,8 +3,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A temporary home for one test: XDG_CONFIG_HOME, XDG_DATA_HOME and the program folder point
-// into a fresh folder, and are restored afterwards.
+// A temporary home for one test: XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_STATE_HOME and the program
+// folder point into a fresh folder, and are restored afterwards.
 class TestEnvironment {
 public:
     TestEnvironment();
@@ -23,6 +23,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QByteArray oldConfig_, oldData_;
-    bool hadConfig_, hadData_;
+    QByteArray oldConfig_, oldData_, oldState_;
+    bool hadConfig_, hadData_, hadState_;
 };

@@ -123,7 +123,11 @@ TEST_F(ConfigurationTest, NoFileIsReportedAndLaterWritesGoToTheWindowsDirectory)
 {
     EXPECT_FALSE(load());
     ASSERT_EQ(boxes.shown.size(), 1);
-    EXPECT_EQ(boxes.shown[0].text, "File ZEM.INI Not Found");
+    // The message names both places looked in and the sample to start from.
+    EXPECT_TRUE(boxes.shown[0].text.startsWith("File ZEM.INI Not Found\n")) << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(boxes.shown[0].text.contains(env.ProgramFolder() + "/ZEM.INI"));
+    EXPECT_TRUE(boxes.shown[0].text.contains(env.WindowsDirectory() + "/ZEM.INI"));
+    EXPECT_TRUE(boxes.shown[0].text.contains(Configuration::SampleFile));
     EXPECT_EQ(boxes.shown[0].icon, MessageBoxes::Icon::Critical);
     EXPECT_FALSE(view.showEdHidden);
     EXPECT_TRUE(config.SerialSettings.isEmpty());

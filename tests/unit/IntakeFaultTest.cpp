@@ -1,6 +1,7 @@
 // The intake and the list line under bad conditions: a scanner unplugged in the middle of a scan,
 // a list manager that fails every call, a megabyte-long scan, control bytes in a label.
 #include "app/ScanIntake.h"
+#include "config/ScanHistory.h"
 #include "config/Configuration.h"
 #include "config/SerialLink.h"
 #include "listmgr/FieldCodeTable.h"
@@ -54,7 +55,8 @@ protected:
     Configuration config{boxes};
     SerialLink link{config, port, view, boxes};
     CountingConsumers consumers;
-    ScanIntake intake{port, view, consumers};
+    ScanHistory history;
+    ScanIntake intake{port, view, consumers, history};
 };
 
 TEST_F(IntakeFaultTest, AScanCutOffByUnpluggingIsDroppedAndTheNextScanAfterReplugIsWhole)

@@ -312,9 +312,9 @@ TEST_F(ListFileTest, APartZeroLabelReplacesTheWorkListWithTheFile)
     EXPECT_FALSE(rig.processing->DispatchLabel("%01JOB7%"));
     EXPECT_EQ(server().Lines(), QStringList({"#161=A.CNC;", "#161=B.CNC;"}));
     EXPECT_TRUE(rig.boxes.shown.isEmpty());
-    // A load that worked leaves the indicators alone.
-    EXPECT_TRUE(rig.view.indicators[0]);
-    EXPECT_TRUE(rig.view.indicators[3]);
+    // The list is loaded: nothing of the scan is pending, "Load List" and the rest go off.
+    EXPECT_EQ(rig.view.indicators, (std::array<bool, 5>{}));
+    EXPECT_EQ(rig.processing->History().Entries().first().outcomes.last(), "list loaded: C:\\LISTS\\JOB7%.LST");
     EXPECT_TRUE(rig.processing->Dispatcher().PartsSeen().isEmpty());
 }
 

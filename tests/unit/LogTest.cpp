@@ -51,3 +51,9 @@ TEST(LogTest, ChangedDataFolderGetsItsOwnLog)
         EXPECT_FALSE(earlier.contains("second"));
     }
 }
+
+TEST(LogTest, PathsStayAsTheyAreAndOnlyWhatIsNotPrintableIsEscaped)
+{
+    EXPECT_EQ(Log::Printable(QStringLiteral("C:\\LISTS\\JOB7.LST")), QStringLiteral("C:\\LISTS\\JOB7.LST"));
+    EXPECT_EQ(Log::Printable(QString::fromLatin1("a\tb\r\n\xe9\x7f")), QString::fromLatin1("a\\x09b\\x0D\\x0A\xe9\\x7F"));
+}

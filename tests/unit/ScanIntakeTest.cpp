@@ -1,4 +1,5 @@
 #include "app/ScanIntake.h"
+#include "config/ScanHistory.h"
 #include "platform/MessageBoxes.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeMainView.h"
@@ -54,7 +55,8 @@ protected:
     FakeSerialPort port;
     FakeMainView view;
     RecordingConsumers consumers;
-    ScanIntake intake{port, view, consumers};
+    ScanHistory history;
+    ScanIntake intake{port, view, consumers, history};
 };
 
 TEST_F(ScanIntakeTest, CharactersOnEveryTickKeepTheScanOpenUntilTwoSilentTicks)

@@ -7,6 +7,7 @@
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,6 +53,15 @@ protected:
         EXPECT_TRUE(edit->isEnabled());
         EXPECT_FALSE(ok->isEnabled());
     }
+    // After a label was taken the entry stays open, empty and with the focus, for the next one.
+    void expectReadyForTheNext()
+    {
+        EXPECT_TRUE(text->isEnabled());
+        EXPECT_TRUE(text->text().isEmpty());
+        EXPECT_EQ(window.focusWidget(), text);
+        EXPECT_TRUE(ok->isEnabled());
+        EXPECT_FALSE(edit->isEnabled());
+    }
     void type(const QString& label)
     {
         QTest::mouseClick(edit, Qt::LeftButton);
@@ -85,8 +95,7 @@ TEST_F(frmMainManualEntryTest, EditThenOkDispatchesTheUpperCasedText)
     QTest::keyClicks(text, "p1!a%b");
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_EQ(dispatcher.labels, QStringList{"P1!A%B"}); // no framing rules for typed labels
-    EXPECT_TRUE(text->text().isEmpty());
-    expectIdle();
+    expectReadyForTheNext();
 }
 
 TEST_F(frmMainManualEntryTest, RefusedLabelStaysForCorrection)
@@ -116,7 +125,7 @@ TEST_F(frmMainManualEntryTest, EnterActsAsOk)
     type("p7");
     QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(dispatcher.labels, QStringList{"P7"});
-    expectIdle();
+    expectReadyForTheNext();
 }
 
 TEST_F(frmMainManualEntryTest, OkDuringAScanWaitsItsTurn)
@@ -134,7 +143,30 @@ TEST_F(frmMainManualEntryTest, OkDuringAScanWaitsItsTurn)
     for (int i = 0; i < 3; ++i)
         station.Intake().Timer1_Timer();
     EXPECT_EQ(dispatcher.labels, (QStringList{"SCAN", "TYPED"}));
+    expectReadyForTheNext();
+}
+
+// A scanner that works as a keyboard: after one click on "Edit" every label goes in, whatever
+// comes after it; its spaces never tick a check box, and Escape leaves the entry.
+TEST_F(frmMainManualEntryTest, AKeyboardScannerSendsLabelAfterLabelWithoutAClick)
+{
+    const QByteArray before = TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI");
+    type("p1 n x");
+    QTest::keyClick(window.focusWidget(), Qt::Key_Return);
+    dispatcher.accept = false; // a part stored, waiting for the next: not accepted
+    QTest::keyClicks(window.focusWidget(), "%12p2 n x %");
+    QTest::keyClick(window.focusWidget(), Qt::Key_Return);
+    dispatcher.accept = true;
+    QTest::keyClicks(window.focusWidget(), "%22 1 2 3 %");
+    QTest::keyClick(window.focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(dispatcher.labels, (QStringList{"P1 N X", "%12P2 N X %", "%22 1 2 3 %"}));
+    for (const char* name : {"AClear", "Overwrite", "AutoStart"})
+        EXPECT_NE(window.focusWidget(), window.findChild<QCheckBox*>(name)) << name;
+    EXPECT_EQ(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI"), before);
+
+    QTest::keyClick(text, Qt::Key_Escape);
     expectIdle();
+    EXPECT_EQ(status->text(), "Ready.");
 }
 
 } // namespace

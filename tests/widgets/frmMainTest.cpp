@@ -1,4 +1,5 @@
 #include "app/frmAbout.h"
+#include "app/ScanHistoryView.h"
 #include "app/frmMain.h"
 #include "StationWindow.h"
 #include "platform/UnattendedMessageBoxes.h"
@@ -150,6 +151,61 @@ TEST_F(frmMainTest, AStoredTwoShowsGreyedOnceAndClicksGiveOneAndZero)
     }
 }
 
+TEST_F(frmMainTest, LongTextsAndTheActivityMarkNeitherWidenTheWindowNorMoveTheEntry)
+{
+    configure("");
+    auto w = start();
+    w->window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w->window));
+    const QSize size = w->window.size();
+    auto* edit = find<QPushButton>(w->window, "cmdEdit");
+    const QPoint editAt = edit->mapTo(&w->window, QPoint());
+
+    const QString longText = "Label refused: " + QString(400, 'A');
+    w->window.SetStatus(longText);
+    w->window.SetActivity(true, "W");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->window.size(), size);
+    EXPECT_LE(w->window.minimumSizeHint().width(), size.width());
+    EXPECT_EQ(edit->mapTo(&w->window, QPoint()), editAt);
+    EXPECT_EQ(w->window.Status(), longText);
+    EXPECT_EQ(find<QLabel>(w->window, "lblStatusBar")->toolTip(), longText); // the whole text, where it is cut
+
+    w->window.SetActivity(false, "W");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit->mapTo(&w->window, QPoint()), editAt);
+}
+
+TEST_F(frmMainTest, ARefusedScanStandsOutInTheHistoryAndTheWindowKeepsItsPlace)
+{
+    configure("FieldCode_DFN=N\r\n");
+    {
+        auto w = start({"tarvex", "NOAPP"});
+        w->window.show();
+        QTest::mouseClick(find<QPushButton>(w->window, "cmdEdit"), Qt::LeftButton);
+        auto* entry = find<QLineEdit>(w->window, "txtEtichetta");
+        QTest::keyClicks(entry, "..\\x");
+        QTest::keyClick(entry, Qt::Key_Return);
+        entry->clear();
+        QTest::keyClicks(entry, "%m%");
+        QTest::keyClick(entry, Qt::Key_Return);
+
+        auto* history = find<ScanHistoryView>(w->window, "lstHistory");
+        ASSERT_EQ(history->topLevelItemCount(), 2);
+        EXPECT_FALSE(history->IsMarkedRefused(0)); // newest first
+        EXPECT_EQ(history->topLevelItem(0)->text(2), "field chosen for the next program: M, mirrored");
+        EXPECT_TRUE(history->IsMarkedRefused(1));
+        EXPECT_TRUE(history->topLevelItem(1)->text(1).contains("..\\X"));
+        EXPECT_TRUE(history->topLevelItem(1)->text(2).contains("points outside the program folder"));
+        EXPECT_NE(history->topLevelItem(1)->foreground(2), history->topLevelItem(0)->foreground(2));
+
+        w->window.resize(700, 520);
+        w->window.close();
+    }
+    auto again = start({"tarvex", "NOAPP"});
+    EXPECT_EQ(again->window.size(), QSize(700, 520));
+}
+
 TEST_F(frmMainTest, AToggleThatCannotBeSavedIsReported)
 {
     configure("");
@@ -246,7 +302,7 @@ TEST_F(frmMainTest, UnattendedStartUpLogsEachMessageBoxInOrder)
             boxesLogged << line.section(' ', 1);
     }
     ASSERT_GE(boxesLogged.size(), 2);
-    EXPECT_EQ(boxesLogged[0], "message box [Tarvex]: File ZEM.INI Not Found");
+    EXPECT_TRUE(boxesLogged[0].startsWith("message box [Tarvex]: File ZEM.INI Not Found\\x0A")) << boxesLogged[0].toStdString();
     EXPECT_EQ(boxesLogged[1], "message box answered OK");
 }
 

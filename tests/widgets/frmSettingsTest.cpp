@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -34,11 +35,13 @@ protected:
         EXPECT_NE(button, nullptr) << name;
         return button;
     }
+    // On the indicator of an option: a wide option takes clicks on its circle and caption only.
     static void click(QWidget& dialog, const char* name)
     {
         auto* button = dialog.findChild<QAbstractButton*>(QLatin1String(name));
         ASSERT_NE(button, nullptr) << name;
-        QTest::mouseClick(button, Qt::LeftButton);
+        const bool option = qobject_cast<QRadioButton*>(button) != nullptr;
+        QTest::mouseClick(button, Qt::LeftButton, {}, option ? QPoint(8, button->height() / 2) : button->rect().center());
     }
     QString currentSettings() const { return opened->window.findChild<QLabel*>("lblCurSettings")->text(); }
 
@@ -145,6 +148,34 @@ TEST_F(frmSettingsTest, PortThatCannotBeOpenedGivesTheReportThenTheDialog)
     EXPECT_TRUE(port.open);
     EXPECT_EQ(port.commPort, 2);
     EXPECT_EQ(currentSettings(), "COM2:9600,N,8,1");
+}
+
+TEST_F(frmSettingsTest, APortLeftClosedSaysSoAndAChosenDeviceIsSavedAsItsMapping)
+{
+    // Cancel after a failed open: the port indicator tells the truth, with the reason.
+    port.openFails = 8005;
+    whenDialogOpens([this](frmSettings& dialog) { click(dialog, "cmdCancel"); });
+    start("[GESTBCOD]\r\nCommPort=1\r\n");
+    auto* indicator = opened->window.findChild<QLabel*>("lblCurSettings");
+    EXPECT_EQ(indicator->text(), "Waiting for the scanner");
+    EXPECT_TRUE(indicator->toolTip().contains("Device not found: /dev/fake1")) << indicator->toolTip().toStdString();
+
+    // The devices present are offered for the port; the one chosen is saved as its mapping.
+    port.openFails = 0;
+    QStringList offered;
+    whenDialogOpens([&](frmSettings& dialog) {
+        auto* devices = dialog.findChild<QComboBox*>("cboDevice");
+        for (int i = 0; i < devices->count(); ++i)
+            offered << devices->itemText(i);
+        devices->setCurrentIndex(devices->findData("/dev/ttyUSB0"));
+        click(dialog, "cmdOK");
+    });
+    opened->window.findChild<QAction*>("mnuSetttings")->trigger();
+    EXPECT_EQ(offered, QStringList({"/dev/fake1 (not present)", "/dev/serial/by-id/usb-Fake_Scanner-if00", "/dev/ttyUSB0"}));
+    EXPECT_TRUE(TestEnvironment::Read(iniPath()).contains("[Ports]\r\nCOM1=/dev/ttyUSB0\r\n"));
+    EXPECT_TRUE(port.open);
+    EXPECT_EQ(indicator->text(), "COM1:9600,N,8,1");
+    EXPECT_EQ(indicator->toolTip(), "Open on /dev/fake1");
 }
 
 TEST_F(frmSettingsTest, UnattendedStartUpDoesNotWaitForTheDialog)

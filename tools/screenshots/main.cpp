@@ -3,7 +3,10 @@
 // a reviewer can look at them. Run it under a virtual display: tools/screenshots.sh.
 #include "app/Station.h"
 #include "app/frmAbout.h"
+#include "app/frmHelp.h"
+#include "app/frmLogViewer.h"
 #include "app/frmMain.h"
+#include "config/frmSettings.h"
 #include "autosel/MacFlds.h"
 #include "listmgr/ExInsForm.h"
 #include "platform/EventLoopPauser.h"
@@ -69,6 +72,7 @@ int main(int argc, char* argv[])
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("XDG_STATE_HOME", (home.path() + QStringLiteral("/state")).toLocal8Bit());
     QDir().mkpath(home.path() + QStringLiteral("/config/tarvex"));
     QFile ini(home.path() + QStringLiteral("/config/tarvex/ZEM.INI"));
     if (!ini.open(QIODevice::WriteOnly) || ini.write(sampleIni) < 0)
@@ -80,12 +84,27 @@ int main(int argc, char* argv[])
     ProcessInstanceCounter instances;
     EventLoopPauser pauser;
     ImmediateExit exit;
-    Station station({boxes, instances, pauser, exit,
-                     {QStringLiteral("tarvex"), QStringLiteral("NOAPP"), QStringLiteral("UNATTENDED")}});
+    Station station({boxes, instances, pauser, exit, {QStringLiteral("tarvex"), QStringLiteral("UNATTENDED")}});
     frmMain window(station);
     if (!window.Form_Load())
         return 1;
+    // A history of mixed scans, as an operator's morning might bring them.
+    for (const char* label : {"%START%", "PROG1", "..\\ETC\\PASSWD", "%A1%", "%12PROG2 N X %", "%22 600 400 20 %",
+                              "%01JOB7%", "P;#171=5"})
+        station.Intake().DispatchTyped(QLatin1String(label), nullptr);
     bool ok = save(window, folder, QStringLiteral("main-window"));
+
+    frmSettings settings(station.Config().CommPort, station.Config().SerialSettings, station.PortDevices(),
+                         station.PresentSerialDevices(), &window);
+    ok &= save(settings, folder, QStringLiteral("serial-settings"));
+    settings.hide();
+    frmLogViewer log(Log::FilePath(), &window);
+    log.ShowWindow();
+    ok &= save(log, folder, QStringLiteral("log-viewer"));
+    log.hide();
+    frmHelp help(&window);
+    ok &= save(help, folder, QStringLiteral("operators-guide"));
+    help.hide();
 
     ScanFields& fields = station.Processing().Fields();
     fields.LastProgramName = QStringLiteral("PART01SX");

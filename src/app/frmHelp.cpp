@@ -1,0 +1,29 @@
+#include "app/frmHelp.h"
+
+#include <QFile>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmHelp"));
+    setWindowTitle(QStringLiteral("Tarvex Operator's Guide"));
+    txtGuide = new QTextBrowser(this);
+    txtGuide->setObjectName(QStringLiteral("txtGuide"));
+    txtGuide->setOpenExternalLinks(false);
+    QFile guide(GuideResource);
+    if (guide.open(QIODevice::ReadOnly))
+        txtGuide->setHtml(QString::fromUtf8(guide.readAll()));
+    else
+        txtGuide->setPlainText(QStringLiteral("The operator's guide is missing from this build."));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(txtGuide);
+    resize(620, 560);
+}
+
+void frmHelp::ShowWindow()
+{
+    show();
+    raise();
+    activateWindow();
+}
