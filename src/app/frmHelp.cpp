@@ -18,7 +18,7 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
         txtGuide->setPlainText(QStringLiteral("The operator's guide is missing from this build."));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txtGuide);
-    resize(620, 560);
+    resize(600, 470); // fits a 1280 x 1024 screen at 200 %
 }
 
 void frmHelp::ShowWindow()

@@ -26,7 +26,7 @@ frmLogViewer::frmLogViewer(const QString& path, QWidget* parent) : QWidget(paren
     timer_ = new QTimer(this);
     timer_->setInterval(500);
     connect(timer_, &QTimer::timeout, this, &frmLogViewer::Follow);
-    resize(760, 420);
+    resize(620, 440); // fits a 1280 x 1024 screen at 200 %
 }
 
 void frmLogViewer::ShowWindow()
