@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -38,6 +39,17 @@ struct Placement {
     qreal x;
     const char* where;
 };
+// A tab's content scrolls when the screen leaves it less room than it needs (a large scale
+// factor on a small screen), so that the buttons under the tabs are always reachable.
+QScrollArea* scrolled(QWidget* page)
+{
+    auto* area = new QScrollArea;
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    return area;
+}
+
 const Placement lengthwise[] = {{"N", 0.125, "whole length, normal"},  {"M", 0.875, "whole length, mirrored"},
                                 {"S", 0.125, "left part, normal"},     {"A", 0.375, "left part, mirrored"},
                                 {"T", 0.625, "right part, normal"},    {"R", 0.875, "right part, mirrored"}};
@@ -52,10 +64,10 @@ MacFlds::MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const Q
 
     // Made first, so that it comes first in the tab order.
     TabSetup = named(new QTabWidget(this), "TabSetup");
-    TabSetup->addTab(buildAutoSelectTab(), QStringLiteral("Auto Field Select"));
-    TabSetup->addTab(buildStandardTab(), QStringLiteral("Standard Fields"));
-    TabSetup->addTab(buildFrontBackTab(), QStringLiteral("Front and Back"));
-    TabSetup->addTab(buildLimitsTab(), QStringLiteral("Field Limits"));
+    TabSetup->addTab(scrolled(buildAutoSelectTab()), QStringLiteral("Auto Field Select"));
+    TabSetup->addTab(scrolled(buildStandardTab()), QStringLiteral("Standard Fields"));
+    TabSetup->addTab(scrolled(buildFrontBackTab()), QStringLiteral("Front and Back"));
+    TabSetup->addTab(scrolled(buildLimitsTab()), QStringLiteral("Field Limits"));
     connect(TabSetup, &QTabWidget::currentChanged, this, &MacFlds::TabSetup_Click);
 
     BtnClearAll = named(new QPushButton(QStringLiteral("Clear All"), this), "BtnClearAll");
@@ -278,6 +290,7 @@ QWidget* MacFlds::buildLimitsTab()
 
 void MacFlds::Form_Load()
 {
+    Screen::FitForm(*this);
     Screen::CenterFormOnScreen(*this);
     rules_.Load();
     showRules();

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QIcon>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,6 +35,8 @@ const char sampleIni[] =
     "FieldCode_DFN=N\r\nHalfLimitX=1500\r\nHalfLimitY=650\r\n"
     "AutoSelSetting=1\r\nPNameMSel=1\r\nPNameMirrorLR=-1\r\nPNameMirrorCPos=7\r\nPNameMirrorText=SX\r\n";
 
+// Writes the window's picture; false when that fails or the window does not lie on the screen
+// whole (as at a large scale factor on a small screen).
 bool save(QWidget& widget, const QDir& folder, const QString& name)
 {
     widget.show();
@@ -47,6 +50,13 @@ bool save(QWidget& widget, const QDir& folder, const QString& name)
         return false;
     }
     std::printf("%s\n", qPrintable(path));
+    const QRect screen = widget.screen()->availableGeometry();
+    const QRect window = widget.frameGeometry();
+    if (!screen.contains(window)) {
+        std::fprintf(stderr, "%s does not fit the screen: %dx%d at %d,%d on %dx%d\n", qPrintable(name), window.width(),
+                     window.height(), window.x(), window.y(), screen.width(), screen.height());
+        return false;
+    }
     return true;
 }
 } // namespace
