@@ -1,5 +1,6 @@
 #include "autosel/MacFlds.h"
 
+#include "autosel/AutoSelectCheck.h"
 #include "autosel/FieldCodeBox.h"
 #include "autosel/MachineTableSchematic.h"
 #include "platform/Log.h"
@@ -89,6 +90,15 @@ MacFlds::MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const Q
     connect(BtnOK, &QPushButton::clicked, this, &MacFlds::BtnOK_Click);
     connect(BtnCan, &QPushButton::clicked, this, &MacFlds::BtnCan_Click);
 
+    // Why OK did not close the dialog, above the buttons, where the operator looks.
+    lblProblem = named(new QLabel(this), "lblProblem");
+    lblProblem->setWordWrap(true);
+    lblProblem->setTextFormat(Qt::PlainText);
+    QPalette warning = lblProblem->palette();
+    warning.setColor(QPalette::WindowText, QColor(176, 0, 32));
+    lblProblem->setPalette(warning);
+    lblProblem->hide();
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(BtnClearAll);
     buttons->addWidget(BtnSetAll);
@@ -97,6 +107,7 @@ MacFlds::MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const Q
     buttons->addWidget(BtnCan);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TabSetup, 1);
+    layout->addWidget(lblProblem);
     layout->addLayout(buttons);
     resize(720, 560);
 
@@ -425,6 +436,7 @@ void MacFlds::MSpec_Change(const QString& text)
     if (rule && !syncing_)
         rule->Text = text;
     PlaceText();
+    recheck();
 }
 
 void MacFlds::PosScroll_Change(int value)
@@ -472,12 +484,14 @@ void MacFlds::HlfLimX_Change(const QString& text)
 {
     if (!syncing_)
         rules_.SetHalfLimitX(text);
+    recheck();
 }
 
 void MacFlds::HlfLimY_Change(const QString& text)
 {
     if (!syncing_)
         rules_.SetHalfLimitY(text);
+    recheck();
 }
 
 const std::vector<FieldCodeBox*>* MacFlds::boxesOfCurrentTab() const
@@ -518,8 +532,39 @@ void MacFlds::BtnClearAll_Click()
 void MacFlds::BtnOK_Click()
 {
     GetAutoSel();
+    // A value that cannot be used is neither kept nor saved: the dialog stays open on it.
+    const AutoSelectCheck::Finding finding = AutoSelectCheck::FirstUnusable(rules_);
+    if (finding.value != AutoSelectCheck::Value::None) {
+        Log::Warning(QStringLiteral("automatic field selection not kept: ") + finding.message);
+        showProblem(finding.message);
+        QLineEdit* edit = finding.value == AutoSelectCheck::Value::TriggerText ? MSpec
+                          : finding.value == AutoSelectCheck::Value::HalfLimitX ? HlfLimX
+                                                                                 : HlfLimY;
+        for (int i = 0; i < TabSetup->count(); ++i) {
+            if (TabSetup->widget(i)->isAncestorOf(edit)) {
+                TabSetup->setCurrentIndex(i);
+                static_cast<QScrollArea*>(TabSetup->widget(i))->ensureWidgetVisible(edit);
+            }
+        }
+        edit->setFocus();
+        edit->selectAll();
+        return;
+    }
     opened_.reset();
     accept();
+}
+
+void MacFlds::showProblem(const QString& message)
+{
+    lblProblem->setText(message);
+    lblProblem->setVisible(!message.isEmpty());
+}
+
+void MacFlds::recheck()
+{
+    // Once told, the message follows the operator's corrections and goes when all is well.
+    if (!lblProblem->isHidden())
+        showProblem(AutoSelectCheck::FirstUnusable(rules_).message);
 }
 
 void MacFlds::BtnCan_Click()
@@ -529,6 +574,7 @@ void MacFlds::BtnCan_Click()
 
 void MacFlds::reject()
 {
+    showProblem(QString());
     if (opened_) {
         rules_.Restore(*opened_);
         opened_.reset();
@@ -544,6 +590,7 @@ void MacFlds::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     opened_ = rules_.TakeSnapshot();
+    showProblem(QString());
     TabSetup->setFocus();
 }
 

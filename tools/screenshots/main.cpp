@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -107,7 +109,11 @@ int main(int argc, char* argv[])
         tabs->setCurrentIndex(i);
         ok &= save(setup, folder, QLatin1String(names[i]));
     }
-    setup.hide();
+    // OK on a value that cannot be used: the dialog stays open and says why.
+    setup.findChild<QLineEdit*>(QStringLiteral("HlfLimX"))->setText(QStringLiteral("1,500"));
+    setup.findChild<QPushButton*>(QStringLiteral("BtnOK"))->click();
+    ok &= save(setup, folder, QStringLiteral("macflds-5-value-refused"));
+    setup.reject();
 
     ExInsForm exclusion(QStringLiteral("10100000"), &window);
     ok &= save(exclusion, folder, QStringLiteral("exclusion-insertion"));
