@@ -56,17 +56,26 @@ bench: configure
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
 
-# The Debian package tarvex_<version>_<arch>.deb, built without the tests in its own folder and
-# left in the project folder. Its library dependencies are found by dpkg-shlibdeps.
+# The Debian package tarvex_<version>-<revision>_<arch>.deb, built without the tests in its own
+# folder, with Debian's hardening flags, and left in the project folder. Its library dependencies
+# are found by dpkg-shlibdeps.
 PACKAGE_BUILD ?= build-package
-.PHONY: package package-clean
+HARDENING_CXXFLAGS = -D_FORTIFY_SOURCE=2 -fstack-protector-strong -Wformat -Werror=format-security
+HARDENING_LDFLAGS = -Wl,-z,relro -Wl,-z,now
+.PHONY: package package-clean package-lint
 package: deps
-	@cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEX_TESTS=OFF >/dev/null
+	@cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEX_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$(HARDENING_CXXFLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(HARDENING_LDFLAGS)" >/dev/null
 	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
 	@rm -f $(PACKAGE_BUILD)/tarvex_*.deb
 	@cd $(PACKAGE_BUILD) && cpack -G DEB >/dev/null
 	@cp $(PACKAGE_BUILD)/tarvex_*.deb .
 	@ls $(CURDIR)/$$(cd $(PACKAGE_BUILD) && ls tarvex_*.deb)
+
+# lintian on the package: an error fails, warnings are shown.
+package-lint: package
+	@TARVEX_EXTRA_PACKAGES=lintian sh tools/install-deps.sh
+	lintian --fail-on error tarvex_*.deb
 
 package-clean:
 	rm -rf $(PACKAGE_BUILD) tarvex_*.deb

@@ -10,6 +10,18 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 
+# The Debian revision: the package's version is PROJECT_VERSION-1, and data/changelog.Debian
+# must begin with that version.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+file(STRINGS "${PROJECT_SOURCE_DIR}/data/changelog.Debian" changelog_top LIMIT_COUNT 1)
+set(package_version "${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}")
+if(NOT changelog_top MATCHES "^tarvex \\(${package_version}\\) ")
+  message(FATAL_ERROR "data/changelog.Debian does not begin with version ${package_version}: ${changelog_top}")
+endif()
+# Packaged files and folders as Debian wants them, whatever the umask of the build.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
 set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")

@@ -1,3 +1,4 @@
+#include "app/CommandLineInfo.h"
 #include "app/Station.h"
 #include "app/frmMain.h"
 #include "config/RunState.h"
@@ -14,10 +15,17 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[])
 {
+    if (CommandLineInfo::Asked(argc, argv)) {
+        // Answered before any window system is asked for, so that it works without a display.
+        const QCoreApplication core(argc, argv);
+        std::fputs(CommandLineInfo::Text(QCoreApplication::arguments()).toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     MemoryTuning::KeepWorkingMemory();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvex"));

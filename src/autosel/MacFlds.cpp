@@ -1,5 +1,6 @@
 #include "autosel/MacFlds.h"
 
+#include "autosel/AutoSelectCheck.h"
 #include "autosel/FieldCodeBox.h"
 #include "autosel/MachineTableSchematic.h"
 #include "platform/Log.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -38,6 +40,17 @@ struct Placement {
     qreal x;
     const char* where;
 };
+// A tab's content scrolls when the screen leaves it less room than it needs (a large scale
+// factor on a small screen), so that the buttons under the tabs are always reachable.
+QScrollArea* scrolled(QWidget* page)
+{
+    auto* area = new QScrollArea;
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    return area;
+}
+
 const Placement lengthwise[] = {{"N", 0.125, "whole length, normal"},  {"M", 0.875, "whole length, mirrored"},
                                 {"S", 0.125, "left part, normal"},     {"A", 0.375, "left part, mirrored"},
                                 {"T", 0.625, "right part, normal"},    {"R", 0.875, "right part, mirrored"}};
@@ -52,10 +65,10 @@ MacFlds::MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const Q
 
     // Made first, so that it comes first in the tab order.
     TabSetup = named(new QTabWidget(this), "TabSetup");
-    TabSetup->addTab(buildAutoSelectTab(), QStringLiteral("Auto Field Select"));
-    TabSetup->addTab(buildStandardTab(), QStringLiteral("Standard Fields"));
-    TabSetup->addTab(buildFrontBackTab(), QStringLiteral("Front and Back"));
-    TabSetup->addTab(buildLimitsTab(), QStringLiteral("Field Limits"));
+    TabSetup->addTab(scrolled(buildAutoSelectTab()), QStringLiteral("Auto Field Select"));
+    TabSetup->addTab(scrolled(buildStandardTab()), QStringLiteral("Standard Fields"));
+    TabSetup->addTab(scrolled(buildFrontBackTab()), QStringLiteral("Front and Back"));
+    TabSetup->addTab(scrolled(buildLimitsTab()), QStringLiteral("Field Limits"));
     connect(TabSetup, &QTabWidget::currentChanged, this, &MacFlds::TabSetup_Click);
 
     BtnClearAll = named(new QPushButton(QStringLiteral("Clear All"), this), "BtnClearAll");
@@ -77,6 +90,15 @@ MacFlds::MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const Q
     connect(BtnOK, &QPushButton::clicked, this, &MacFlds::BtnOK_Click);
     connect(BtnCan, &QPushButton::clicked, this, &MacFlds::BtnCan_Click);
 
+    // Why OK did not close the dialog, above the buttons, where the operator looks.
+    lblProblem = named(new QLabel(this), "lblProblem");
+    lblProblem->setWordWrap(true);
+    lblProblem->setTextFormat(Qt::PlainText);
+    QPalette warning = lblProblem->palette();
+    warning.setColor(QPalette::WindowText, QColor(176, 0, 32));
+    lblProblem->setPalette(warning);
+    lblProblem->hide();
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(BtnClearAll);
     buttons->addWidget(BtnSetAll);
@@ -85,6 +107,7 @@ MacFlds::MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const Q
     buttons->addWidget(BtnCan);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TabSetup, 1);
+    layout->addWidget(lblProblem);
     layout->addLayout(buttons);
     resize(720, 560);
 
@@ -278,6 +301,7 @@ QWidget* MacFlds::buildLimitsTab()
 
 void MacFlds::Form_Load()
 {
+    Screen::FitForm(*this);
     Screen::CenterFormOnScreen(*this);
     rules_.Load();
     showRules();
@@ -412,6 +436,7 @@ void MacFlds::MSpec_Change(const QString& text)
     if (rule && !syncing_)
         rule->Text = text;
     PlaceText();
+    recheck();
 }
 
 void MacFlds::PosScroll_Change(int value)
@@ -459,12 +484,14 @@ void MacFlds::HlfLimX_Change(const QString& text)
 {
     if (!syncing_)
         rules_.SetHalfLimitX(text);
+    recheck();
 }
 
 void MacFlds::HlfLimY_Change(const QString& text)
 {
     if (!syncing_)
         rules_.SetHalfLimitY(text);
+    recheck();
 }
 
 const std::vector<FieldCodeBox*>* MacFlds::boxesOfCurrentTab() const
@@ -505,8 +532,39 @@ void MacFlds::BtnClearAll_Click()
 void MacFlds::BtnOK_Click()
 {
     GetAutoSel();
+    // A value that cannot be used is neither kept nor saved: the dialog stays open on it.
+    const AutoSelectCheck::Finding finding = AutoSelectCheck::FirstUnusable(rules_);
+    if (finding.value != AutoSelectCheck::Value::None) {
+        Log::Warning(QStringLiteral("automatic field selection not kept: ") + finding.message);
+        showProblem(finding.message);
+        QLineEdit* edit = finding.value == AutoSelectCheck::Value::TriggerText ? MSpec
+                          : finding.value == AutoSelectCheck::Value::HalfLimitX ? HlfLimX
+                                                                                 : HlfLimY;
+        for (int i = 0; i < TabSetup->count(); ++i) {
+            if (TabSetup->widget(i)->isAncestorOf(edit)) {
+                TabSetup->setCurrentIndex(i);
+                static_cast<QScrollArea*>(TabSetup->widget(i))->ensureWidgetVisible(edit);
+            }
+        }
+        edit->setFocus();
+        edit->selectAll();
+        return;
+    }
     opened_.reset();
     accept();
+}
+
+void MacFlds::showProblem(const QString& message)
+{
+    lblProblem->setText(message);
+    lblProblem->setVisible(!message.isEmpty());
+}
+
+void MacFlds::recheck()
+{
+    // Once told, the message follows the operator's corrections and goes when all is well.
+    if (!lblProblem->isHidden())
+        showProblem(AutoSelectCheck::FirstUnusable(rules_).message);
 }
 
 void MacFlds::BtnCan_Click()
@@ -516,6 +574,7 @@ void MacFlds::BtnCan_Click()
 
 void MacFlds::reject()
 {
+    showProblem(QString());
     if (opened_) {
         rules_.Restore(*opened_);
         opened_.reset();
@@ -531,6 +590,7 @@ void MacFlds::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     opened_ = rules_.TakeSnapshot();
+    showProblem(QString());
     TabSetup->setFocus();
 }
 

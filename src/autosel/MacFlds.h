@@ -19,7 +19,8 @@ class QTabWidget;
 // "Automatic Field Selection Setup": the field codes and enable flags, the half-table limits,
 // the default field, the trigger source and the mirror-trigger rules. Its controls edit the live
 // rules in place, so the field choice and the mirror test use every edit at once; OK keeps them
-// (the caller saves them to ZEM.INI), Cancel puts back what the rules held when the dialog
+// (the caller saves them to ZEM.INI) unless a value cannot be used (AutoSelectCheck), which the
+// dialog then names and stays open on. Cancel puts back what the rules held when the dialog
 // opened. Created once per run and only hidden when it closes.
 class MacFlds : public QDialog {
     Q_OBJECT
@@ -71,6 +72,9 @@ private:
     void BtnClearAll_Click();
     void BtnOK_Click();
     void BtnCan_Click();
+    // The message under the tabs; hidden when empty.
+    void showProblem(const QString& message);
+    void recheck();
 
     AutoSelectRules& rules_;
     const QString& lastProgramName_;
@@ -100,6 +104,7 @@ private:
     QLineEdit* HlfLimY;
     std::vector<FieldCodeBox*> standardBoxes_;
     std::vector<FieldCodeBox*> frontBackBoxes_;
+    QLabel* lblProblem;
     QPushButton* BtnClearAll;
     QPushButton* BtnSetAll;
     QPushButton* BtnOK;

@@ -7,8 +7,8 @@ int MirrorTriggerRule::MaxPosition(int displayWidth) const
 
 void MirrorTriggerRule::ClampPosition(int maximum)
 {
-    if (Position < 1)
-        Position = 1;
     if (Position > maximum)
         Position = static_cast<qint16>(qBound(-32768, maximum, 32767));
+    if (Position < 1)
+        Position = 1;
 }

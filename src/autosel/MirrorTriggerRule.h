@@ -15,8 +15,9 @@ public:
     // The highest position the trigger can take in a display of the given width.
     int MaxPosition(int displayWidth) const;
 
-    // Below 1 becomes 1, then above the maximum becomes the maximum (in that order, so a
-    // maximum below 1 wins).
+    // Above the maximum becomes the maximum, then below 1 becomes 1: a trigger too long for the
+    // display leaves no valid position, and the rule keeps position 1 rather than a negative one
+    // that would be saved.
     void ClampPosition(int maximum);
 
     qint16 Alignment = 0;

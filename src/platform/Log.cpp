@@ -32,6 +32,10 @@ void write(const char* level, const QString& text)
     // Never destroyed: records written while the program exits still find it.
     static LogFile* const file = new LogFile;
     file->Write(line, echo);
+    // Told once, as a record of its own, so that it is seen where the records are read.
+    const QString failure = file->TakeRotationFailure();
+    if (!failure.isEmpty())
+        write("WARNING", failure);
 }
 } // namespace
 

@@ -14,6 +14,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+int openForAppending(const QByteArray& encodedPath, struct stat& opened)
+{
+    const int fd = ::open(encodedPath.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd >= 0 && ::fstat(fd, &opened) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+} // namespace
+
+LogFile::LogFile(qint64 limit, int keep) : limit_(limit), keep_(qMax(1, keep))
+{
+}
+
 LogFile::~LogFile()
 {
     Close();
@@ -24,6 +42,8 @@ void LogFile::Write(const QByteArray& line, bool complain)
     const std::lock_guard<std::mutex> lock(mutex_);
     const QString path = Log::FilePath();
     bool ok = IsCurrent(path) || Open(path);
+    if (ok && size_ > 0 && size_ + line.size() > limit_ && !cannotRotate_)
+        Rotate(path);
     const char* data = line.constData();
     size_t left = static_cast<size_t>(line.size());
     while (ok && left > 0) {
@@ -34,18 +54,31 @@ void LogFile::Write(const QByteArray& line, bool complain)
         if (ok) {
             data += written;
             left -= static_cast<size_t>(written);
+            size_ += written;
         }
     }
     if (!ok && complain)
         std::fprintf(stderr, "log: cannot write %s: %s\n", qPrintable(path), std::strerror(errno));
 }
 
-bool LogFile::IsCurrent(const QString& path) const
+QString LogFile::TakeRotationFailure()
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    QString failure;
+    failure.swap(rotationFailure_);
+    return failure;
+}
+
+bool LogFile::IsCurrent(const QString& path)
 {
     if (fd_ < 0 || path != path_)
         return false;
     struct stat named {};
-    return ::stat(encodedPath_.constData(), &named) == 0 && named.st_dev == device_ && named.st_ino == inode_;
+    if (::stat(encodedPath_.constData(), &named) != 0 || named.st_dev != device_ || named.st_ino != inode_)
+        return false;
+    // What another writer of the same file added counts as well.
+    size_ = named.st_size;
+    return true;
 }
 
 bool LogFile::Open(const QString& path)
@@ -53,21 +86,51 @@ bool LogFile::Open(const QString& path)
     Close();
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QByteArray encoded = QFile::encodeName(path);
-    const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     struct stat opened {};
-    if (fd < 0 || ::fstat(fd, &opened) != 0) {
-        const int error = errno;
-        if (fd >= 0)
-            ::close(fd);
-        errno = error;
+    const int fd = openForAppending(encoded, opened);
+    if (fd < 0)
         return false;
-    }
     fd_ = fd;
     path_ = path;
     encodedPath_ = encoded;
     device_ = opened.st_dev;
     inode_ = opened.st_ino;
+    size_ = opened.st_size;
+    cannotRotate_ = false;
     return true;
+}
+
+void LogFile::Rotate(const QString& path)
+{
+    // From the oldest down: .2 replaces .3 (dropping it), then .1 moves to .2 and the log to .1,
+    // so no kept file is replaced before it has moved on. A step that fails stops the rotation
+    // with every record still in some file.
+    for (int i = keep_; i >= 1; --i) {
+        const QString from = i == 1 ? path : path + QLatin1Char('.') + QString::number(i - 1);
+        const QString to = path + QLatin1Char('.') + QString::number(i);
+        if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0 && errno != ENOENT) {
+            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+            rotationFailure_ = QStringLiteral("log: cannot rename %1 to %2 (%3); the log goes on growing in %4")
+                                   .arg(from, to, reason, path);
+            cannotRotate_ = true;
+            return;
+        }
+    }
+    struct stat opened {};
+    const int fd = openForAppending(encodedPath_, opened);
+    if (fd < 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        rotationFailure_ = QStringLiteral("log: cannot create %1 (%2); the log goes on growing").arg(path, reason);
+        cannotRotate_ = true;
+        // The open file goes back to its name and takes the records as before.
+        ::rename(QFile::encodeName(path + QStringLiteral(".1")).constData(), encodedPath_.constData());
+        return;
+    }
+    ::close(fd_);
+    fd_ = fd;
+    device_ = opened.st_dev;
+    inode_ = opened.st_ino;
+    size_ = opened.st_size;
 }
 
 void LogFile::Close()

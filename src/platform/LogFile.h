@@ -11,9 +11,18 @@
 // for each one cost more than a whole label's dispatch. Before each record the path is looked at
 // once, so a log that was removed or rotated, or a data folder that changed, gets a new file
 // instead of records going into a file nobody can see.
+//
+// A record that would take the file past the size limit first rotates it: tarvex.log becomes
+// tarvex.log.1, .1 becomes .2 and so on, the oldest of the kept files is dropped, and the record
+// starts a new tarvex.log. When a file cannot be renamed (a folder that is not writable) nothing
+// is moved or dropped: records go on into the file they went to, and the failure is told once.
 class LogFile {
 public:
-    LogFile() = default;
+    static constexpr qint64 DefaultLimit = 1024 * 1024;
+    static constexpr int DefaultKeep = 3;
+
+    // limit: the size in bytes a file may reach; keep: how many old files (.1 to .keep) stay.
+    explicit LogFile(qint64 limit = DefaultLimit, int keep = DefaultKeep);
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
     ~LogFile();
@@ -22,15 +31,25 @@ public:
     // complain is set.
     void Write(const QByteArray& line, bool complain);
 
+    // Why the log could not be rotated, once after it happened (for a record of its own); empty
+    // otherwise.
+    QString TakeRotationFailure();
+
 private:
-    bool IsCurrent(const QString& path) const;
+    bool IsCurrent(const QString& path);
     bool Open(const QString& path);
+    void Rotate(const QString& path);
     void Close();
 
+    const qint64 limit_;
+    const int keep_;
     std::mutex mutex_;
     int fd_ = -1;
     QString path_;
     QByteArray encodedPath_;
     dev_t device_ = 0;
     ino_t inode_ = 0;
+    qint64 size_ = 0;
+    bool cannotRotate_ = false; // set for the file open: a failed rotation is not tried on every record
+    QString rotationFailure_;
 };

@@ -23,3 +23,17 @@ void Screen::CenterFormOnScreen(QWidget& window)
     const QSize size = window.frameGeometry().size();
     window.move(area.x() + qMax(0, (area.width() - size.width()) / 2), area.y() + qMax(0, (area.height() - size.height()) / 2));
 }
+
+void Screen::FitForm(QWidget& window)
+{
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        FitForm(window, screen->availableGeometry());
+}
+
+void Screen::FitForm(QWidget& window, const QRect& area)
+{
+    // A title bar above and a border around; centred, the title bar takes the room above.
+    const QSize frame(16, 64);
+    window.resize(window.size().boundedTo(area.size() - frame));
+}

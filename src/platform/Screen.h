@@ -1,5 +1,6 @@
 #pragma once
 
+class QRect;
 class QWidget;
 
 // Window placement on the screen.
@@ -9,4 +10,10 @@ public:
     static void CenterForm(QWidget& window);
     // The same, but a window larger than the screen keeps its top-left corner on the screen.
     static void CenterFormOnScreen(QWidget& window);
+
+    // Makes the window no larger than the screen's available area less room for a window
+    // manager's frame, so that its buttons stay on the screen at any scale (a 1280 x 1024
+    // screen at 200 % leaves 640 x 512). The window's minimum size still holds.
+    static void FitForm(QWidget& window);
+    static void FitForm(QWidget& window, const QRect& area);
 };

@@ -19,11 +19,31 @@ expect_exe() { [ -x "$prefix/$1" ] && [ -f "$prefix/$1" ] || fail "missing execu
 expect_exe bin/tarvex
 expect_file share/applications/tarvex.desktop
 expect_file share/icons/hicolor/scalable/apps/tarvex.svg
-expect_file share/man/man1/tarvex.1
+expect_file share/man/man1/tarvex.1.gz
 expect_file share/doc/tarvex/ZEM.INI.sample
+expect_file share/doc/tarvex/copyright
+expect_file share/doc/tarvex/changelog.Debian.gz
 if [ "$with_scanner" = 1 ]; then
   expect_exe bin/tarvex-scanner
-  expect_file share/man/man1/tarvex-scanner.1
+  expect_file share/man/man1/tarvex-scanner.1.gz
+fi
+
+# Compressed as Debian wants them: gzip -9n leaves no name or time stamp in the header, and the
+# best compression shows as flag byte 2 in byte 8.
+for gz in "$prefix"/share/man/man1/*.gz "$prefix"/share/doc/tarvex/*.gz; do
+  [ -f "$gz" ] || continue
+  gzip -t "$gz" || fail "$(basename "$gz") is not gzip"
+  header=$(od -An -tx1 -N10 "$gz" | tr -d ' ')
+  case $header in
+    1f8b0800000000000203) ;;
+    *) fail "$(basename "$gz") not compressed with gzip -9n (header $header)" ;;
+  esac
+done
+copyright=$prefix/share/doc/tarvex/copyright
+if [ -f "$copyright" ]; then
+  grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" ||
+    fail "copyright is not machine-readable"
+  grep -qx 'License: GPL-3+' "$copyright" || fail "copyright does not name the license"
 fi
 
 # Nothing of the test suite is installed.
@@ -47,14 +67,15 @@ svg=$prefix/share/icons/hicolor/scalable/apps/tarvex.svg
 [ -f "$svg" ] && { grep -q '<svg' "$svg" && grep -q '</svg>' "$svg"; } || fail "tarvex.svg is not an SVG"
 
 # The manual pages format without warnings, and tarvex(1) names every key and switch.
-for page in "$prefix"/share/man/man1/*.1; do
+for page in "$prefix"/share/man/man1/*.1.gz; do
   [ -f "$page" ] || continue
   if command -v groff >/dev/null 2>&1; then
-    warnings=$(groff -man -ww -z "$page" 2>&1)
+    warnings=$(gzip -dc "$page" | groff -man -ww -z 2>&1)
     [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
   fi
 done
-page=$prefix/share/man/man1/tarvex.1
+page=$(mktemp)
+gzip -dc "$prefix/share/man/man1/tarvex.1.gz" >"$page" 2>/dev/null || rm -f "$page"
 if [ -f "$page" ]; then
   for word in NOAPP UNATTENDED KEEPCSV "KEEP CSV" GESTBCOD Ports Drives \
       Settings CommPort CommPollTime GCodePath ListPath CSVInPath CSVOutPath AutoStart Overwrite \
@@ -65,7 +86,11 @@ if [ -f "$page" ]; then
       CommentNandMText Exclusion tarvex.log listmanager.log worklist.lst drive_x dialout; do
     grep -q -- "$word" "$page" || fail "tarvex.1 does not mention $word"
   done
+  for option in '\-\-help' '\-\-version'; do
+    grep -qF -- "$option" "$page" || fail "tarvex.1 does not mention $option"
+  done
 fi
+rm -f "$page"
 
 # The sample configuration holds every key the program reads.
 sample=$prefix/share/doc/tarvex/ZEM.INI.sample

@@ -1,3 +1,4 @@
+#include "autosel/AutoSelectCheck.h"
 #include "autosel/AutoSelectRules.h"
 #include "config/Configuration.h"
 #include "support/FakeMessageBoxes.h"
@@ -134,11 +135,56 @@ TEST_F(AutoSelectRulesTest, TheShownRulesPositionIsKeptInRange)
     rules.UpdateScrollMaximum();
     EXPECT_EQ(rules.ScrollMaximum(), 26);
 
+    // A trigger too long for the display leaves no valid position: the rule keeps 1, never a
+    // negative position that would be saved.
+    rules.ActiveRule()->Text = QString(30, 'T');
+    rules.UpdateScrollMaximum();
+    EXPECT_EQ(rules.ScrollMaximum(), -4);
+    EXPECT_EQ(rules.ActiveRule()->Position, 1);
+
     // Saving stores the outcome shown for the source shown.
     ASSERT_TRUE(rules.Save());
+    EXPECT_TRUE(file().contains("CommentNandMCPos=1\n"));
     EXPECT_TRUE(file().contains("CommentMSel=0\n"));
     EXPECT_TRUE(file().contains("PNameMSel=1\n"));
     EXPECT_TRUE(file().contains("AutoSelSetting=2\n"));
+}
+
+TEST(AutoSelectCheckTest, HalfLimitsMustBeginWithASaneNumberOfMillimetres)
+{
+    // Every form stored so far stays usable as it is.
+    for (const char* usable : {"", "  ", "0", "1500", "650 mm", "650mm", " 1500", "600.5", "+700", "99999", "6e2"})
+        EXPECT_EQ(AutoSelectCheck::HalfLimitProblem("Half-table limit X", usable), "") << usable;
+    const std::pair<const char*, const char*> unusable[] = {
+        {"abc", "does not begin with a number"},  {"mm 650", "does not begin with a number"},
+        {"-5", "below 0 mm"},                      {"12345678901234567890123", "more than 99999 mm"},
+        {"1e30", "more than 99999 mm"},            {"1,500", "would be read as 1 mm"}};
+    for (const auto& [text, why] : unusable) {
+        const QString problem = AutoSelectCheck::HalfLimitProblem("Half-table limit Y", text);
+        EXPECT_TRUE(problem.startsWith(QStringLiteral("Half-table limit Y: \"%1\" ").arg(text)) && problem.contains(why))
+            << problem.toStdString();
+    }
+}
+
+TEST_F(AutoSelectRulesTest, OnlyTheTriggerInUseMustFitTheDisplay)
+{
+    configure("AutoSelSetting=1\nPNameMSel=1\nPNameMirrorText=ABCDEFGHIJKL\nCommentMirrorText=ABCDEFGHIJKLMNOPQRSTUVWXYZ\n"
+              "HalfLimitX=abc\n");
+    AutoSelectRules rules(config);
+    // The trigger comes first, as the dialog shows it first.
+    EXPECT_EQ(AutoSelectCheck::FirstUnusable(rules).value, AutoSelectCheck::Value::HalfLimitX);
+    rules.ActiveRule()->Text += "M";
+    const AutoSelectCheck::Finding finding = AutoSelectCheck::FirstUnusable(rules);
+    EXPECT_EQ(finding.value, AutoSelectCheck::Value::TriggerText);
+    EXPECT_TRUE(finding.message.contains("13 characters long; a trigger for the program name can have at most 12"))
+        << finding.message.toStdString();
+    rules.SetHalfLimitX("");
+    rules.SetTriggerSource(Source::Comment);
+    EXPECT_TRUE(AutoSelectCheck::FirstUnusable(rules).message.contains("26 characters long; a trigger for the comment can have at most 25"));
+    rules.SetTriggerSource(Source::Barcode); // no trigger is used
+    EXPECT_EQ(AutoSelectCheck::FirstUnusable(rules).value, AutoSelectCheck::Value::None);
+    rules.SetHalfLimitY("-1");
+    EXPECT_EQ(AutoSelectCheck::FirstUnusable(rules).value, AutoSelectCheck::Value::HalfLimitY);
 }
 
 TEST_F(AutoSelectRulesTest, AFailedSaveIsToldToTheCaller)

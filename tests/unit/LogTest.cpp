@@ -1,6 +1,8 @@
 #include "platform/Log.h"
+#include "platform/LogFile.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -56,4 +58,55 @@ TEST(LogTest, PathsStayAsTheyAreAndOnlyWhatIsNotPrintableIsEscaped)
 {
     EXPECT_EQ(Log::Printable(QStringLiteral("C:\\LISTS\\JOB7.LST")), QStringLiteral("C:\\LISTS\\JOB7.LST"));
     EXPECT_EQ(Log::Printable(QString::fromLatin1("a\tb\r\n\xe9\x7f")), QString::fromLatin1("a\\x09b\\x0D\\x0A\xe9\\x7F"));
+}
+
+// A small limit stands for the real 1 MiB: the rotation is the same.
+TEST(LogTest, AFullLogIsRotatedKeepingThreeOldFilesAndEveryRecentRecordInOrder)
+{
+    TestEnvironment env;
+    const QString path = Log::FilePath();
+    LogFile file(100, 3);
+    QByteArray all;
+    for (int i = 0; i < 40; ++i) {
+        const QByteArray line = "record " + QByteArray::number(i).rightJustified(3, '0') + " of the test\n";
+        file.Write(line, false);
+        all += line;
+    }
+    QByteArray kept;
+    for (const QString& name : {path + ".3", path + ".2", path + ".1", path}) {
+        const QByteArray content = TestEnvironment::Read(name);
+        EXPECT_FALSE(content.isEmpty()) << name.toStdString();
+        EXPECT_LE(content.size(), 100) << name.toStdString();
+        EXPECT_TRUE(content.endsWith('\n')) << name.toStdString();
+        kept += content;
+    }
+    EXPECT_FALSE(QFile::exists(path + ".4"));
+    // The oldest records went with the dropped files; the rest are all there, in order.
+    EXPECT_TRUE(all.endsWith(kept)) << kept.constData();
+    EXPECT_GE(kept.count('\n'), 4 * (100 / 24));
+}
+
+TEST(LogTest, ALogThatCannotBeRotatedGrowsAndSaysSoOnce)
+{
+    TestEnvironment env;
+    const QString path = Log::FilePath();
+    // Renaming .2 onto .3 fails as it would in a folder that is not writable (which root can
+    // always write to): nothing may move.
+    env.Write(path + ".2", "older\n");
+    env.Write(path + ".3/in the way", "");
+    LogFile file(50, 3);
+    QByteArray all;
+    QStringList failures;
+    for (int i = 0; i < 10; ++i) {
+        const QByteArray line = "record " + QByteArray::number(i) + " of the test\n";
+        file.Write(line, false);
+        all += line;
+        if (const QString failure = file.TakeRotationFailure(); !failure.isEmpty())
+            failures << failure;
+    }
+    EXPECT_EQ(TestEnvironment::Read(path), all);
+    EXPECT_EQ(TestEnvironment::Read(path + ".2"), "older\n");
+    EXPECT_FALSE(QFile::exists(path + ".1"));
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].contains("cannot rename") && failures[0].contains("goes on growing")) << failures[0].toStdString();
 }

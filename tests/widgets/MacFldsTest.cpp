@@ -333,6 +333,49 @@ TEST_F(MacFldsTest, OkWritesEveryKeyInOrderWithTheCodesUpperCased)
     EXPECT_EQ(file(), expected);
 }
 
+TEST_F(MacFldsTest, OkStaysOpenOnAValueThatCannotBeUsedAndSaysWhichAndWhy)
+{
+    configure("HalfLimitX=abc\n");
+    open();
+    auto* tabs = find<QTabWidget>("TabSetup");
+    auto* problem = find<QLabel>("lblProblem");
+    EXPECT_TRUE(problem->isHidden());
+    press("BtnOK");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(problem->isHidden());
+    EXPECT_TRUE(problem->text().contains("Half-table limit X: \"abc\" does not begin with a number")) << problem->text().toStdString();
+    EXPECT_EQ(tabs->currentIndex(), 3);
+    EXPECT_EQ(QApplication::focusWidget(), find("HlfLimX"));
+    EXPECT_TRUE(env.LogLines().join('\n').contains("automatic field selection not kept: Half-table limit X"));
+
+    // The message follows the corrections and goes when every value can be used.
+    type("HlfLimY", "12345678901234567890123");
+    EXPECT_TRUE(problem->text().startsWith("Half-table limit X: ")) << problem->text().toStdString();
+    type("HlfLimX", "650 mm");
+    EXPECT_TRUE(problem->text().startsWith("Half-table limit Y: \"12345678901234567890123\" is more than 99999 mm"))
+        << problem->text().toStdString();
+    type("HlfLimY", "1500");
+    EXPECT_TRUE(problem->isHidden());
+
+    // A trigger too long for the display, which once left a negative position to be saved.
+    tabs->setCurrentIndex(0);
+    click("MPName");
+    type("MSpec", "ABCDEFGHIJKLM");
+    EXPECT_GE(rules.ActiveRule()->Position, 1);
+    press("BtnOK");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(problem->text().contains("\"ABCDEFGHIJKLM\" is 13 characters long")) << problem->text().toStdString();
+    EXPECT_EQ(QApplication::focusWidget(), find("MSpec"));
+    QTest::keyClick(find<QLineEdit>("MSpec"), Qt::Key_End);
+    QTest::keyClick(find<QLineEdit>("MSpec"), Qt::Key_Backspace);
+    EXPECT_TRUE(problem->isHidden());
+    press("BtnOK");
+    EXPECT_TRUE(dialog->isHidden());
+    ASSERT_TRUE(rules.Save());
+    for (const char* line : {"HalfLimitX=650 mm\n", "HalfLimitY=1500\n", "PNameMirrorText=ABCDEFGHIJKL\n", "PNameMirrorCPos=1\n"})
+        EXPECT_TRUE(file().contains(line)) << line;
+}
+
 TEST_F(MacFldsTest, CancelWritesNothingAndPutsTheRulesBackAsTheyWere)
 {
     configure("FieldCode_SFS=S1\nFieldFlag_SFS=1\nAutoSelSetting=2\nCommentMSel=1\nCommentMirrorText=K\n");

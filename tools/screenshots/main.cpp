@@ -20,6 +20,9 @@
 #include <QDir>
 #include <QFile>
 #include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +40,8 @@ const char sampleIni[] =
     "FieldCode_DFN=N\r\nHalfLimitX=1500\r\nHalfLimitY=650\r\n"
     "AutoSelSetting=1\r\nPNameMSel=1\r\nPNameMirrorLR=-1\r\nPNameMirrorCPos=7\r\nPNameMirrorText=SX\r\n";
 
+// Writes the window's picture; false when that fails or the window does not lie on the screen
+// whole (as at a large scale factor on a small screen).
 bool save(QWidget& widget, const QDir& folder, const QString& name)
 {
     widget.show();
@@ -50,6 +55,13 @@ bool save(QWidget& widget, const QDir& folder, const QString& name)
         return false;
     }
     std::printf("%s\n", qPrintable(path));
+    const QRect screen = widget.screen()->availableGeometry();
+    const QRect window = widget.frameGeometry();
+    if (!screen.contains(window)) {
+        std::fprintf(stderr, "%s does not fit the screen: %dx%d at %d,%d on %dx%d\n", qPrintable(name), window.width(),
+                     window.height(), window.x(), window.y(), screen.width(), screen.height());
+        return false;
+    }
     return true;
 }
 } // namespace
@@ -116,7 +128,11 @@ int main(int argc, char* argv[])
         tabs->setCurrentIndex(i);
         ok &= save(setup, folder, QLatin1String(names[i]));
     }
-    setup.hide();
+    // OK on a value that cannot be used: the dialog stays open and says why.
+    setup.findChild<QLineEdit*>(QStringLiteral("HlfLimX"))->setText(QStringLiteral("1,500"));
+    setup.findChild<QPushButton*>(QStringLiteral("BtnOK"))->click();
+    ok &= save(setup, folder, QStringLiteral("macflds-5-value-refused"));
+    setup.reject();
 
     ExInsForm exclusion(QStringLiteral("10100000"), &window);
     ok &= save(exclusion, folder, QStringLiteral("exclusion-insertion"));
