@@ -85,8 +85,8 @@ public:
     const QString& ExclusionMask() const { return exclusionMask_; }
 
 Q_SIGNALS:
-    // The embedded list manager was made, for its window to follow.
-    void ListManagerCreated(EmbeddedListManager* server);
+    // The list manager was made, for its window to follow.
+    void ListManagerCreated(WorkListManager* server);
 
 private:
     std::shared_ptr<ListManager> CreateListManager() override;
