@@ -5,7 +5,7 @@
 #include "config/Configuration.h"
 #include "config/RunState.h"
 #include "config/SerialLink.h"
-#include "listmgr/EmbeddedListManager.h"
+#include "listmgr/WorkListManager.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerFactory.h"
 #include "listmgr/ListManagerLink.h"
