@@ -115,9 +115,9 @@ void LinuxCncListManager::Hold()
         run_ = Run::Held;
         // Between two programs the next one simply does not start.
         if (step_ == Step::Watching)
-            send({QStringLiteral("set pause")}, [this](const QStringList& answers) {
+            control({QStringLiteral("set pause")}, [this](const QStringList& answers) {
                 if (!acknowledged(answers[0]))
-                    tell(QStringLiteral("LinuxCNC did not hold %1: %2").arg(current(), answers[0]));
+                    tell(QStringLiteral("LinuxCNC did not hold %1: %2").arg(current(), answers[0]), Tone::Error);
             });
         Log::Info(QStringLiteral("the run is held at %1").arg(current()));
         Q_EMIT Changed();
@@ -135,7 +135,7 @@ void LinuxCncListManager::End()
             return;
         endWanted_ = true;
         // Stops the program, an MDI or the homing at once; the step on its way sees the wish.
-        send({QStringLiteral("set abort")}, [](const QStringList&) {});
+        control({QStringLiteral("set abort")}, [](const QStringList&) {});
         if (step_ == Step::ReadyToRun)
             endRun(QStringLiteral("Ended: %1 did not run; the waiting lines stay on the list.").arg(current()));
     });
@@ -217,13 +217,13 @@ void LinuxCncListManager::client_Lost(const QString& reason)
     if (step_ == Step::Starting || step_ == Step::Watching || step_ == Step::Finishing) {
         const QString why = QStringLiteral("the connection to LinuxCNC was lost while it ran: check the machine");
         Kept().SetState(line_, WorkList::State::Unknown, why);
-        Log::Error(QStringLiteral("%1: state unknown, %2").arg(current(), reason));
         tell(QStringLiteral("Connection to LinuxCNC lost while %1 ran: its state is unknown, nothing was removed. Reconnecting.")
-                 .arg(current()));
+                 .arg(current()),
+             Tone::Error);
     } else if (wasActive) {
-        tell(QStringLiteral("Connection to LinuxCNC lost: the run is held, nothing was removed. Reconnecting."));
+        tell(QStringLiteral("Connection to LinuxCNC lost: the run is held, nothing was removed. Reconnecting."), Tone::Error);
     } else if (connectedBefore_) {
-        tell(QStringLiteral("Connection to LinuxCNC lost (%1). Reconnecting.").arg(reason));
+        tell(QStringLiteral("Connection to LinuxCNC lost. Reconnecting."), Tone::Warning);
     }
     connectedBefore_ = false;
     if (step_ == Step::Setpoint)
@@ -244,7 +244,9 @@ void LinuxCncListManager::poll_timeout()
         watch();
         break;
     case Step::Setpoint:
-        watchSetpoint();
+        // Until LinuxCNC has taken the step's commands, what it shows is from before.
+        if (setpointIssued_)
+            watchSetpoint();
         break;
     case Step::None:
     case Step::ReadyToRun:
@@ -311,19 +313,22 @@ void LinuxCncListManager::setParameters()
     send(commands, [this, commands, numbers](const QStringList& answers) {
         if (endWanted_)
             return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
+        // A refused set and its reason come apart: the reason, if any, is in the error queue.
         const QString refused = refusedSet(commands, answers);
-        if (!refused.isEmpty())
-            return refuse(refused);
-        for (int number : numbers)
-            parameters_.insert(number);
-        readErrors([this](const QStringList& errors) {
-            if (errors.isEmpty())
-                return openProgram();
+        if (refused.isEmpty()) {
+            for (int number : numbers)
+                parameters_.insert(number);
+        }
+        readErrors([this, refused](const QStringList& errors) {
             const QString text = errors.join(QStringLiteral("; "));
             // LinuxCNC takes no MDI before homing unless its configuration allows it: not ready.
             if (text.contains(QLatin1String("not homed"), Qt::CaseInsensitive))
                 return refuse(QStringLiteral("LinuxCNC's machine is not homed (%1): nothing runs until it is (Setpoint homes it).").arg(text));
-            lineEnded(WorkList::State::Failed, text);
+            if (!errors.isEmpty())
+                return lineEnded(WorkList::State::Failed, text);
+            if (!refused.isEmpty())
+                return refuse(refused);
+            openProgram();
         });
     });
 }
@@ -342,12 +347,12 @@ void LinuxCncListManager::openProgram()
         if (endWanted_)
             return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
         const QString refused = refusedSet(commands, answers);
-        if (!refused.isEmpty())
-            return refuse(refused);
         const QString opened = answers[2];
-        readErrors([this, path, opened](const QStringList& errors) {
+        readErrors([this, path, refused, opened](const QStringList& errors) {
             if (!errors.isEmpty())
                 return lineEnded(WorkList::State::Failed, errors.join(QStringLiteral("; ")));
+            if (!refused.isEmpty())
+                return refuse(refused);
             // A program still open from before would run in its place.
             if (opened != QStringLiteral("PROGRAM ") + path)
                 return lineEnded(WorkList::State::Failed, QStringLiteral("LinuxCNC did not open %1 (%2)").arg(path, opened));
@@ -359,7 +364,7 @@ void LinuxCncListManager::openProgram()
 void LinuxCncListManager::runProgram()
 {
     if (endWanted_) {
-        send({QStringLiteral("set abort")}, [](const QStringList&) {}); // closes the opened program
+        control({QStringLiteral("set abort")}, [](const QStringList&) {}); // closes the opened program
         return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
     }
     if (holdWanted_) {
@@ -368,7 +373,7 @@ void LinuxCncListManager::runProgram()
         return schedulePoll();
     }
     step_ = Step::Starting;
-    send({QStringLiteral("set run")}, [this](const QStringList& answers) {
+    control({QStringLiteral("set run")}, [this](const QStringList& answers) {
         if (!acknowledged(answers[0]))
             return refuse(QStringLiteral("LinuxCNC refused to run %1 (%2).").arg(current(), answers[0]));
         step_ = Step::Watching;
@@ -377,7 +382,7 @@ void LinuxCncListManager::runProgram()
         noteTiming();
         Kept().SetState(line_, WorkList::State::Running);
         if (holdWanted_)
-            send({QStringLiteral("set pause")}, [](const QStringList&) {});
+            control({QStringLiteral("set pause")}, [](const QStringList&) {});
         Q_EMIT Changed();
         schedulePoll();
     });
@@ -397,9 +402,11 @@ void LinuxCncListManager::watch()
             errors_ << error;
         // A set goes to LinuxCNC's task, which answers it only while it lives: setting the
         // optional stop to what it is changes nothing, yet shows a LinuxCNC that died.
-        if (heartbeat)
-            send({QStringLiteral("set optional_stop ") + (valueOf(answers[2], QStringLiteral("OPTIONAL_STOP")) == QLatin1String("0") ? QStringLiteral("0") : QStringLiteral("1"))},
-                 [](const QStringList&) {}, true);
+        if (heartbeat) {
+            const bool optionalStop = valueOf(answers[2], QStringLiteral("OPTIONAL_STOP")) != QLatin1String("0");
+            control({QStringLiteral("set optional_stop ") + (optionalStop ? QStringLiteral("1") : QStringLiteral("0"))},
+                    [](const QStringList&) {}, true);
+        }
         const QString status = valueOf(answers[0], QStringLiteral("PROGRAM_STATUS"));
         if (status != machine_.status) {
             machine_.status = status;
@@ -455,18 +462,18 @@ void LinuxCncListManager::lineEnded(WorkList::State state, const QString& why)
 {
     Kept().SetState(line_, state, why);
     lastError_ = state == WorkList::State::Failed ? why : QString();
-    const QString text = QStringLiteral("%1 %2: %3").arg(current(), WorkList::StateText(state), why);
-    Log::Error(QStringLiteral("LinuxCNC: ") + text);
-    endRun(text + QStringLiteral(". The run has stopped; the waiting lines stay on the list."));
+    endRun(QStringLiteral("%1 %2: %3. The run has stopped; the waiting lines stay on the list.")
+               .arg(current(), WorkList::StateText(state), why),
+           Tone::Error);
 }
 
 void LinuxCncListManager::refuse(const QString& why)
 {
-    Log::Warning(QStringLiteral("LinuxCNC: %1 (%2 stays waiting)").arg(why, current()));
-    endRun(why);
+    Log::Info(QStringLiteral("%1 stays waiting").arg(current()));
+    endRun(why, Tone::Warning);
 }
 
-void LinuxCncListManager::endRun(const QString& summary)
+void LinuxCncListManager::endRun(const QString& summary, Tone tone)
 {
     ++epoch_;
     pollInFlight_ = false;
@@ -475,8 +482,7 @@ void LinuxCncListManager::endRun(const QString& summary)
     holdWanted_ = endWanted_ = false;
     line_ = 0;
     program_.clear();
-    Log::Info(QStringLiteral("LinuxCNC run ended: %1").arg(summary));
-    tell(summary);
+    tell(summary, tone);
     schedulePoll();
 }
 
@@ -486,9 +492,9 @@ void LinuxCncListManager::resume()
     run_ = Run::Running;
     Log::Info(QStringLiteral("the run goes on at %1").arg(current()));
     if (step_ == Step::Watching)
-        send({QStringLiteral("set resume")}, [this](const QStringList& answers) {
+        control({QStringLiteral("set resume")}, [this](const QStringList& answers) {
             if (!acknowledged(answers[0]))
-                tell(QStringLiteral("LinuxCNC did not resume %1: %2").arg(current(), answers[0]));
+                tell(QStringLiteral("LinuxCNC did not resume %1: %2").arg(current(), answers[0]), Tone::Error);
         });
     else if (step_ == Step::ReadyToRun)
         runProgram();
@@ -499,6 +505,7 @@ void LinuxCncListManager::startSetpoint()
 {
     step_ = Step::Setpoint;
     endWanted_ = false;
+    setpointIssued_ = false;
     setpointHoming_ = settings_.setpoint.isEmpty();
     setpointSince_.start();
     Q_EMIT Changed();
@@ -518,6 +525,7 @@ void LinuxCncListManager::startSetpoint()
             const QString refused = refusedSet(commands, answers);
             if (!refused.isEmpty())
                 return setpointEnded(false, refused);
+            setpointIssued_ = true;
             poll_.start(timing_.setpointPollMs);
         });
     });
@@ -553,12 +561,10 @@ void LinuxCncListManager::setpointEnded(bool done, const QString& why)
     endWanted_ = false;
     if (done) {
         countSetpoint();
-        Log::Info(QStringLiteral("LinuxCNC: set-point step done"));
         tell(QStringLiteral("Set-point step done."));
     } else {
         lastError_ = why;
-        Log::Error(QStringLiteral("LinuxCNC: set-point step failed: %1").arg(why));
-        tell(QStringLiteral("Set-point step failed: %1").arg(why));
+        tell(QStringLiteral("Set-point step failed: %1").arg(why), Tone::Error);
     }
     schedulePoll();
 }
@@ -570,6 +576,12 @@ void LinuxCncListManager::send(const QStringList& commands, Answers then, bool q
         if (epoch == epoch_)
             then(answers);
     }, quiet);
+}
+
+void LinuxCncListManager::control(const QStringList& commands, Answers then, bool quiet)
+{
+    send(QStringList{QStringLiteral("set enable ") + settings_.enablePassword} + commands,
+         [then = std::move(then)](const QStringList& answers) { then(answers.mid(1)); }, quiet);
 }
 
 void LinuxCncListManager::readErrors(Answers then, QStringList found)

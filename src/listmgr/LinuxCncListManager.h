@@ -77,7 +77,7 @@ private:
     void lineEnded(WorkList::State state, const QString& why);
     // Nothing of the line ran: it stays waiting and the run ends.
     void refuse(const QString& why);
-    void endRun(const QString& summary);
+    void endRun(const QString& summary, Tone tone = Tone::Info);
     void resume();
 
     void startSetpoint();
@@ -86,6 +86,9 @@ private:
 
     // Sends for the present state of things: answers that come after a loss or an end are dropped.
     void send(const QStringList& commands, Answers then, bool quiet = false);
+    // As send, with the control taken first: another client of linuxcncrsh may have taken it;
+    // then gets the answers to the commands given.
+    void control(const QStringList& commands, Answers then, bool quiet = false);
     // LinuxCNC's queued error texts, read until it has none.
     void readErrors(Answers then, QStringList found = {});
     void schedulePoll();
@@ -124,6 +127,7 @@ private:
     QString lastError_;
 
     bool setpointHoming_ = false;
+    bool setpointIssued_ = false; // LinuxCNC has taken its commands
     QElapsedTimer setpointSince_;
 
     // For the log's timing records: Start, and the end of the program before.

@@ -83,8 +83,20 @@ void WorkListManager::call(const QString& member, const QString* argument, const
     journal_.Record(member, argument);
 }
 
-void WorkListManager::tell(const QString& text)
+void WorkListManager::tell(const QString& text, Tone tone)
 {
+    const QString record = QStringLiteral("list manager: ") + text;
+    switch (tone) {
+    case Tone::Info:
+        Log::Info(record);
+        break;
+    case Tone::Warning:
+        Log::Warning(record);
+        break;
+    case Tone::Error:
+        Log::Error(record);
+        break;
+    }
     Q_EMIT StatusMessage(text);
     Q_EMIT Changed();
 }

@@ -53,8 +53,9 @@ protected:
     // Runs one member: journals it, with "error N" when it threw (the error is logged and
     // thrown on).
     void call(const QString& member, const QString* argument, const std::function<void()>& body);
-    // Puts the text on the status line (the caller logs it) and refreshes the window.
-    void tell(const QString& text);
+    enum class Tone { Info, Warning, Error };
+    // Puts the text on the status line and in the log, and refreshes the window.
+    void tell(const QString& text, Tone tone = Tone::Info);
     void countSetpoint();
 
     WorkList& Kept() { return list_; }
