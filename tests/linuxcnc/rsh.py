@@ -2,7 +2,7 @@
 """Tiny linuxcncrsh client for the simulation scripts and for poking at the
 machine by hand.
 
-    rsh.py [-p PORT] [-t SECONDS] [--wait-port SECONDS] LINE...
+    rsh.py [-p PORT] [-t SECONDS] [--wait-port SECONDS] [--look] LINE...
 
 Each LINE is sent as one request, in order:
   "get ..."            prints the one-line reply
@@ -37,7 +37,7 @@ class RshError(Exception):
 
 
 class Rsh:
-    def __init__(self, port, host="127.0.0.1", timeout=10.0, name="tarvex-sim"):
+    def __init__(self, port, host="127.0.0.1", timeout=10.0, name="tarvex-sim", enable=True):
         self.sock = socket.create_connection((host, port), timeout=timeout)
         self.timeout = timeout
         self.buf = b""
@@ -49,7 +49,8 @@ class Rsh:
         if self.line() != "set echo off":
             raise RshError("echo of 'set echo off' not seen")
         self.set("set verbose on")
-        self.set("set enable EMCTOO")
+        if enable:
+            self.set("set enable EMCTOO")
 
     def send(self, text):
         self.sock.sendall(text.encode() + b"\r\n")
@@ -106,6 +107,8 @@ def main():
                     help="seconds to wait for any one reply")
     ap.add_argument("--wait-port", type=float, metavar="SECONDS",
                     help="first wait until the port accepts connections")
+    ap.add_argument("--look", action="store_true",
+                    help="only look: do not take the control from another client")
     ap.add_argument("lines", nargs="*")
     args = ap.parse_args()
     try:
@@ -113,7 +116,7 @@ def main():
             wait_port(args.port, args.wait_port)
         if not args.lines:
             return 0
-        rsh = Rsh(args.port, timeout=args.timeout)
+        rsh = Rsh(args.port, timeout=args.timeout, enable=not args.look)
         for req in args.lines:
             if req.startswith("until "):
                 head, _, getreq = req.partition("|")

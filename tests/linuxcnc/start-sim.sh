@@ -15,6 +15,10 @@
 #   TARVEX_SIM_PORT=<port>
 # Stop with: stop-sim.sh <run folder>
 #
+# TARVEX_SIM_OWNER_PID names the process the run belongs to (a test program). A run whose owner
+# has died without stopping it (killed at a time-out) is stopped here first, so that it cannot
+# block the next start.
+#
 # Needs: linuxcnc-uspace (Debian), which also brings /usr/bin/python3 that
 # rsh.py runs on.  Only one LinuxCNC can run on a machine at a time.
 set -eu
@@ -37,6 +41,15 @@ if ! command -v linuxcnc >/dev/null 2>&1 || ! command -v linuxcncrsh >/dev/null 
     say "LinuxCNC is not installed (apt-get install linuxcnc-uspace)"
     exit 2
 fi
+
+# Runs left behind by an owner that is gone.
+for owned in "${TMPDIR:-/tmp}"/tarvex-lcnc.*/owner.pid; do
+    [ -f "$owned" ] || continue
+    if ! kill -0 "$(cat "$owned")" 2>/dev/null; then
+        say "stopping $(dirname "$owned"), left behind by process $(cat "$owned")"
+        "$here/stop-sim.sh" "$(dirname "$owned")" >&2 || true
+    fi
+done
 
 # A second linuxcnc script would "clean up" the first one by process name,
 # so refuse rather than take over.  A lock with nothing running is stale.
@@ -64,6 +77,9 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/tarvex-lcnc.XXXXXX")
 chmod 755 "$run"
 cp -R "$here/sim/." "$run/"
 mkdir -p "$run/nc_files" "$run/rtapi"
+if [ -n "${TARVEX_SIM_OWNER_PID:-}" ]; then
+    echo "$TARVEX_SIM_OWNER_PID" > "$run/owner.pid"
+fi
 
 fail() {
     say "$*"
