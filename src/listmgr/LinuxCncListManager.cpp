@@ -257,7 +257,7 @@ void LinuxCncListManager::poll_timeout()
     }
 }
 
-void LinuxCncListManager::nextLine()
+void LinuxCncListManager::nextLine(bool machineSeen)
 {
     if (endWanted_)
         return endRun(QStringLiteral("Ended; the waiting lines stay on the list."));
@@ -267,8 +267,11 @@ void LinuxCncListManager::nextLine()
     line_ = entry->id;
     program_ = WorkListManager::FieldValue(entry->line, LinuxCncLine::ProgramField);
     errors_.clear();
-    step_ = Step::Checking;
     Q_EMIT Changed();
+    // Right after a program's end the machine's state and its messages have just been read.
+    if (machineSeen)
+        return setParameters();
+    step_ = Step::Checking;
     send({QStringLiteral("get estop"), QStringLiteral("get machine"), QStringLiteral("get program_status")},
          [this](const QStringList& answers) { checked(answers); });
 }
@@ -294,6 +297,7 @@ void LinuxCncListManager::checked(const QStringList& answers)
 
 void LinuxCncListManager::setParameters()
 {
+    step_ = Step::Parameters;
     if (endWanted_)
         return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
     const WorkList::Entry* entry = Kept().Find(line_);
@@ -309,7 +313,6 @@ void LinuxCncListManager::setParameters()
         commands << QStringLiteral("set mdi ") + mdi;
     commands << QStringLiteral("set wait done");
     const QList<int> numbers = line.Numbers();
-    step_ = Step::Parameters;
     send(commands, [this, commands, numbers](const QStringList& answers) {
         if (endWanted_)
             return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
@@ -455,7 +458,7 @@ void LinuxCncListManager::settle(const QStringList& answers)
     Kept().SetState(line_, WorkList::State::Done);
     ++done_;
     Log::Info(QStringLiteral("%1 done after %2 s").arg(current()).arg(seconds, 0, 'f', 2));
-    nextLine();
+    nextLine(true);
 }
 
 void LinuxCncListManager::lineEnded(WorkList::State state, const QString& why)

@@ -66,7 +66,7 @@ private:
     void poll_timeout();
 
     // A line's way, step by step.
-    void nextLine();
+    void nextLine(bool machineSeen = false);
     void checked(const QStringList& answers);
     void setParameters();
     void openProgram();
