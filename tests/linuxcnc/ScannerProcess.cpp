@@ -2,6 +2,9 @@
 
 #include "e2e/TarvexProcess.h"
 
+#include <csignal>
+#include <sys/prctl.h>
+
 ScannerProcess::ScannerProcess() = default;
 
 ScannerProcess::~ScannerProcess()
@@ -19,6 +22,8 @@ QString ScannerProcess::Start()
     // CommPollTime=100: a scan ends after two silent ticks, so 400 ms keep scans apart. Replies
     // are read for as long as the test runs.
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A test program that is killed takes its scanner along.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process_.start(QStringLiteral(TARVEX_SCANNER), {QStringLiteral("--gap"), QStringLiteral("400"), QStringLiteral("--linger"),
                                                     QStringLiteral("600000")});
     if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(5000))
