@@ -5,6 +5,7 @@
 # where the machine stands, and the timing records. Usage: tools/demo-linuxcnc.sh BUILD_FOLDER
 set -e
 build=$(cd "${1:-build}" && pwd)
+. "$(dirname "$0")/demo-common.sh"
 here=$(cd "$(dirname "$0")/.." && pwd)
 sim="$here/tests/linuxcnc"
 demo="$build/demo-linuxcnc"
@@ -65,13 +66,7 @@ Host=127.0.0.1
 Port=$TARVEX_SIM_PORT
 INI
 
-export XDG_CONFIG_HOME="$demo/config" XDG_DATA_HOME="$demo/data"
-if [ -n "$DISPLAY" ] || [ -n "$WAYLAND_DISPLAY" ]; then
-  mode=""
-else
-  export QT_QPA_PLATFORM=offscreen
-  mode="UNATTENDED"
-fi
+demo_environment "$demo"
 
 "$build/tools/tarvex-scanner" --link "$demo/scanner" --wait 3000 --gap 600 --linger 60000 \
   --send-text '%12PANEL1 N X %' --send-text '%22600 400 20 %' \

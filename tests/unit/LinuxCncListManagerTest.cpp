@@ -1,15 +1,13 @@
 #include "listmgr/LinuxCncListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/RuntimeError.h"
+#include "support/EventWait.h"
 #include "support/FakeClock.h"
 #include "support/FakeLinuxCncrsh.h"
 #include "support/FakeListManagerFactory.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -35,14 +33,7 @@ protected:
         server = std::make_shared<LinuxCncListManager>(settings, std::move(channel), timing);
     }
 
-    bool until(const std::function<bool()>& condition, int ms = 3000)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition() && timer.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return condition();
-    }
+    static bool until(const std::function<bool()>& condition) { return EventWait::Until(condition); }
     WorkList::State state(int row) const { return server->List().Entries().value(row).state; }
     QStringList journal() const
     {
