@@ -135,8 +135,12 @@ std::shared_ptr<ListManager> Station::CreateListManager()
         }
         server = std::make_shared<EmbeddedListManager>();
     }
-    // What the server has to tell outside any call (a line failed, the machine went away).
-    connect(server.get(), &WorkListManager::StatusMessage, this, [this](const QString& text) { view_.SetStatus(text); });
+    // What the server has to tell outside any call (a line failed, the machine went away); the
+    // "Ready." that ends a scan under way does not cover it.
+    connect(server.get(), &WorkListManager::StatusMessage, this, [this](const QString& text) {
+        view_.SetStatus(text);
+        processing_.Status().KeepTroubleShown();
+    });
     Q_EMIT ListManagerCreated(server.get());
     return server;
 }

@@ -8,6 +8,8 @@
 #include "platform/RuntimeError.h"
 #include "platform/TcpLineChannel.h"
 
+#include <utility>
+
 namespace {
 // Errors read in one go at most: LinuxCNC's queue is small, and a reader must end.
 constexpr int maxErrors = 20;
@@ -88,14 +90,14 @@ void LinuxCncListManager::Start()
             throw RuntimeError(RuntimeError::DeviceUnavailable,
                                QStringLiteral("LinuxCNC is still running the set-point step; Start again when it has ended."));
         refuseUnlessReady();
-        if (!Kept().NextWaiting()) {
+        if (!List().NextWaiting()) {
             run_ = Run::Idle;
             Log::Info(QStringLiteral("Start: no line is waiting"));
             Q_EMIT Changed();
             return;
         }
         run_ = Run::Running;
-        holdWanted_ = endWanted_ = false;
+        holdWanted_ = endWanted_ = abortsProgram_ = heldMeanwhile_ = false;
         done_ = 0;
         lastError_.clear();
         firstOfRun_ = true;
@@ -113,6 +115,7 @@ void LinuxCncListManager::Hold()
             return; // nothing runs, nothing to hold
         holdWanted_ = true;
         run_ = Run::Held;
+        heldMeanwhile_ = true;
         // Between two programs the next one simply does not start.
         if (step_ == Step::Watching)
             control({QStringLiteral("set pause")}, [this](const QStringList& answers) {
@@ -134,6 +137,8 @@ void LinuxCncListManager::End()
         if (!IsRunning())
             return;
         endWanted_ = true;
+        // A program whose end was already seen is done, not aborted.
+        abortsProgram_ = step_ == Step::Starting || step_ == Step::Watching;
         // Stops the program, an MDI or the homing at once; the step on its way sees the wish.
         control({QStringLiteral("set abort")}, [](const QStringList&) {});
         if (step_ == Step::ReadyToRun)
@@ -216,7 +221,7 @@ void LinuxCncListManager::client_Lost(const QString& reason)
     machine_ = Machine{};
     if (step_ == Step::Starting || step_ == Step::Watching || step_ == Step::Finishing) {
         const QString why = QStringLiteral("the connection to LinuxCNC was lost while it ran: check the machine");
-        Kept().SetState(line_, WorkList::State::Unknown, why);
+        mark(line_, WorkList::State::Unknown, why);
         tell(QStringLiteral("Connection to LinuxCNC lost while %1 ran: its state is unknown, nothing was removed. Reconnecting.")
                  .arg(current()),
              Tone::Error);
@@ -231,7 +236,7 @@ void LinuxCncListManager::client_Lost(const QString& reason)
     if (run_ != Run::Idle)
         run_ = Run::Lost;
     step_ = Step::None;
-    holdWanted_ = endWanted_ = false;
+    holdWanted_ = endWanted_ = abortsProgram_ = false;
     Q_EMIT Changed();
 }
 
@@ -261,7 +266,7 @@ void LinuxCncListManager::nextLine(bool machineSeen)
 {
     if (endWanted_)
         return endRun(QStringLiteral("Ended; the waiting lines stay on the list."));
-    const WorkList::Entry* entry = Kept().NextWaiting();
+    const WorkList::Entry* entry = List().NextWaiting();
     if (!entry)
         return endRun(QStringLiteral("The work list has run: %1 program(s) done.").arg(done_));
     line_ = entry->id;
@@ -300,7 +305,7 @@ void LinuxCncListManager::setParameters()
     step_ = Step::Parameters;
     if (endWanted_)
         return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
-    const WorkList::Entry* entry = Kept().Find(line_);
+    const WorkList::Entry* entry = List().Find(line_);
     if (!entry)
         return nextLine(); // cleared from the list meanwhile
     const LinuxCncLine line(entry->line);
@@ -375,6 +380,11 @@ void LinuxCncListManager::runProgram()
         Q_EMIT Changed();
         return schedulePoll();
     }
+    // Cleared from the list while it was prepared: only what is on the list runs.
+    if (!List().Find(line_)) {
+        Log::Info(QStringLiteral("%1 has left the list before it ran").arg(current()));
+        return nextLine();
+    }
     step_ = Step::Starting;
     control({QStringLiteral("set run")}, [this](const QStringList& answers) {
         if (!acknowledged(answers[0]))
@@ -383,7 +393,7 @@ void LinuxCncListManager::runProgram()
         watchPolls_ = 0;
         programSince_.start();
         noteTiming();
-        Kept().SetState(line_, WorkList::State::Running);
+        mark(line_, WorkList::State::Running);
         if (holdWanted_)
             control({QStringLiteral("set pause")}, [](const QStringList&) {});
         Q_EMIT Changed();
@@ -447,7 +457,7 @@ void LinuxCncListManager::settle(const QStringList& answers)
     machine_.estop = valueOf(answers[0], QStringLiteral("ESTOP"));
     machine_.power = valueOf(answers[1], QStringLiteral("MACHINE"));
     const double seconds = static_cast<double>(programSince_.elapsed()) / 1000.0;
-    if (endWanted_)
+    if (endWanted_ && abortsProgram_)
         return lineEnded(WorkList::State::Aborted, QStringLiteral("ended by End"));
     if (!errors_.isEmpty())
         return lineEnded(WorkList::State::Failed, errors_.join(QStringLiteral("; ")));
@@ -455,7 +465,7 @@ void LinuxCncListManager::settle(const QStringList& answers)
         return lineEnded(WorkList::State::Aborted, QStringLiteral("E-stop while it ran"));
     if (machine_.power != QLatin1String("ON"))
         return lineEnded(WorkList::State::Aborted, QStringLiteral("the machine was switched off while it ran"));
-    Kept().SetState(line_, WorkList::State::Done);
+    mark(line_, WorkList::State::Done);
     ++done_;
     Log::Info(QStringLiteral("%1 done after %2 s").arg(current()).arg(seconds, 0, 'f', 2));
     nextLine(true);
@@ -463,7 +473,7 @@ void LinuxCncListManager::settle(const QStringList& answers)
 
 void LinuxCncListManager::lineEnded(WorkList::State state, const QString& why)
 {
-    Kept().SetState(line_, state, why);
+    mark(line_, state, why);
     lastError_ = state == WorkList::State::Failed ? why : QString();
     endRun(QStringLiteral("%1 %2: %3. The run has stopped; the waiting lines stay on the list.")
                .arg(current(), WorkList::StateText(state), why),
@@ -482,7 +492,7 @@ void LinuxCncListManager::endRun(const QString& summary, Tone tone)
     pollInFlight_ = false;
     run_ = Run::Idle;
     step_ = Step::None;
-    holdWanted_ = endWanted_ = false;
+    holdWanted_ = endWanted_ = abortsProgram_ = false;
     line_ = 0;
     program_.clear();
     tell(summary, tone);
@@ -515,6 +525,8 @@ void LinuxCncListManager::startSetpoint()
     readErrors([this](const QStringList& earlier) {
         for (const QString& text : earlier)
             Log::Warning(QStringLiteral("LinuxCNC reported before the set-point step: %1").arg(text));
+        if (endWanted_)
+            return setpointEnded(false, QStringLiteral("ended by End"));
         QStringList commands{QStringLiteral("set enable ") + settings_.enablePassword};
         if (setpointHoming_) {
             // Joints are homed one by one, in joint mode.
@@ -690,6 +702,11 @@ void LinuxCncListManager::noteTiming()
     const QElapsedTimer& since = firstOfRun_ ? startedAt_ : endedAt_;
     const qint64 answering = client_.AnsweringNs() - (firstOfRun_ ? answeringAtStart_ : answeringAtEnd_);
     const qint64 total = since.nsecsElapsed();
+    // A hold in between is the operator's time, not the link's.
+    if (std::exchange(heldMeanwhile_, false)) {
+        firstOfRun_ = false;
+        return Log::Info(QStringLiteral("%1 runs after a hold").arg(current()));
+    }
     Log::Info(QStringLiteral("%1 runs: %2 ms after %3, LinuxCNC answering %4 ms of it, Tarvex %5 ms")
                   .arg(current())
                   .arg(ms(total), 0, 'f', 1)

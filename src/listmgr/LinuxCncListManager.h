@@ -113,6 +113,8 @@ private:
     Step step_ = Step::None;
     bool holdWanted_ = false;
     bool endWanted_ = false;
+    bool abortsProgram_ = false; // End came while the program ran: its line is aborted
+    bool heldMeanwhile_ = false; // a hold since the last timing record
     quint64 line_ = 0;          // the work-list entry being prepared or run
     QString program_;           // its program
     QStringList errors_;        // LinuxCNC's errors while it ran

@@ -126,14 +126,8 @@ bool WorkList::SetState(quint64 id, State state, const QString& note)
         entry.state = state;
         // The note is saved on a comment line: it must stay one line.
         entry.note = QString(note).replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        try {
-            save(entries_);
-            return true;
-        } catch (const RuntimeError& e) {
-            Log::Error(QStringLiteral("list manager: the state of a line (%1) could not be saved: %2")
-                           .arg(StateText(state), e.Description()));
-            return false;
-        }
+        save(entries_);
+        return true;
     }
     return false;
 }

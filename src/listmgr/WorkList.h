@@ -40,8 +40,8 @@ public:
     void Append(const QString& line);
     void Replace(const QStringList& lines);
 
-    // Records what became of a line. The state holds even when the file cannot be saved; that
-    // is logged and false comes back, as it does for a line that has left the list.
+    // Records what became of a line; false when it has left the list. The state holds even when
+    // the file cannot be saved, and that throws RuntimeError.
     bool SetState(quint64 id, State state, const QString& note = QString());
 
     // "waiting", "running", "done", "failed", "aborted", "unknown".

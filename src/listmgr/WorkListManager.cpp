@@ -107,6 +107,18 @@ void WorkListManager::countSetpoint()
     Q_EMIT Changed();
 }
 
+void WorkListManager::mark(quint64 id, WorkList::State state, const QString& note)
+{
+    try {
+        if (!list_.SetState(id, state, note))
+            Log::Info(QStringLiteral("list manager: a line that has left the list is %1").arg(WorkList::StateText(state)));
+    } catch (const RuntimeError& e) {
+        tell(QStringLiteral("The state of a line (%1) could not be saved: %2").arg(WorkList::StateText(state), e.Description()),
+             Tone::Error);
+    }
+    Q_EMIT Changed();
+}
+
 void WorkListManager::replaceLines(const QStringList& lines)
 {
     list_.Replace(lines);

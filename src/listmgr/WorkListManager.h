@@ -57,8 +57,9 @@ protected:
     // Puts the text on the status line and in the log, and refreshes the window.
     void tell(const QString& text, Tone tone = Tone::Info);
     void countSetpoint();
+    // Records what became of a line; a state that cannot be saved is told (it holds all the same).
+    void mark(quint64 id, WorkList::State state, const QString& note = QString());
 
-    WorkList& Kept() { return list_; }
     ListManagerJournal& Journal() { return journal_; }
 
 private:
