@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QProcess>
+#include <QThread>
 
 #include <csignal>
 #include <cstdlib>
@@ -83,9 +84,17 @@ bool LinuxCncSim::Start(quint16 port, bool unhomed)
     armEmergencyStop();
     if (code != 0 || run_.isEmpty())
         return false;
-    // --bare leaves it in E-stop: out of it and on, as an operator would, but not homed.
-    return !unhomed || Rsh({QStringLiteral("set estop off"), QStringLiteral("until 10 ESTOP OFF | get estop"),
-                            QStringLiteral("set machine on"), QStringLiteral("until 10 MACHINE ON | get machine")});
+    if (!unhomed)
+        return true;
+    // --bare leaves it in E-stop: out of it and on, as an operator would, but not homed. A Tarvex
+    // that connects meanwhile takes the control from rsh.py once; then it is asked again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (Rsh({QStringLiteral("set estop off"), QStringLiteral("until 10 ESTOP OFF | get estop"), QStringLiteral("set machine on"),
+                 QStringLiteral("until 10 MACHINE ON | get machine")}))
+            return true;
+        QThread::msleep(300);
+    }
+    return false;
 }
 
 bool LinuxCncSim::Stop()
