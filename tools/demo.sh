@@ -4,6 +4,7 @@
 # journal. Usage: tools/demo.sh BUILD_FOLDER
 set -e
 build=$(cd "${1:-build}" && pwd)
+. "$(dirname "$0")/demo-common.sh"
 demo="$build/demo"
 rm -rf "$demo"
 mkdir -p "$demo/config/tarvex" "$demo/data/tarvex"
@@ -34,13 +35,7 @@ FieldCode_DFN=A1
 COM1=$demo/scanner
 INI
 
-export XDG_CONFIG_HOME="$demo/config" XDG_DATA_HOME="$demo/data"
-if [ -n "$DISPLAY" ] || [ -n "$WAYLAND_DISPLAY" ]; then
-  mode=""
-else
-  export QT_QPA_PLATFORM=offscreen
-  mode="UNATTENDED"
-fi
+demo_environment "$demo"
 
 # The scanner waits until Tarvex has its port open, and stays until Tarvex is done.
 "$build/tools/tarvex-scanner" --link "$demo/scanner" --wait 3000 --gap 2500 --linger 4000 \

@@ -1,9 +1,13 @@
 #!/bin/sh
 # Installs the Debian packages Tarvex needs to build, run and test, when any is missing.
+#   tools/install-deps.sh [linuxcnc]
+# "linuxcnc" adds LinuxCNC for the tests and the demonstration that run a work list on its
+# headless simulation (only its hard dependencies: no real-time kernel, no display needed).
 set -e
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
 zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev \
 libqt6svg6 dpkg-dev desktop-file-utils"
+[ "$1" = linuxcnc ] && PACKAGES="$PACKAGES linuxcnc-uspace"
 [ -n "$TARVEX_EXTRA_PACKAGES" ] && PACKAGES="$PACKAGES $TARVEX_EXTRA_PACKAGES"
 
 missing=""

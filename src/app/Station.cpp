@@ -1,6 +1,8 @@
 #include "app/Station.h"
 
 #include "listmgr/EmbeddedListManager.h"
+#include "listmgr/LinuxCncListManager.h"
+#include "listmgr/LinuxCncSettings.h"
 #include "platform/InstanceCounter.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
@@ -125,7 +127,25 @@ void Station::Exit()
 
 std::shared_ptr<ListManager> Station::CreateListManager()
 {
-    auto server = std::make_shared<EmbeddedListManager>();
+    // [ListManager] Server= chooses: the embedded one unless LinuxCNC is named.
+    const QString chosen = config_.ReadIniValue(QStringLiteral("ListManager"), QStringLiteral("Server")).trimmed();
+    std::shared_ptr<WorkListManager> server;
+    if (chosen.compare(QLatin1String("LinuxCNC"), Qt::CaseInsensitive) == 0) {
+        server = std::make_shared<LinuxCncListManager>(LinuxCncSettings::Read(config_));
+    } else {
+        if (!chosen.isEmpty() && chosen.compare(QLatin1String("Embedded"), Qt::CaseInsensitive) != 0) {
+            Log::Warning(QStringLiteral("[ListManager] Server=%1 is not known; the embedded list manager runs").arg(chosen));
+            view_.SetStatus(QStringLiteral("List manager \"%1\" unknown: the embedded one runs.").arg(chosen));
+        }
+        server = std::make_shared<EmbeddedListManager>();
+    }
+    // What the server has to tell outside any call (a line failed, the machine went away); the
+    // "Ready." that ends a scan under way does not cover it. It belongs to no scan: the history
+    // is left alone, the List Manager window shows it.
+    connect(server.get(), &WorkListManager::StatusMessage, this, [this](const QString& text) {
+        view_.SetStatus(text);
+        processing_.Status().KeepTroubleShown();
+    });
     Q_EMIT ListManagerCreated(server.get());
     return server;
 }

@@ -5,7 +5,7 @@
 #include "config/Configuration.h"
 #include "config/RunState.h"
 #include "config/SerialLink.h"
-#include "listmgr/EmbeddedListManager.h"
+#include "listmgr/WorkListManager.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerFactory.h"
 #include "listmgr/ListManagerLink.h"
@@ -89,8 +89,8 @@ public:
     const QString& ExclusionMask() const { return exclusionMask_; }
 
 Q_SIGNALS:
-    // The embedded list manager was made, for its window to follow.
-    void ListManagerCreated(EmbeddedListManager* server);
+    // The list manager was made, for its window to follow.
+    void ListManagerCreated(WorkListManager* server);
 
 private:
     std::shared_ptr<ListManager> CreateListManager() override;

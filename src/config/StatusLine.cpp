@@ -18,7 +18,7 @@ void StatusLine::ReportTrouble(const QString& status, const QString& logDetail)
     troubleShown_ = true;
 }
 
-void StatusLine::KeepTroubleShown()
+void StatusLine::KeepScanTroubleShown()
 {
     troubleShown_ = true;
     history_.Refuse(view_.Status());

@@ -23,8 +23,10 @@ public:
     // What became of the scan, in the history's words (also logged).
     void Outcome(const QString& text);
     void Refusal(const QString& reason);
-    // Keeps a failure that another routine has already shown and logged; the history marks it.
-    void KeepTroubleShown();
+    // Keeps a failure that another routine has already shown and logged.
+    void KeepTroubleShown() { troubleShown_ = true; }
+    // The same for a failure of the scan being processed, which its history entry then shows.
+    void KeepScanTroubleShown();
 
     // Waits while the window stays live, to pace the operator.
     void Pause(float seconds);

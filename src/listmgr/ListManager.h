@@ -27,4 +27,9 @@ public:
     // Fallback work list.
     virtual void Visible(bool visible) = 0;
     virtual void Clear() = 0;
+
+    // True when the work list lives in Tarvex and only the machine control behind it may be
+    // away: start-up can go on without the machine, lines are still taken, and the server
+    // connects by itself later.
+    virtual bool KeepsListWhileAway() const { return false; }
 };

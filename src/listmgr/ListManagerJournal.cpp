@@ -12,17 +12,27 @@ ListManagerJournal::ListManagerJournal(QString nativePath)
 {
 }
 
+namespace {
+QString oneLine(QString value)
+{
+    value.replace(QLatin1Char('\t'), QStringLiteral("\\x09"));
+    value.replace(QLatin1Char('\r'), QStringLiteral("\\x0D"));
+    value.replace(QLatin1Char('\n'), QStringLiteral("\\x0A"));
+    return value;
+}
+
+QString now()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+}
+} // namespace
+
 QString ListManagerJournal::Format(const QString& time, const QString& member, const QString* argument, int error)
 {
     const QChar tab = QLatin1Char('\t');
     QString line = time + tab + member;
-    if (argument) {
-        QString value = *argument;
-        value.replace(QLatin1Char('\t'), QStringLiteral("\\x09"));
-        value.replace(QLatin1Char('\r'), QStringLiteral("\\x0D"));
-        value.replace(QLatin1Char('\n'), QStringLiteral("\\x0A"));
-        line += tab + value;
-    }
+    if (argument)
+        line += tab + oneLine(*argument);
     if (error != 0)
         line += tab + QStringLiteral("error ") + QString::number(error);
     return line;
@@ -30,8 +40,17 @@ QString ListManagerJournal::Format(const QString& time, const QString& member, c
 
 void ListManagerJournal::Record(const QString& member, const QString* argument, int error)
 {
-    const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
-    const QByteArray line = (Format(time, member, argument, error) + QLatin1Char('\n')).toUtf8();
+    append(Format(now(), member, argument, error));
+}
+
+void ListManagerJournal::RecordAnswer(const QString& member, const QString& command, const QString& answer)
+{
+    append(Format(now(), member, &command, 0) + QLatin1Char('\t') + oneLine(answer));
+}
+
+void ListManagerJournal::append(const QString& text)
+{
+    const QByteArray line = (text + QLatin1Char('\n')).toUtf8();
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QFile file(path_);
     if (!file.open(QIODevice::Append) || file.write(line) != line.size())

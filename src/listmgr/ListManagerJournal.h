@@ -15,9 +15,14 @@ public:
 
     // Appends one line; a journal that cannot be written is logged, never fatal for the call.
     void Record(const QString& member, const QString* argument = nullptr, int error = 0);
+    // Appends what was sent on to a machine control and its answer: member, the command as
+    // sent (passwords hidden by the caller), the answer.
+    void RecordAnswer(const QString& member, const QString& command, const QString& answer);
 
     const QString& Path() const { return path_; }
 
 private:
+    void append(const QString& line);
+
     QString path_;
 };

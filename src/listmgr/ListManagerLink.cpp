@@ -45,7 +45,9 @@ ListManagerLink::Outcome ListManagerLink::Connect(Pauser& pauser, MessageBoxes& 
         pauser.Pause(retryPauseSeconds);
         if (clock_.NowMs() - started < WaitLimitMs)
             continue;
-        switch (boxes.Show(WaitText, MessageBoxes::Icon::Warning, MessageBoxes::Buttons::RetryContinueExit)) {
+        const bool keepsList = ListApp && ListApp->KeepsListWhileAway();
+        switch (boxes.Show(keepsList ? MachineWaitText : WaitText, MessageBoxes::Icon::Warning,
+                           MessageBoxes::Buttons::RetryContinueExit)) {
         case MessageBoxes::Answer::Retry:
             Log::Info(QStringLiteral("waiting for the list manager again"));
             started = clock_.NowMs();
@@ -54,6 +56,11 @@ ListManagerLink::Outcome ListManagerLink::Connect(Pauser& pauser, MessageBoxes& 
             Log::Warning(QStringLiteral("no work list from the list manager: ending at the operator's request"));
             return Outcome::Exit;
         default:
+            if (keepsList) {
+                Log::Warning(QStringLiteral("the machine control does not answer: lines are kept, it is connected in the background"));
+                ExeListObject = ListApp;
+                return Outcome::Collecting;
+            }
             Log::Warning(QStringLiteral("no work list from the list manager: running without it, lines will not be added"));
             ListApp.reset();
             return Outcome::WithoutListManager;

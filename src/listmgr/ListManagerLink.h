@@ -16,12 +16,18 @@ class Pauser;
 // the same server; a reference that is not held is null.
 class ListManagerLink {
 public:
-    enum class Outcome { Connected, WithoutListManager, Exit };
+    // Collecting: the machine control did not answer, lines are kept and it is looked for in
+    // the background.
+    enum class Outcome { Connected, Collecting, WithoutListManager, Exit };
 
     static constexpr qint64 DefaultWaitLimitMs = 30000;
     static inline const QString WaitText = QStringLiteral(
         "The list manager has not handed out a work list for 30 seconds.\n\n"
         "Retry: keep waiting.\nContinue: run without the list manager.\nExit: end Tarvex.");
+    // The same question for a list manager that keeps its list while its machine is away.
+    static inline const QString MachineWaitText = QStringLiteral(
+        "The machine control has not answered for 30 seconds.\n\n"
+        "Retry: keep waiting.\nContinue: keep collecting lines and connect in the background.\nExit: end Tarvex.");
 
     // factory makes the server ListApp is; clock times the wait for its work list.
     ListManagerLink(ListManagerFactory& factory, Clock& clock);
@@ -31,7 +37,8 @@ public:
     // Start-up: creates ListApp and asks it for its work list until ExeListObject holds one,
     // letting pending events run between attempts. Each failed attempt gets the unexpected-error
     // report. After WaitLimitMs without a list the operator chooses Retry (wait again), Continue
-    // (run as with "NOAPP": nothing is held) or Exit.
+    // (run as with "NOAPP": nothing is held; but a server that keeps its list while its machine
+    // is away is held and takes lines) or Exit.
     Outcome Connect(Pauser& pauser, MessageBoxes& boxes);
     // The fallback work list of the server that is running.
     void CreateFallbackExeList();

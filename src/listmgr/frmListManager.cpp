@@ -1,7 +1,8 @@
 #include "listmgr/frmListManager.h"
 
-#include "listmgr/EmbeddedListManager.h"
+#include "listmgr/WorkListManager.h"
 
+#include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -9,7 +10,7 @@
 #include <QVBoxLayout>
 
 namespace {
-enum Column { Program, Field, Position, Mirror, SizeX, SizeY, SizeZ, Line, ColumnCount };
+enum Column { Program, Field, Position, Mirror, SizeX, SizeY, SizeZ, State, Line, ColumnCount };
 }
 
 frmListManager::frmListManager(QWidget* parent)
@@ -23,11 +24,14 @@ frmListManager::frmListManager(QWidget* parent)
     lblRunState->setObjectName(QStringLiteral("lblRunState"));
     lblSetpoints = new QLabel(this);
     lblSetpoints->setObjectName(QStringLiteral("lblSetpoints"));
+    lblMachine = new QLabel(this);
+    lblMachine->setObjectName(QStringLiteral("lblMachine"));
+    lblMachine->setWordWrap(true);
     lstWorkList = new QTableWidget(0, ColumnCount, this);
     lstWorkList->setObjectName(QStringLiteral("lstWorkList"));
     lstWorkList->setHorizontalHeaderLabels({QStringLiteral("Program"), QStringLiteral("Field"), QStringLiteral("Position"),
                                             QStringLiteral("Mirror"), QStringLiteral("X"), QStringLiteral("Y"),
-                                            QStringLiteral("Z"), QStringLiteral("Line")});
+                                            QStringLiteral("Z"), QStringLiteral("State"), QStringLiteral("Line")});
     lstWorkList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstWorkList->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstWorkList->horizontalHeader()->setStretchLastSection(true);
@@ -38,19 +42,20 @@ frmListManager::frmListManager(QWidget* parent)
     state->addWidget(lblSetpoints);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(state);
+    layout->addWidget(lblMachine);
     layout->addWidget(lstWorkList);
     resize(760, 360);
     Refresh();
 }
 
-void frmListManager::Attach(EmbeddedListManager* server)
+void frmListManager::Attach(WorkListManager* server)
 {
     if (server_)
         disconnect(server_, nullptr, this, nullptr);
     server_ = server;
     if (server) {
-        connect(server, &EmbeddedListManager::Changed, this, &frmListManager::Refresh);
-        connect(server, &EmbeddedListManager::VisibleChanged, this, &frmListManager::server_VisibleChanged);
+        connect(server, &WorkListManager::Changed, this, &frmListManager::Refresh);
+        connect(server, &WorkListManager::VisibleChanged, this, &frmListManager::server_VisibleChanged);
         // Without a list manager the window says so, so the table must follow a dropped server.
         connect(server, &QObject::destroyed, this, &frmListManager::Refresh);
     }
@@ -78,28 +83,48 @@ void frmListManager::Refresh()
     if (!server_) {
         lblRunState->setText(QStringLiteral("Not connected: Tarvex runs without the list manager."));
         lblSetpoints->clear();
+        lblMachine->hide();
         lstWorkList->setRowCount(0);
         return;
     }
-    lblRunState->setText(QStringLiteral("Run state: ") + EmbeddedListManager::RunText(server_->State()));
+    lblRunState->setText(QStringLiteral("Run state: ") + server_->RunStateText());
     lblSetpoints->setText(QStringLiteral("Set-points: %1").arg(server_->Setpoints()));
+    const QString machine = server_->MachineStateText();
+    lblMachine->setText(machine);
+    lblMachine->setVisible(!machine.isEmpty());
 
-    const QStringList& lines = server_->Lines();
-    lstWorkList->setRowCount(static_cast<int>(lines.size()));
-    for (int row = 0; row < lines.size(); ++row) {
-        const QString& line = lines[row];
-        const QString position = EmbeddedListManager::FieldValue(line, 171);
+    const QList<WorkList::Entry>& entries = server_->List().Entries();
+    lstWorkList->setRowCount(static_cast<int>(entries.size()));
+    for (int row = 0; row < entries.size(); ++row) {
+        const WorkList::Entry& entry = entries[row];
+        const QString& line = entry.line;
+        const QString position = WorkListManager::FieldValue(line, 171);
         const QString code = codes_.CodeAt(position.toInt());
+        QString state = WorkList::StateText(entry.state);
+        if (!entry.note.isEmpty())
+            state += QStringLiteral(": ") + entry.note;
         const QString values[ColumnCount] = {
-            EmbeddedListManager::FieldValue(line, 161),
+            WorkListManager::FieldValue(line, 161),
             code.isEmpty() ? QStringLiteral("?") : code,
             position,
-            EmbeddedListManager::FieldValue(line, 284) == QLatin1String("1") ? QStringLiteral("mirrored") : QStringLiteral("normal"),
-            EmbeddedListManager::FieldValue(line, 168),
-            EmbeddedListManager::FieldValue(line, 169),
-            EmbeddedListManager::FieldValue(line, 170),
+            WorkListManager::FieldValue(line, 284) == QLatin1String("1") ? QStringLiteral("mirrored") : QStringLiteral("normal"),
+            WorkListManager::FieldValue(line, 168),
+            WorkListManager::FieldValue(line, 169),
+            WorkListManager::FieldValue(line, 170),
+            state,
             line};
-        for (int column = 0; column < ColumnCount; ++column)
-            lstWorkList->setItem(row, column, new QTableWidgetItem(values[column]));
+        // The line that runs stands out, so the operator finds it in a long list.
+        const bool running = entry.state == WorkList::State::Running;
+        for (int column = 0; column < ColumnCount; ++column) {
+            auto* item = new QTableWidgetItem(values[column]);
+            if (running) {
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
+            lstWorkList->setItem(row, column, item);
+        }
+        if (running)
+            lstWorkList->scrollToItem(lstWorkList->item(row, 0));
     }
 }

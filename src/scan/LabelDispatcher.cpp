@@ -246,7 +246,7 @@ bool LabelDispatcher::takeProgramName(const QString& label, const QString& name)
         return false;
     try {
         if (!s_.csv.TransferCsv(fields_.CurrentProgramName))
-            s_.status.KeepTroubleShown(); // the program is still added; the operator must see why the CSV was not
+            s_.status.KeepScanTroubleShown(); // the program is still added; the operator must see why the CSV was not
     } catch (const RuntimeError& e) {
         refuse(label, QStringLiteral("its CSV file cannot be looked up (error %1: %2)").arg(e.Number()).arg(e.Description()));
         return false;

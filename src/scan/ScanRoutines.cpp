@@ -102,7 +102,7 @@ bool ScanRoutines::AddLineRoutine(const ScanFields& program, const QString& fiel
         s_.status.Outcome(QStringLiteral("line added: %1").arg(s_.line.Describe(values)));
     } else {
         if (s_.link.HasWorkList())
-            s_.status.KeepTroubleShown(); // the list line has shown and logged its failure
+            s_.status.KeepScanTroubleShown(); // the list line has shown and logged its failure
         else
             s_.status.ReportTrouble(QStringLiteral("Running without the list manager: the line was not added."),
                                     QStringLiteral("no work list to add the line to"));

@@ -7,8 +7,10 @@
 #include <QThread>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -103,6 +105,8 @@ bool TarvexProcess::Start(const QStringList& arguments, const QString& record, s
     process_.setProcessEnvironment(environment());
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.setStandardOutputFile(QProcess::nullDevice());
+    // A test program that is killed (at a time-out) takes its tarvex along.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process_.start(QStringLiteral(TARVEX_EXECUTABLE), QStringList{QStringLiteral("UNATTENDED")} + arguments);
     if (!process_.waitForStarted(10000))
         return false;

@@ -83,7 +83,8 @@ if [ -f "$page" ]; then
       FFN FFM FFS FFA FFT FFR DFN HalfLimitX HalfLimitY AutoSelSetting PNameMSel CommentMSel \
       PNameMirrorLR PNameMirrorCPos PNameMirrorText PNameNandMLR PNameNandMCPos PNameNandMText \
       CommentMirrorLR CommentMirrorCPos CommentMirrorText CommentNandMLR CommentNandMCPos \
-      CommentNandMText Exclusion tarvex.log listmanager.log worklist.lst drive_x dialout; do
+      CommentNandMText Exclusion tarvex.log listmanager.log worklist.lst drive_x dialout \
+      ListManager Server LinuxCNC Host Port ConnectPassword EnablePassword ProgramFolder Setpoint; do
     grep -q -- "$word" "$page" || fail "tarvex.1 does not mention $word"
   done
   for option in '\-\-help' '\-\-version'; do
@@ -99,14 +100,14 @@ if [ -f "$sample" ]; then
       Overwrite AutoClear HalfLimitX HalfLimitY AutoSelSetting PNameMSel CommentMSel \
       PNameMirrorLR PNameMirrorCPos PNameMirrorText PNameNandMLR PNameNandMCPos PNameNandMText \
       CommentMirrorLR CommentMirrorCPos CommentMirrorText CommentNandMLR CommentNandMCPos \
-      CommentNandMText Exclusion COM1; do
+      CommentNandMText Exclusion COM1 Server Host Port ConnectPassword EnablePassword ProgramFolder Setpoint; do
     grep -q "^$key=" "$sample" || fail "ZEM.INI.sample lacks $key"
   done
   for field in SFN SFM SFS SFA SFT SFR BFN BFM BFS BFA BFT BFR FFN FFM FFS FFA FFT FFR DFN; do
     grep -q "^FieldCode_$field=" "$sample" || fail "ZEM.INI.sample lacks FieldCode_$field"
     grep -q "^FieldFlag_$field=" "$sample" || fail "ZEM.INI.sample lacks FieldFlag_$field"
   done
-  for section in GESTBCOD Ports Drives; do
+  for section in GESTBCOD Ports Drives ListManager LinuxCNC; do
     grep -q "^\[$section\]" "$sample" || fail "ZEM.INI.sample lacks [$section]"
   done
 fi

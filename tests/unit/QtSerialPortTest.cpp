@@ -1,5 +1,6 @@
 #include "platform/QtSerialPort.h"
 #include "platform/RuntimeError.h"
+#include "support/EventWait.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -67,11 +68,7 @@ public:
 
 bool waitFor(const std::function<bool()>& condition)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < 3000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
+    return EventWait::Until(condition, 3000);
 }
 
 class QtSerialPortTest : public testing::Test {

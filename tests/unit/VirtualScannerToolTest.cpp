@@ -1,10 +1,9 @@
 #include "program/PayloadExpander.h"
 #include "support/FakeMainView.h"
 #include "platform/QtSerialPort.h"
+#include "support/EventWait.h"
 #include "support/TestEnvironment.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -12,13 +11,9 @@
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int ms = 4000)
+bool waitFor(const std::function<bool()>& condition)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
+    return EventWait::Until(condition, 4000);
 }
 
 // The virtual scanner as Tarvex sees it: through [Ports] and the real port layer.

@@ -1,5 +1,6 @@
 #include "StationWindow.h"
 #include "listmgr/EmbeddedListManager.h"
+#include "listmgr/LinuxCncListManager.h"
 #include "listmgr/ListManager.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "support/FakeClock.h"
@@ -136,6 +137,30 @@ TEST_F(ListManagerStartupTest, TheWindowShowsTheWorkListFromTheMenuAndOnVisible)
     EXPECT_TRUE(list->isVisible());
     server->Clear();
     EXPECT_EQ(table->rowCount(), 0);
+}
+
+TEST_F(ListManagerStartupTest, LinuxCncChosenAndAwayStartUpGoesOnAndTheWindowShowsTheMachine)
+{
+    // Nothing listens on port 9 of the loopback address.
+    env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n[ListManager]\r\nServer=LinuxCNC\r\n[LinuxCNC]\r\nPort=9\r\n");
+    UnattendedMessageBoxes unattended;
+    auto w = window({"tarvex", "UNATTENDED"}, &unattended);
+    ASSERT_TRUE(w->window.Form_Load());
+    auto* server = dynamic_cast<LinuxCncListManager*>(w->station.ListLink().ExeListObject.get());
+    ASSERT_NE(server, nullptr);
+    EXPECT_EQ(w->station.ListLink().ListApp.get(), server);
+    EXPECT_TRUE(env.LogLines().join('\n').contains("lines are kept, it is connected in the background"));
+
+    server->AddLine("#161=P1.CNC;#164=1;#171=1;#284=0;#280=;#165=1;#168=600;#169=400;#170=20;#282=;#283=;");
+    w->window.findChild<QAction*>("mnuListManager")->trigger();
+    QWidget* list = listWindow(w->window);
+    auto* table = list->findChild<QTableWidget*>("lstWorkList");
+    ASSERT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(table->horizontalHeaderItem(7)->text(), "State");
+    EXPECT_EQ(table->item(0, 7)->text(), "waiting");
+    EXPECT_EQ(list->findChild<QLabel*>("lblRunState")->text(), "Run state: idle");
+    EXPECT_TRUE(list->findChild<QLabel*>("lblMachine")->text().startsWith("LinuxCNC at 127.0.0.1:9: not connected"))
+        << list->findChild<QLabel*>("lblMachine")->text().toStdString();
 }
 
 TEST_F(ListManagerStartupTest, WithoutTheListManagerTheWindowSaysSo)

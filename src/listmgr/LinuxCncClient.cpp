@@ -1,0 +1,185 @@
+#include "listmgr/LinuxCncClient.h"
+
+#include "listmgr/ListManagerJournal.h"
+#include "platform/LineChannel.h"
+#include "platform/Log.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+const QString member = QStringLiteral("LinuxCNC");
+const QString echoOff = QStringLiteral("set echo off");
+
+bool acknowledged(const QString& answer)
+{
+    return answer.endsWith(QLatin1String(" ACK"), Qt::CaseInsensitive);
+}
+} // namespace
+
+LinuxCncClient::LinuxCncClient(LineChannel& channel, LinuxCncSettings settings, ListManagerJournal& journal, Timing timing,
+                               QObject* parent)
+    : QObject(parent), channel_(channel), settings_(std::move(settings)), journal_(journal), timing_(timing)
+{
+    replyTimer_.setSingleShot(true);
+    reconnectTimer_.setSingleShot(true);
+    connect(&replyTimer_, &QTimer::timeout, this, &LinuxCncClient::replyTimer_timeout);
+    connect(&reconnectTimer_, &QTimer::timeout, this, &LinuxCncClient::Open);
+    connect(&channel_, &LineChannel::Opened, this, &LinuxCncClient::channel_Opened);
+    connect(&channel_, &LineChannel::LineReceived, this, &LinuxCncClient::channel_LineReceived);
+    connect(&channel_, &LineChannel::Closed, this, &LinuxCncClient::channel_Closed);
+}
+
+void LinuxCncClient::Open()
+{
+    reconnectTimer_.stop();
+    if (phase_ != Phase::Closed)
+        return;
+    phase_ = Phase::Opening;
+    channel_.Open(settings_.host, settings_.port);
+}
+
+void LinuxCncClient::Send(const QStringList& commands, Done done, bool quiet)
+{
+    if (phase_ == Phase::Ready)
+        sendNow(commands, std::move(done), quiet);
+}
+
+QString LinuxCncClient::Shown(const QString& command)
+{
+    static const QRegularExpression hello(QStringLiteral("^(\\s*hello\\s+)\\S+"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression enable(QStringLiteral("^(\\s*set\\s+enable\\s+)(?!off\\s*$)\\S.*$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString shown = command;
+    shown.replace(hello, QStringLiteral("\\1***"));
+    shown.replace(enable, QStringLiteral("\\1***"));
+    return shown;
+}
+
+void LinuxCncClient::channel_Opened()
+{
+    phase_ = Phase::Handshake;
+    handshake();
+}
+
+void LinuxCncClient::handshake()
+{
+    // Before a hello nothing is echoed; after it everything is, until "set echo off", whose own
+    // echo is its only answer. So the first two go one at a time.
+    sendNow({QStringLiteral("hello %1 tarvex 1.0").arg(settings_.connectPassword)}, [this](const QStringList& hello) {
+        if (!hello[0].startsWith(QLatin1String("HELLO ACK"), Qt::CaseInsensitive))
+            return fail(QStringLiteral("LinuxCNC refused the connect password (ConnectPassword in [LinuxCNC])"), true);
+        sendNow({echoOff}, [this](const QStringList& echo) {
+            if (echo[0].compare(echoOff, Qt::CaseInsensitive) != 0)
+                return fail(QStringLiteral("LinuxCNC answered \"%1\" to \"%2\"").arg(echo[0], echoOff));
+            // The wait and the timeout are shared by every client of linuxcncrsh: set them anew.
+            const QStringList setup{QStringLiteral("set verbose on"), QStringLiteral("set enable ") + settings_.enablePassword,
+                                    QStringLiteral("set set_wait received"), QStringLiteral("set timeout 0")};
+            sendNow(setup, [this, setup](const QStringList& answers) {
+                for (qsizetype i = 0; i < answers.size(); ++i) {
+                    if (acknowledged(answers[i]))
+                        continue;
+                    if (i == 1)
+                        return fail(QStringLiteral("LinuxCNC refused the enable password (EnablePassword in [LinuxCNC])"), true);
+                    return fail(QStringLiteral("LinuxCNC answered \"%1\" to \"%2\"").arg(answers[i], setup[i]));
+                }
+                phase_ = Phase::Ready;
+                trouble_.clear();
+                Log::Info(QStringLiteral("LinuxCNC connected at %1").arg(settings_.Endpoint()));
+                Q_EMIT Connected();
+            }, false);
+        }, false);
+    }, false);
+}
+
+void LinuxCncClient::sendNow(const QStringList& commands, Done done, bool quiet)
+{
+    if (commands.isEmpty())
+        return;
+    auto batch = std::make_shared<Batch>();
+    batch->expected = commands.size();
+    batch->done = std::move(done);
+    const bool wasIdle = pending_.empty();
+    for (const QString& command : commands) {
+        pending_.push_back(Pending{command, quiet, batch});
+        channel_.Send(QFile::encodeName(command));
+    }
+    if (wasIdle) {
+        headSince_.start();
+        armReplyTimer();
+    }
+}
+
+void LinuxCncClient::channel_LineReceived(const QByteArray& line)
+{
+    const QString answer = QFile::decodeName(line);
+    if (pending_.empty()) {
+        Log::Warning(QStringLiteral("LinuxCNC sent \"%1\" unasked").arg(Log::Printable(answer)));
+        return;
+    }
+    const Pending head = pending_.front();
+    pending_.pop_front();
+    answeringNs_ += headSince_.nsecsElapsed();
+    headSince_.start();
+    armReplyTimer();
+    record(head, answer);
+    head.batch->answers << answer;
+    if (head.batch->answers.size() == head.batch->expected && head.batch->done)
+        head.batch->done(head.batch->answers);
+}
+
+void LinuxCncClient::channel_Closed(const QString& reason)
+{
+    fail(phase_ == Phase::Opening ? QStringLiteral("LinuxCNC cannot be reached at %1: %2").arg(settings_.Endpoint(), reason)
+                                  : QStringLiteral("the connection to LinuxCNC at %1 was lost: %2").arg(settings_.Endpoint(), reason));
+}
+
+void LinuxCncClient::replyTimer_timeout()
+{
+    if (pending_.empty())
+        return;
+    fail(QStringLiteral("LinuxCNC did not answer \"%1\" within %2 s")
+             .arg(Shown(pending_.front().command))
+             .arg(timing_.replyTimeoutMs / 1000.0));
+}
+
+void LinuxCncClient::fail(const QString& reason, bool refused)
+{
+    const bool wasReady = phase_ == Phase::Ready;
+    channel_.Close();
+    replyTimer_.stop();
+    for (const Pending& pending : pending_)
+        record(Pending{pending.command, false, nullptr}, QStringLiteral("no answer: ") + reason);
+    pending_.clear();
+    // The first answers after a new connection are journalled whatever they are.
+    lastQuiet_.clear();
+    phase_ = Phase::Closed;
+    const int retryMs = refused ? timing_.refusedReconnectMs : timing_.reconnectMs;
+    // Each new trouble once: an unreachable LinuxCNC is tried every few seconds.
+    if (reason != trouble_ || wasReady)
+        Log::Warning(QStringLiteral("%1; trying again every %2 s").arg(reason).arg(retryMs / 1000.0));
+    trouble_ = reason;
+    reconnectTimer_.start(retryMs);
+    Q_EMIT Lost(reason);
+}
+
+void LinuxCncClient::record(const Pending& pending, const QString& answer)
+{
+    const QString shown = Shown(pending.command);
+    if (pending.quiet) {
+        auto last = lastQuiet_.find(shown);
+        if (last != lastQuiet_.end() && *last == answer)
+            return;
+        lastQuiet_.insert(shown, answer);
+    }
+    journal_.RecordAnswer(member, shown, answer);
+    Log::Info(QStringLiteral("LinuxCNC: %1 -> %2").arg(Log::Printable(shown), Log::Printable(answer)));
+}
+
+void LinuxCncClient::armReplyTimer()
+{
+    if (pending_.empty())
+        replyTimer_.stop();
+    else
+        replyTimer_.start(timing_.replyTimeoutMs);
+}

@@ -1,0 +1,100 @@
+#include "listmgr/LinuxCncLine.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+const QList<int>& LinuxCncLine::ListLineFields()
+{
+    static const QList<int> fields{164, 171, 284, 280, 165, 168, 169, 170, 282, 283};
+    return fields;
+}
+
+LinuxCncLine::LinuxCncLine(const QString& line)
+{
+    static const QRegularExpression fieldPattern(QStringLiteral("^#([0-9]{1,9})=(.*)$"), QRegularExpression::DotMatchesEverythingOption);
+    QSet<int> seen;
+    for (const QString& piece : line.split(QLatin1Char(';'))) {
+        if (piece.trimmed().isEmpty())
+            continue;
+        const QRegularExpressionMatch m = fieldPattern.match(piece);
+        if (!m.hasMatch()) {
+            refusal_ = QStringLiteral("\"%1\" in the line is no field (#number=value)").arg(piece);
+            return;
+        }
+        const int number = m.captured(1).toInt();
+        // The first of two equal fields counts, as the window shows it.
+        if (seen.contains(number))
+            continue;
+        seen.insert(number);
+        if (number == ProgramField) {
+            program_ = m.captured(2);
+            continue;
+        }
+        if (number < FirstParameter || number > LastParameter) {
+            refusal_ = QStringLiteral("field #%1 cannot go to LinuxCNC: programs may only be given parameters #%2 to #%3")
+                           .arg(number)
+                           .arg(FirstParameter)
+                           .arg(LastParameter);
+            return;
+        }
+        const QString value = NumberText(m.captured(2));
+        if (value.isEmpty()) {
+            refusal_ = QStringLiteral("#%1=%2 is not a number").arg(number).arg(m.captured(2));
+            return;
+        }
+        values_.append({number, value});
+    }
+    for (int number : ListLineFields()) {
+        if (!seen.contains(number))
+            values_.append({number, QStringLiteral("0")});
+    }
+    if (program_.trimmed().isEmpty() && refusal_.isEmpty())
+        refusal_ = QStringLiteral("the line names no program (#161)");
+}
+
+QList<int> LinuxCncLine::Numbers() const
+{
+    QList<int> numbers;
+    for (const auto& [number, value] : values_)
+        numbers << number;
+    return numbers;
+}
+
+QStringList LinuxCncLine::MdiCommands(const QSet<int>& alsoZero) const
+{
+    QList<std::pair<int, QString>> all = values_;
+    QList<int> extra(alsoZero.cbegin(), alsoZero.cend());
+    std::sort(extra.begin(), extra.end());
+    const QList<int> own = Numbers();
+    for (int number : extra) {
+        if (!own.contains(number))
+            all.append({number, QStringLiteral("0")});
+    }
+    QStringList commands;
+    QString command;
+    for (const auto& [number, value] : all) {
+        const QString assignment = QLatin1Char('#') + QString::number(number) + QLatin1Char('=') + value;
+        if (!command.isEmpty() && command.size() + 1 + assignment.size() > MaxMdiLength) {
+            commands << command;
+            command.clear();
+        }
+        command += (command.isEmpty() ? QString() : QStringLiteral(" ")) + assignment;
+    }
+    if (!command.isEmpty())
+        commands << command;
+    return commands;
+}
+
+QString LinuxCncLine::NumberText(const QString& value)
+{
+    // What the G-code reader takes as a number: digits with at most one decimal point, a sign.
+    static const QRegularExpression number(QStringLiteral("^([+-]?)([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+    const QString trimmed = value.trimmed();
+    if (trimmed.isEmpty())
+        return QStringLiteral("0");
+    const QRegularExpressionMatch m = number.match(trimmed);
+    if (!m.hasMatch())
+        return QString();
+    return (m.captured(1) == QLatin1String("-") ? QStringLiteral("-") : QString()) + m.captured(2);
+}

@@ -1,0 +1,126 @@
+#include "listmgr/WorkListManager.h"
+
+#include "listmgr/ListFile.h"
+#include "platform/FileSearch.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/RuntimeError.h"
+
+WorkListManager::WorkListManager(QObject* parent)
+    : QObject(parent), journal_(JournalPath()), list_(WorkListPath())
+{
+    list_.Load();
+}
+
+void WorkListManager::OpenList(const QString& path)
+{
+    call(QStringLiteral("OpenList"), &path,
+         [this, &path] { replaceLines(ListFile::Read(FileSearch::ResolveCase(Paths::ToNative(path)))); });
+}
+
+void WorkListManager::AddLine(const QString& line)
+{
+    call(QStringLiteral("AddLine"), &line, [this, &line] {
+        list_.Append(line);
+        Q_EMIT Changed();
+    });
+}
+
+void WorkListManager::ClearList()
+{
+    call(QStringLiteral("ClearList"), nullptr, [this] { replaceLines({}); });
+}
+
+void WorkListManager::Visible(bool visible)
+{
+    const QString argument = visible ? QStringLiteral("True") : QStringLiteral("False");
+    call(QStringLiteral("Visible"), &argument, [this, visible] {
+        visible_ = visible;
+        Q_EMIT VisibleChanged(visible);
+    });
+}
+
+void WorkListManager::Clear()
+{
+    call(QStringLiteral("Clear"), nullptr, [this] { replaceLines({}); });
+}
+
+QString WorkListManager::FieldValue(const QString& line, int number)
+{
+    const QString tag = QLatin1Char('#') + QString::number(number) + QLatin1Char('=');
+    qsizetype at = 0;
+    // A tag counts only at the start of a field, so "#1611=" is not field 161.
+    while ((at = line.indexOf(tag, at)) >= 0) {
+        if (at == 0 || line[at - 1] == QLatin1Char(';')) {
+            const qsizetype start = at + tag.size();
+            const qsizetype end = line.indexOf(QLatin1Char(';'), start);
+            return line.mid(start, end < 0 ? -1 : end - start);
+        }
+        at += tag.size();
+    }
+    return QString();
+}
+
+QString WorkListManager::WorkListPath()
+{
+    return Paths::DataFolder() + QStringLiteral("/worklist.lst");
+}
+
+QString WorkListManager::JournalPath()
+{
+    return Paths::DataFolder() + QStringLiteral("/listmanager.log");
+}
+
+void WorkListManager::call(const QString& member, const QString* argument, const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const RuntimeError& e) {
+        journal_.Record(member, argument, e.Number());
+        Log::Error(QStringLiteral("list manager: %1 failed with error %2: %3").arg(member).arg(e.Number()).arg(e.Description()));
+        throw;
+    }
+    journal_.Record(member, argument);
+}
+
+void WorkListManager::tell(const QString& text, Tone tone)
+{
+    const QString record = QStringLiteral("list manager: ") + text;
+    switch (tone) {
+    case Tone::Info:
+        Log::Info(record);
+        break;
+    case Tone::Warning:
+        Log::Warning(record);
+        break;
+    case Tone::Error:
+        Log::Error(record);
+        break;
+    }
+    Q_EMIT StatusMessage(text);
+    Q_EMIT Changed();
+}
+
+void WorkListManager::countSetpoint()
+{
+    ++setpoints_;
+    Q_EMIT Changed();
+}
+
+void WorkListManager::mark(quint64 id, WorkList::State state, const QString& note)
+{
+    try {
+        if (!list_.SetState(id, state, note))
+            Log::Info(QStringLiteral("list manager: a line that has left the list is %1").arg(WorkList::StateText(state)));
+    } catch (const RuntimeError& e) {
+        tell(QStringLiteral("The state of a line (%1) could not be saved: %2").arg(WorkList::StateText(state), e.Description()),
+             Tone::Error);
+    }
+    Q_EMIT Changed();
+}
+
+void WorkListManager::replaceLines(const QStringList& lines)
+{
+    list_.Replace(lines);
+    Q_EMIT Changed();
+}

@@ -1,0 +1,96 @@
+#include "platform/TcpLineChannel.h"
+
+#include <QTcpSocket>
+
+TcpLineChannel::TcpLineChannel(QObject* parent) : LineChannel(parent)
+{
+    connectTimer_.setSingleShot(true);
+    connect(&connectTimer_, &QTimer::timeout, this, &TcpLineChannel::connectTimer_timeout);
+}
+
+TcpLineChannel::~TcpLineChannel()
+{
+    Close();
+}
+
+void TcpLineChannel::Open(const QString& host, quint16 port)
+{
+    Close();
+    socket_ = new QTcpSocket(this);
+    // Commands are short and each waits for its answer: no batching delay.
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    connect(socket_, &QTcpSocket::connected, this, &TcpLineChannel::socket_connected);
+    connect(socket_, &QTcpSocket::readyRead, this, &TcpLineChannel::socket_readyRead);
+    connect(socket_, &QTcpSocket::disconnected, this, &TcpLineChannel::socket_gone);
+    connect(socket_, &QTcpSocket::errorOccurred, this, &TcpLineChannel::socket_gone);
+    connectTimer_.start(ConnectTimeoutMs);
+    socket_->connectToHost(host, port);
+}
+
+void TcpLineChannel::Close()
+{
+    connectTimer_.stop();
+    pending_.clear();
+    if (!socket_)
+        return;
+    QTcpSocket* socket = socket_;
+    socket_ = nullptr;
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+void TcpLineChannel::Send(const QByteArray& line)
+{
+    if (socket_ && socket_->state() == QAbstractSocket::ConnectedState)
+        socket_->write(line + "\r\n");
+}
+
+void TcpLineChannel::socket_connected()
+{
+    connectTimer_.stop();
+    Q_EMIT Opened();
+}
+
+void TcpLineChannel::socket_readyRead()
+{
+    QTcpSocket* const socket = socket_;
+    if (!socket)
+        return;
+    const QByteArray data = pending_ + socket->readAll();
+    pending_.clear();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        if (data[i] != '\r' && data[i] != '\n')
+            continue;
+        if (i > start) {
+            Q_EMIT LineReceived(data.mid(start, i - start));
+            // A receiver may have hung up (or connected anew): the rest was for that connection.
+            if (socket_ != socket)
+                return;
+        }
+        start = i + 1;
+    }
+    pending_ = data.mid(start);
+}
+
+void TcpLineChannel::socket_gone()
+{
+    if (!socket_)
+        return;
+    const QString reason = socket_->error() == QAbstractSocket::RemoteHostClosedError || socket_->error() == QAbstractSocket::UnknownSocketError
+                               ? QStringLiteral("the connection was closed by the other end")
+                               : socket_->errorString();
+    drop(reason);
+}
+
+void TcpLineChannel::connectTimer_timeout()
+{
+    drop(QStringLiteral("no answer within %1 s").arg(ConnectTimeoutMs / 1000));
+}
+
+void TcpLineChannel::drop(const QString& reason)
+{
+    Close();
+    Q_EMIT Closed(reason);
+}

@@ -1,0 +1,131 @@
+#include "listmgr/LinuxCncListManager.h"
+#include "listmgr/ListManagerLink.h"
+#include "platform/RuntimeError.h"
+#include "support/EventWait.h"
+#include "support/FakeClock.h"
+#include "support/FakeLinuxCncrsh.h"
+#include "support/FakeListManagerFactory.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/QtPrinters.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The run as linuxcncrsh's answers drive it, on a scripted linuxcncrsh and short timings. The
+// real LinuxCNC runs the same in tests/linuxcnc; here are the faults it cannot easily show.
+class LinuxCncListManagerTest : public testing::Test {
+protected:
+    LinuxCncListManagerTest()
+    {
+        auto channel = std::make_unique<FakeLinuxCncrsh>();
+        rsh = channel.get();
+        LinuxCncSettings settings;
+        settings.programFolder = "/cnc";
+        LinuxCncListManager::Timing timing;
+        timing.client.replyTimeoutMs = 300;
+        timing.client.reconnectMs = 50;
+        timing.watchPollMs = timing.idlePollMs = timing.setpointPollMs = 5;
+        timing.heartbeatPolls = 3;
+        server = std::make_shared<LinuxCncListManager>(settings, std::move(channel), timing);
+    }
+
+    static bool until(const std::function<bool()>& condition) { return EventWait::Until(condition); }
+    WorkList::State state(int row) const { return server->List().Entries().value(row).state; }
+    QStringList journal() const
+    {
+        QStringList out;
+        for (const QString& line : QString::fromUtf8(TestEnvironment::Read(WorkListManager::JournalPath())).split('\n', Qt::SkipEmptyParts))
+            out << line.section('\t', 1);
+        return out;
+    }
+
+    TestEnvironment env;
+    FakeLinuxCncrsh* rsh = nullptr;
+    std::shared_ptr<LinuxCncListManager> server;
+};
+
+TEST_F(LinuxCncListManagerTest, ALinuxCncThatStopsAnsweringIsLostAndTheLineThatRanIsUnknown)
+{
+    ASSERT_TRUE(until([&] { return server->NewList(); }));
+    server->AddLine("#161=P1.CNC;#164=1;");
+    server->AddLine("#161=P2.CNC;#164=2;");
+    rsh->runPolls = 1000;
+    server->Start();
+    ASSERT_TRUE(until([&] { return state(0) == WorkList::State::Running; }));
+
+    // The task behind linuxcncrsh died: gets still answer, the heartbeat's set does not.
+    rsh->frozen = true;
+    ASSERT_TRUE(until([&] { return state(0) == WorkList::State::Unknown; }));
+    EXPECT_EQ(state(1), WorkList::State::Waiting);
+    EXPECT_EQ(server->RunStateText(), "held: the connection to LinuxCNC was lost");
+    EXPECT_TRUE(journal().contains("LinuxCNC\tset optional_stop 1\tno answer: LinuxCNC did not answer \"set optional_stop 1\" within 0.3 s"))
+        << journal().join('\n').toStdString();
+
+    // LinuxCNC is started anew, and Tarvex comes back by itself; Start goes on with the waiting line.
+    rsh->frozen = false;
+    rsh->EndProgram();
+    rsh->runPolls = 1;
+    const int opens = rsh->opens;
+    ASSERT_TRUE(until([&] { return server->IsConnected() && rsh->opens > opens; }));
+    server->Start();
+    ASSERT_TRUE(until([&] { return state(1) == WorkList::State::Done; }));
+    EXPECT_EQ(state(0), WorkList::State::Unknown);
+    EXPECT_TRUE(rsh->received.contains("set mdi #164=2 #171=0 #284=0 #280=0 #165=0 #168=0 #169=0 #170=0 #282=0 #283=0"));
+    // Passwords go to linuxcncrsh, never to the journal.
+    EXPECT_TRUE(rsh->received.contains("set enable EMCTOO"));
+    EXPECT_TRUE(journal().filter("EMCTOO").isEmpty());
+    EXPECT_TRUE(journal().contains("LinuxCNC\thello *** tarvex 1.0\tHELLO ACK EMCNETSVR 1.1"));
+}
+
+TEST_F(LinuxCncListManagerTest, StartIsRefusedAtOnceWhenTheMachineIsNotReadyOrNotThere)
+{
+    ASSERT_TRUE(until([&] { return server->NewList(); }));
+    server->AddLine("#161=P1.CNC;");
+    rsh->estop = "ON";
+    ASSERT_TRUE(until([&] { return server->MachineStateText() == "LinuxCNC at 127.0.0.1:5007: connected, E-stop"; }));
+    try {
+        server->Start();
+        FAIL() << "Start ran on a machine in E-stop";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), RuntimeError::DeviceUnavailable);
+        EXPECT_EQ(e.Description(), "LinuxCNC is in E-stop: nothing runs until the operator releases it at the machine.");
+    }
+    EXPECT_TRUE(rsh->received.filter("set run").isEmpty());
+    EXPECT_TRUE(rsh->received.filter("set estop").isEmpty()); // never Tarvex's act
+    EXPECT_EQ(journal().last(), "Start\terror 68");
+
+    rsh->reachable = false;
+    rsh->Close();
+    Q_EMIT rsh->Closed("the connection was closed by the other end");
+    ASSERT_TRUE(until([&] { return !server->IsConnected(); }));
+    EXPECT_THROW(server->Setpoint(), RuntimeError);
+    // Lines are still taken while LinuxCNC is away.
+    server->AddLine("#161=P2.CNC;");
+    EXPECT_EQ(server->Lines().size(), 2);
+}
+
+TEST_F(LinuxCncListManagerTest, WithLinuxCncUnreachableStartUpGoesOnCollectingLines)
+{
+    rsh->reachable = false;
+    FakeListManagerFactory factory(server);
+    FakeClock clock;
+    ListManagerLink link(factory, clock);
+    FakeMessageBoxes boxes;
+    boxes.answers = {MessageBoxes::Answer::Continue};
+    InstantPauser pauser;
+    EXPECT_EQ(link.Connect(pauser, boxes), ListManagerLink::Outcome::Collecting);
+    EXPECT_EQ(boxes.Texts(), QStringList({ListManagerLink::MachineWaitText}));
+    ASSERT_TRUE(link.HasWorkList());
+    link.ExeListObject->AddLine("#161=P1.CNC;");
+    EXPECT_EQ(server->Lines(), QStringList({"#161=P1.CNC;"}));
+
+    // Reachable later: connected in the background.
+    rsh->reachable = true;
+    EXPECT_TRUE(until([&] { return server->IsConnected(); }));
+}
+
+} // namespace
