@@ -34,6 +34,8 @@ frmListManager::frmListManager(QWidget* parent)
                                             QStringLiteral("Z"), QStringLiteral("State"), QStringLiteral("Line")});
     lstWorkList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstWorkList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // The short columns take what they need, so that the state stays in sight on a small screen.
+    lstWorkList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     lstWorkList->horizontalHeader()->setStretchLastSection(true);
 
     auto* state = new QHBoxLayout;
@@ -44,7 +46,7 @@ frmListManager::frmListManager(QWidget* parent)
     layout->addLayout(state);
     layout->addWidget(lblMachine);
     layout->addWidget(lstWorkList);
-    resize(760, 360);
+    resize(620, 360); // fits a 1280 x 1024 screen at 200 %
     Refresh();
 }
 

@@ -7,6 +7,7 @@
 #include "app/frmLogViewer.h"
 #include "app/frmMain.h"
 #include "config/frmSettings.h"
+#include "listmgr/frmListManager.h"
 #include "autosel/MacFlds.h"
 #include "listmgr/ExInsForm.h"
 #include "platform/EventLoopPauser.h"
@@ -101,8 +102,8 @@ int main(int argc, char* argv[])
     if (!window.Form_Load())
         return 1;
     // A history of mixed scans, as an operator's morning might bring them.
-    for (const char* label : {"%START%", "PROG1", "..\\ETC\\PASSWD", "%A1%", "%12PROG2 N X %", "%22 600 400 20 %",
-                              "%01JOB7%", "P;#171=5"})
+    for (const char* label : {"%01JOB7%", "%START%", "PROG1", "..\\ETC\\PASSWD", "%A1%", "%12PROG2 N X %",
+                              "%22 600 400 20 %", "P;#171=5"})
         station.Intake().DispatchTyped(QLatin1String(label), nullptr);
     bool ok = save(window, folder, QStringLiteral("main-window"));
 
@@ -114,6 +115,10 @@ int main(int argc, char* argv[])
     log.ShowWindow();
     ok &= save(log, folder, QStringLiteral("log-viewer"));
     log.hide();
+    auto* list = window.findChild<frmListManager*>();
+    list->ShowWindow();
+    ok &= save(*list, folder, QStringLiteral("list-manager"));
+    list->hide();
     frmHelp help(&window);
     ok &= save(help, folder, QStringLiteral("operators-guide"));
     help.hide();
