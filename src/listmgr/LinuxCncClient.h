@@ -96,4 +96,5 @@ private:
     qint64 answeringNs_ = 0;
     QHash<QString, QString> lastQuiet_;
     QString trouble_;
+    int refusals_ = 0; // passwords refused in a row
 };

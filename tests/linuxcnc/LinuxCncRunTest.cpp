@@ -246,6 +246,12 @@ TEST_F(LinuxCncRunTest, LinuxCncKilledMidRunIsReportedAndReconnectedWithNothingL
     // LinuxCNC comes back unhomed: Start is refused until the set-point step has homed it.
     ASSERT_TRUE(sim.Start(sim.Port(), true));
     ASSERT_TRUE(tarvex.WaitFor([&] { return tarvex.Log().filter("LinuxCNC connected at").size() == 2; }, 20s));
+    // Start is judged first on the machine's state as Tarvex last saw it, as the window shows it:
+    // wait until it has seen the machine switched on again, or it would rightly say "off".
+    ASSERT_TRUE(tarvex.WaitFor([&] {
+        const QStringList seen = tarvex.Log().filter("LinuxCNC: get machine -> ");
+        return !seen.isEmpty() && seen.last().endsWith("MACHINE ON");
+    }, 10s));
     scan("%START%");
     EXPECT_TRUE(logged("LinuxCNC's machine is not homed"));
     EXPECT_EQ(states().value(1), "P2.CNC waiting");

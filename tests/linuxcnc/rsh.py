@@ -38,12 +38,19 @@ class RshError(Exception):
 
 class Rsh:
     def __init__(self, port, host="127.0.0.1", timeout=10.0, name="tarvex-sim", enable=True):
-        self.sock = socket.create_connection((host, port), timeout=timeout)
         self.timeout = timeout
-        self.buf = b""
-        self.send("hello EMC %s 1.0" % name)
-        reply = self.line()
-        if not reply.startswith("HELLO ACK"):
+        # linuxcncrsh now and then refuses a hello that meets another client's command: try
+        # again on a new connection before giving up.
+        for attempt in range(3):
+            self.sock = socket.create_connection((host, port), timeout=timeout)
+            self.buf = b""
+            self.send("hello EMC %s 1.0" % name)
+            reply = self.line()
+            if reply.startswith("HELLO ACK"):
+                break
+            self.sock.close()
+            time.sleep(0.2)
+        else:
             raise RshError("hello refused: %r" % reply)
         self.send("set echo off")
         if self.line() != "set echo off":
