@@ -173,7 +173,8 @@ QList<std::pair<QString, QString>> ProfileFile::ReadSection(const QString& file,
         return keys;
     for (size_t i = *range.header + 1; i < range.end; ++i) {
         const Parsed p = parseLine(lines[i].text);
-        if (p.kind != Parsed::Key)
+        // A key without a name ("=3") cannot be read by name either: it is no key of the section.
+        if (p.kind != Parsed::Key || p.name.isEmpty())
             continue;
         const bool seen = std::any_of(keys.cbegin(), keys.cend(), [&](const auto& key) { return sameName(key.first, p.name); });
         if (!seen)

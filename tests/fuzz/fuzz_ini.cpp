@@ -1,5 +1,6 @@
 // The profile file reader and writer on any file content. Besides not crashing: a key just
-// written reads back as written, and the write leaves every other key as it was.
+// written reads back as written, the write leaves every other key as it was, and a section read
+// whole gives what its keys give one by one.
 #include "FuzzEnvironment.h"
 #include "platform/ProfileFile.h"
 
@@ -55,6 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (const QString& key : keys)
         ProfileFile::ReadInt(file, sections.first(), key, -7);
+    // A whole section reads as its keys do one by one.
+    for (const QString& s : sections) {
+        for (const auto& [key, value] : ProfileFile::ReadSection(file, s)) {
+            if (ProfileFile::ReadString(file, s, key, QStringLiteral("\x01missing"), 0) != value)
+                FuzzFailure("a section's key reads differently alone");
+        }
+    }
 
     const QString section = sections.first();
     const QString written = QStringLiteral("fuzz value 42");
