@@ -75,11 +75,7 @@ demo_environment "$demo"
   --send-text '%START%' \
   </dev/null >"$demo/scanner.out" 2>&1 &
 scanner=$!
-while [ ! -e "$demo/scanner" ]; do sleep 0.1; done
-
-echo "Tarvex starts ${mode:+($mode, offscreen) }on $(readlink "$demo/scanner"), LinuxCNC on port $TARVEX_SIM_PORT ..."
-"$build/src/tarvex" $mode 2>/dev/null &
-tarvex=$!
+demo_start_tarvex "$demo" "$build" ", LinuxCNC on port $TARVEX_SIM_PORT"
 
 log="$demo/data/tarvex/tarvex.log"
 i=0

@@ -46,11 +46,7 @@ demo_environment "$demo"
   --program 'PACKED.CNC^UN' --compress --send-file "$demo/packed.cnc" \
   </dev/null >"$demo/scanner.out" 2>&1 &
 scanner=$!
-while [ ! -e "$demo/scanner" ]; do sleep 0.1; done
-
-echo "Tarvex starts ${mode:+($mode, offscreen) }on $(readlink "$demo/scanner") ..."
-"$build/src/tarvex" $mode 2>/dev/null &
-tarvex=$!
+demo_start_tarvex "$demo" "$build"
 wait $scanner || true
 kill $tarvex 2>/dev/null || true
 wait $tarvex 2>/dev/null || true

@@ -2,28 +2,6 @@
 
 #include "config/TextNumber.h"
 
-namespace {
-// Where the digits of the text's leading number end (after blanks, a sign, digits and a decimal
-// point, as TextNumber reads it); -1 when the text does not begin with a number.
-qsizetype numberEnd(const QString& text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
-        ++i;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
-        ++i;
-    qsizetype digits = 0;
-    for (; i < n && text[i].isDigit() && text[i].unicode() < 0x80; ++i)
-        ++digits;
-    if (i < n && text[i] == QLatin1Char('.')) {
-        for (++i; i < n && text[i].isDigit() && text[i].unicode() < 0x80; ++i)
-            ++digits;
-    }
-    return digits == 0 ? -1 : i;
-}
-} // namespace
-
 AutoSelectCheck::Finding AutoSelectCheck::FirstUnusable(AutoSelectRules& rules)
 {
     if (const MirrorTriggerRule* rule = rules.ActiveRule()) {
@@ -45,7 +23,7 @@ QString AutoSelectCheck::HalfLimitProblem(const QString& name, const QString& te
     if (text.trimmed().isEmpty())
         return QString();
     const QString shown = QLatin1Char('"') + text + QLatin1Char('"');
-    const qsizetype end = numberEnd(text);
+    const qsizetype end = TextNumber::NumberEnd(text);
     if (end < 0)
         return QStringLiteral("%1: %2 does not begin with a number of millimetres, such as 650 or 650 mm. "
                               "Leave it empty to use no half of the table.")

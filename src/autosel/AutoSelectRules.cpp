@@ -62,6 +62,11 @@ AutoSelectRules::FieldEntry& AutoSelectRules::Field(const QString& suffix)
     return fields_[static_cast<size_t>(i)];
 }
 
+void AutoSelectRules::SetFieldCode(const QString& suffix, const QString& typed)
+{
+    Field(suffix).Code = typed.toUpper();
+}
+
 bool AutoSelectRules::IsEnabled(const QString& suffix)
 {
     return AlwaysEnabled(suffix) || Field(suffix).Enabled == 1;

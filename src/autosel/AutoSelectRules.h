@@ -40,6 +40,9 @@ public:
 
     // Field lookup by key suffix; an unknown suffix is a programming error (std::invalid_argument).
     FieldEntry& Field(const QString& suffix);
+    // A code as the operator typed it, kept upper case: codes are upper case wherever they are
+    // compared.
+    void SetFieldCode(const QString& suffix, const QString& typed);
     bool IsEnabled(const QString& suffix);
     // DFN's code upper-cased; empty means no default field.
     QString DefaultFieldCode();

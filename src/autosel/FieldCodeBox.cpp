@@ -68,9 +68,9 @@ void FieldCodeBox::SetEnabled(bool enabled)
 
 void FieldCodeBox::codeChanged(const QString& text)
 {
-    // Codes are upper case wherever they are compared; the box keeps what was typed.
+    // The box keeps what was typed.
     if (!showing_)
-        rules_.Field(suffix_).Code = text.toUpper();
+        rules_.SetFieldCode(suffix_, text);
 }
 
 void FieldCodeBox::flagChanged(int state)

@@ -4,42 +4,67 @@
 
 #include <cmath>
 
-double TextNumber::Value(const QString& text)
+namespace {
+bool isDigit(char c)
 {
-    const QByteArray s = text.toLatin1();
+    return c >= '0' && c <= '9';
+}
+
+// Where the leading number's sign begins, and where its digits end (before any exponent); the
+// end is -1 when the text does not begin with a number.
+struct Mantissa {
+    qsizetype start = 0;
+    qsizetype end = -1;
+};
+
+Mantissa mantissa(const QByteArray& s)
+{
+    Mantissa m;
     qsizetype i = 0;
     const qsizetype n = s.size();
     while (i < n && (s[i] == ' ' || s[i] == '\t'))
         ++i;
-    const qsizetype start = i;
+    m.start = i;
     if (i < n && (s[i] == '+' || s[i] == '-'))
         ++i;
     qsizetype digits = 0;
-    while (i < n && s[i] >= '0' && s[i] <= '9') {
-        ++i;
+    for (; i < n && isDigit(s[i]); ++i)
         ++digits;
-    }
     if (i < n && s[i] == '.') {
-        ++i;
-        while (i < n && s[i] >= '0' && s[i] <= '9') {
-            ++i;
+        for (++i; i < n && isDigit(s[i]); ++i)
             ++digits;
-        }
     }
-    if (digits == 0)
+    if (digits > 0)
+        m.end = i;
+    return m;
+}
+} // namespace
+
+qsizetype TextNumber::NumberEnd(const QString& text)
+{
+    // Latin-1 keeps one byte per character, so the index holds for the text as well.
+    return mantissa(text.toLatin1()).end;
+}
+
+double TextNumber::Value(const QString& text)
+{
+    const QByteArray s = text.toLatin1();
+    const qsizetype n = s.size();
+    const Mantissa m = mantissa(s);
+    if (m.end < 0)
         return 0.0;
-    qsizetype end = i;
-    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-        qsizetype j = i + 1;
+    qsizetype end = m.end;
+    if (end < n && (s[end] == 'e' || s[end] == 'E')) {
+        qsizetype j = end + 1;
         if (j < n && (s[j] == '+' || s[j] == '-'))
             ++j;
-        if (j < n && s[j] >= '0' && s[j] <= '9') {
-            while (j < n && s[j] >= '0' && s[j] <= '9')
+        if (j < n && isDigit(s[j])) {
+            while (j < n && isDigit(s[j]))
                 ++j;
             end = j;
         }
     }
-    const QByteArray number = s.mid(start, end - start);
+    const QByteArray number = s.mid(m.start, end - m.start);
     // QByteArray::toDouble reads "." whatever the process locale says.
     const double value = number.toDouble();
     return std::isfinite(value) ? value : 0.0;

@@ -8,6 +8,9 @@
 class TextNumber {
 public:
     static double Value(const QString& text);
+    // Where the digits of the text's leading number end (before any exponent); -1 when the text
+    // does not begin with a number.
+    static qsizetype NumberEnd(const QString& text);
     // The same, as a single-precision number, the width sizes and limits are kept in.
     static float Single(const QString& text);
     // A number written back as text: "." as decimal point, at most 7 significant digits, no

@@ -42,14 +42,6 @@ QList<ListFile::Line> ListFile::ReadWithComments(const QString& nativePath)
     return lines;
 }
 
-void ListFile::Write(const QString& nativePath, const QStringList& lines)
-{
-    QList<Line> plain;
-    for (const QString& line : lines)
-        plain << Line{line, QString()};
-    Write(nativePath, plain);
-}
-
 void ListFile::Write(const QString& nativePath, const QList<Line>& lines)
 {
     QDir().mkpath(QFileInfo(nativePath).absolutePath());

@@ -19,9 +19,8 @@ public:
     static QStringList Read(const QString& nativePath);
     // The same lines, each with the last comment line that stands before it.
     static QList<Line> ReadWithComments(const QString& nativePath);
-    // Writes a temporary file beside the target and renames it into place, creating the folder.
+    // Writes a temporary file beside the target and renames it into place, creating the folder;
+    // a line with a comment gets it on a line of its own, ";" first, just before it.
     // Throws RuntimeError when the file cannot be written.
-    static void Write(const QString& nativePath, const QStringList& lines);
-    // As Write; a line with a comment gets it on a line of its own, ";" first, just before it.
     static void Write(const QString& nativePath, const QList<Line>& lines);
 };

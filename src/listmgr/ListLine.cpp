@@ -1,11 +1,13 @@
 #include "listmgr/ListLine.h"
 
 #include "config/MainView.h"
+#include "config/Spaces.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
 #include "platform/RuntimeError.h"
 
 namespace {
@@ -18,6 +20,12 @@ QString field(int number, const QString& value)
 {
     return QLatin1Char('#') + QString::number(number) + QLatin1Char('=') + value + QLatin1Char(';');
 }
+
+// Even positions are the mirrored fields; 37, not found, is odd: normal.
+bool mirrored(int position)
+{
+    return position % 2 == 0;
+}
 } // namespace
 
 ListLine::ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView& view)
@@ -25,10 +33,26 @@ ListLine::ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView&
 {
 }
 
+QString ListLine::ProgramNameRefusal(const QString& name)
+{
+    if (Spaces::Trim(name).isEmpty())
+        return QString(); // names no file, and adds no field
+    if (!Paths::IsSafeRelativeName(name))
+        return QStringLiteral("its program name %1 points outside the program folder").arg(Log::Printable(name));
+    if (name.contains(QLatin1Char(';')) || name.contains(QLatin1Char('#')))
+        return QStringLiteral("its program name %1 holds \";\" or \"#\", which would add fields to the list line").arg(Log::Printable(name));
+    return QString();
+}
+
+bool ListLine::HoldsLineEnd(const QString& text)
+{
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
 QString ListLine::ComposeListLine(const Values& values) const
 {
     const int position = table_.Position(values.fieldCode);
-    const int mirror = position % 2 == 0 ? 1 : 0; // 37, not found, is odd: normal
+    const int mirror = mirrored(position) ? 1 : 0;
     return field(161, values.programName) + field(164, values.field164) + field(171, QString::number(position)) +
            field(284, QString::number(mirror)) + field(280, values.field280) + field(165, values.field165) +
            field(168, unlessZero(values.sizeX)) + field(169, unlessZero(values.sizeY)) +
@@ -45,7 +69,7 @@ QString ListLine::Describe(const Values& values) const
     return QStringLiteral("%1, field %2 (position %3), %4")
         .arg(values.programName.trimmed(), values.fieldCode)
         .arg(position)
-        .arg(position % 2 == 0 ? QStringLiteral("mirrored") : QStringLiteral("normal"));
+        .arg(mirrored(position) ? QStringLiteral("mirrored") : QStringLiteral("normal"));
 }
 
 bool ListLine::AddLineToList(const Values& values)

@@ -25,6 +25,14 @@ public:
 
     ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView& view);
 
+    // Why a program name from a scan cannot be used, or empty text when it can: it must name a
+    // file below the program folder, and hold nothing that would add fields to the list line.
+    // A blank name passes: it names no file.
+    static QString ProgramNameRefusal(const QString& name);
+    // True when the text holds a carriage return or a line feed: a list line holding one would
+    // not read back from the saved work list as the same line.
+    static bool HoldsLineEnd(const QString& text);
+
     // "#161=name;#164=..;#171=position;#284=mirror;#280=;#165=..;#168=x;#169=y;#170=z;#282=;#283=;"
     // Values go unchanged, but a size whose number is 0 goes out empty.
     QString ComposeListLine(const Values& values) const;

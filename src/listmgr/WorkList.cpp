@@ -1,6 +1,7 @@
 #include "listmgr/WorkList.h"
 
 #include "listmgr/ListFile.h"
+#include "listmgr/ListLine.h"
 #include "platform/Log.h"
 #include "platform/RuntimeError.h"
 
@@ -10,11 +11,6 @@ namespace {
 const QString statePrefix = QStringLiteral("state ");
 constexpr WorkList::State allStates[] = {WorkList::State::Waiting, WorkList::State::Running, WorkList::State::Done,
                                          WorkList::State::Failed,  WorkList::State::Aborted, WorkList::State::Unknown};
-
-bool holdsLineEnd(const QString& text)
-{
-    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
-}
 
 // ";state failed: why" → failed, "why". Any other comment leaves the line waiting.
 WorkList::State stateOf(const QString& comment, QString& note)
@@ -100,7 +96,7 @@ int WorkList::Position(quint64 id) const
 void WorkList::Append(const QString& line)
 {
     // The saved work list holds one line per line: a line end inside would come back as two.
-    if (holdsLineEnd(line))
+    if (ListLine::HoldsLineEnd(line))
         throw RuntimeError(RuntimeError::InvalidArgument,
                            QStringLiteral("Invalid procedure call or argument: a list line cannot hold a line end"));
     QList<Entry> entries = entries_;

@@ -1,20 +1,21 @@
 #include "scan/LabelDispatcher.h"
 
 #include "autosel/AutoSelectRules.h"
+#include "autosel/FieldSelection.h"
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
-#include "scan/ScanFields.h"
 #include "config/Spaces.h"
 #include "config/StatusLine.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldCodeTable.h"
-#include "autosel/FieldSelection.h"
 #include "listmgr/ListFileLoader.h"
+#include "listmgr/ListLine.h"
 #include "platform/Log.h"
 #include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
 #include "program/ProgramHeaderReader.h"
+#include "scan/ScanFields.h"
 #include "scan/ScanRoutines.h"
 
 namespace {
@@ -38,7 +39,7 @@ LabelDispatcher::LabelDispatcher(Services services, ScanFields& fields) : s_(std
 bool LabelDispatcher::DispatchLabel(QString label)
 {
     s_.status.BeginScan();
-    if (ScanRoutines::HoldsLineEnd(label)) {
+    if (ListLine::HoldsLineEnd(label)) {
         refuse(label, QStringLiteral("it holds a line end (a scanner suffix?)"));
         return false;
     }
@@ -231,7 +232,7 @@ bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& o
 
 bool LabelDispatcher::acceptProgramName(const QString& label, const QString& name)
 {
-    const QString why = ScanRoutines::ProgramNameRefusal(name);
+    const QString why = ListLine::ProgramNameRefusal(name);
     if (!why.isEmpty()) {
         refuse(label, why);
         return false;

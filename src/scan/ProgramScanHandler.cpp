@@ -3,10 +3,10 @@
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
-#include "scan/ScanFields.h"
 #include "config/Spaces.h"
 #include "config/StatusLine.h"
 #include "listmgr/ListFileLoader.h"
+#include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/FileSearch.h"
@@ -14,6 +14,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
+#include "scan/ScanFields.h"
 #include "scan/ScanRoutines.h"
 
 #include <QFileInfo>
@@ -133,13 +134,13 @@ bool ProgramScanHandler::refuseHeader(const QString& header, bool saving)
 {
     const QString& name = fields_.CurrentProgramName;
     QString why;
-    if (ScanRoutines::HoldsLineEnd(header))
+    if (ListLine::HoldsLineEnd(header))
         why = QStringLiteral("its header holds a line end");
     else if (Spaces::Trim(name).isEmpty())
         // A blank name only matters when a file is to be written: it would name the folder itself.
         why = saving ? QStringLiteral("it has no program name") : QString();
     else
-        why = ScanRoutines::ProgramNameRefusal(name);
+        why = ListLine::ProgramNameRefusal(name);
     if (why.isEmpty())
         return false;
     s_.status.ReportTrouble(QStringLiteral("Program barcode refused: %1.").arg(why),

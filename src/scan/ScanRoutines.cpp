@@ -5,14 +5,11 @@
 #include "config/Configuration.h"
 #include "config/MainView.h"
 #include "config/RunState.h"
-#include "config/Spaces.h"
 #include "config/StatusLine.h"
 #include "config/TextNumber.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
-#include "platform/Log.h"
-#include "platform/Paths.h"
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
 #include "program/EditorLauncher.h"
@@ -20,22 +17,6 @@
 
 ScanRoutines::ScanRoutines(Services services) : s_(services)
 {
-}
-
-QString ScanRoutines::ProgramNameRefusal(const QString& name)
-{
-    if (Spaces::Trim(name).isEmpty())
-        return QString(); // names no file, and adds no field
-    if (!Paths::IsSafeRelativeName(name))
-        return QStringLiteral("its program name %1 points outside the program folder").arg(Log::Printable(name));
-    if (name.contains(QLatin1Char(';')) || name.contains(QLatin1Char('#')))
-        return QStringLiteral("its program name %1 holds \";\" or \"#\", which would add fields to the list line").arg(Log::Printable(name));
-    return QString();
-}
-
-bool ScanRoutines::HoldsLineEnd(const QString& text)
-{
-    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
 void ScanRoutines::EndProgramScan(bool added, const QString& programName)

@@ -38,14 +38,6 @@ public:
 
     explicit ScanRoutines(Services services);
 
-    // Why a program name from a scan cannot be used, or empty text when it can: it must name a
-    // file below the program folder, and hold nothing that would add fields to the list line.
-    // A blank name passes: it names no file.
-    static QString ProgramNameRefusal(const QString& name);
-    // True when the text holds a carriage return or a line feed: a list line holding one would
-    // not read back from the saved work list as the same line.
-    static bool HoldsLineEnd(const QString& text);
-
     QString NextWord(const QString& text) { return words_.NextWord(text); }
 
     // The program's sizes as numbers; sizes that are 0 come from the program file (with its
