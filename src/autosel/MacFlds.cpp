@@ -428,6 +428,8 @@ void MacFlds::option_Click(bool checked)
     rules_.SetShownMirror(MSel->isChecked());
     SetAutoSel();
     PlaceText();
+    // Another source or rule can make the trigger text fit, or no longer fit.
+    recheck();
 }
 
 void MacFlds::MSpec_Change(const QString& text)
@@ -477,7 +479,7 @@ void MacFlds::LabDispStr_DblClick()
 void MacFlds::DFN_Change(const QString& text)
 {
     if (!syncing_)
-        rules_.Field(QStringLiteral("DFN")).Code = text.toUpper();
+        rules_.SetFieldCode(QStringLiteral("DFN"), text);
 }
 
 void MacFlds::HlfLimX_Change(const QString& text)
