@@ -116,10 +116,7 @@ void LinuxCncListManager::Hold()
         heldMeanwhile_ = true;
         // Between two programs the next one simply does not start.
         if (step_ == Step::Watching)
-            control({QStringLiteral("set pause")}, [this](const QStringList& answers) {
-                if (!LinuxCncClient::Acknowledged(answers[0]))
-                    tell(QStringLiteral("LinuxCNC did not hold %1: %2").arg(current(), answers[0]), Tone::Error);
-            });
+            control({QStringLiteral("set pause")}, [this](const QStringList& answers) { toldRefusal(QStringLiteral("hold"), answers[0]); });
         Log::Info(QStringLiteral("the run is held at %1").arg(current()));
         Q_EMIT Changed();
     });
@@ -138,7 +135,11 @@ void LinuxCncListManager::End()
         // A program whose end was already seen is done, not aborted.
         abortsProgram_ = step_ == Step::Starting || step_ == Step::Watching;
         // Stops the program, an MDI or the homing at once; the step on its way sees the wish.
-        control({QStringLiteral("set abort")}, [](const QStringList&) {});
+        control({QStringLiteral("set abort")}, [this, watched = abortsProgram_](const QStringList& answers) {
+            // The program goes on: its end is judged as it comes, and the run stops after it.
+            if (watched && toldRefusal(QStringLiteral("abort"), answers[0]))
+                abortsProgram_ = false;
+        });
         if (step_ == Step::ReadyToRun)
             endRun(QStringLiteral("Ended: %1 did not run; the waiting lines stay on the list.").arg(current()));
     });
@@ -387,7 +388,7 @@ void LinuxCncListManager::runProgram()
         noteTiming();
         mark(line_, WorkList::State::Running);
         if (holdWanted_)
-            control({QStringLiteral("set pause")}, [](const QStringList&) {});
+            control({QStringLiteral("set pause")}, [this](const QStringList& pause) { toldRefusal(QStringLiteral("hold"), pause[0]); });
         Q_EMIT Changed();
         schedulePoll();
     });
@@ -472,6 +473,14 @@ void LinuxCncListManager::lineEnded(WorkList::State state, const QString& why)
            Tone::Error);
 }
 
+bool LinuxCncListManager::toldRefusal(const QString& act, const QString& answer)
+{
+    if (LinuxCncClient::Acknowledged(answer))
+        return false;
+    tell(QStringLiteral("LinuxCNC did not %1 %2: %3").arg(act, current(), answer), Tone::Error);
+    return true;
+}
+
 void LinuxCncListManager::endBeforeRun()
 {
     endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
@@ -502,10 +511,7 @@ void LinuxCncListManager::resume()
     run_ = Run::Running;
     Log::Info(QStringLiteral("the run goes on at %1").arg(current()));
     if (step_ == Step::Watching)
-        control({QStringLiteral("set resume")}, [this](const QStringList& answers) {
-            if (!LinuxCncClient::Acknowledged(answers[0]))
-                tell(QStringLiteral("LinuxCNC did not resume %1: %2").arg(current(), answers[0]), Tone::Error);
-        });
+        control({QStringLiteral("set resume")}, [this](const QStringList& answers) { toldRefusal(QStringLiteral("resume"), answers[0]); });
     else if (step_ == Step::ReadyToRun)
         runProgram();
     Q_EMIT Changed();

@@ -81,6 +81,8 @@ private:
     void lineEnded(WorkList::State state, const QString& why);
     // Nothing of the line ran: it stays waiting and the run ends.
     void refuse(const QString& why);
+    // Tells the operator when LinuxCNC refused to act ("hold") on the program that runs; true then.
+    bool toldRefusal(const QString& act, const QString& answer);
     // End came before the line's program ran.
     void endBeforeRun();
     void endRun(const QString& summary, Tone tone = Tone::Info);
