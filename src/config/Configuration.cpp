@@ -132,10 +132,12 @@ bool Configuration::FileExists(const QString& path, Unexpected unexpected)
 
 QString Configuration::ReadIniValue(const QString& section, const QString& key) const
 {
-    const QString value = ProfileFile::ReadString(NativeIniFilePath(), section, key, missingMarker, valueBuffer);
-    if (value == missingMarker || value.isEmpty())
-        return QString();
-    return value;
+    return readValue(section, key, valueBuffer);
+}
+
+QString Configuration::ReadIniText(const QString& section, const QString& key) const
+{
+    return readValue(section, key, 0);
 }
 
 bool Configuration::WriteIniValue(const QString& section, const QString& key, const QString& value)
@@ -174,6 +176,14 @@ QHash<QChar, QString> Configuration::DriveRoots() const
             roots.insert(key[0].toUpper(), root);
     }
     return roots;
+}
+
+QString Configuration::readValue(const QString& section, const QString& key, int bufferSize) const
+{
+    const QString value = ProfileFile::ReadString(NativeIniFilePath(), section, key, missingMarker, bufferSize);
+    if (value == missingMarker || value.isEmpty())
+        return QString();
+    return value;
 }
 
 QString Configuration::readText(const QString& key, const QString& defaultValue) const

@@ -38,6 +38,8 @@ public:
     // The key's value from the file (at most 79 characters), or empty text when the key is
     // missing, empty or literally "END.-".
     QString ReadIniValue(const QString& section, const QString& key) const;
+    // The same, whole: for texts that must not be cut, such as commands sent to a machine.
+    QString ReadIniText(const QString& section, const QString& key) const;
 
     // Writes one key, creating the file and its folder when missing. A failure is logged and
     // returns false, so that the caller can tell the operator.
@@ -60,6 +62,8 @@ public:
     QString CSVOutPath;
 
 private:
+    // bufferSize 0: uncut.
+    QString readValue(const QString& section, const QString& key, int bufferSize) const;
     QString readText(const QString& key, const QString& defaultValue) const;
     int readChoice(const QString& key, int defaultValue, qint64 low, qint64 high) const;
 

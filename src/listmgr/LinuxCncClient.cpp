@@ -10,11 +10,6 @@
 namespace {
 const QString member = QStringLiteral("LinuxCNC");
 const QString echoOff = QStringLiteral("set echo off");
-
-bool acknowledged(const QString& answer)
-{
-    return answer.endsWith(QLatin1String(" ACK"), Qt::CaseInsensitive);
-}
 } // namespace
 
 LinuxCncClient::LinuxCncClient(LineChannel& channel, LinuxCncSettings settings, ListManagerJournal& journal, Timing timing,
@@ -56,6 +51,11 @@ QString LinuxCncClient::Shown(const QString& command)
     return shown;
 }
 
+bool LinuxCncClient::Acknowledged(const QString& answer)
+{
+    return answer.endsWith(QLatin1String(" ACK"), Qt::CaseInsensitive);
+}
+
 void LinuxCncClient::channel_Opened()
 {
     phase_ = Phase::Handshake;
@@ -77,7 +77,7 @@ void LinuxCncClient::handshake()
                                     QStringLiteral("set set_wait received"), QStringLiteral("set timeout 0")};
             sendNow(setup, [this, setup](const QStringList& answers) {
                 for (qsizetype i = 0; i < answers.size(); ++i) {
-                    if (acknowledged(answers[i]))
+                    if (Acknowledged(answers[i]))
                         continue;
                     if (i == 1)
                         return fail(QStringLiteral("LinuxCNC refused the enable password (EnablePassword in [LinuxCNC])"), true);

@@ -42,7 +42,6 @@ public:
     bool IsConnected() const { return phase_ == Phase::Ready; }
     // Why the last attempt failed or the connection went; empty while connected.
     const QString& Trouble() const { return trouble_; }
-    const LinuxCncSettings& Settings() const { return settings_; }
 
     // Sends the commands at once; done gets their answers, one each, in order. Nothing is called
     // when the connection goes first. A quiet command (a status poll) is journalled only when its
@@ -55,6 +54,8 @@ public:
 
     // The command as the journal shows it: passwords replaced by "***".
     static QString Shown(const QString& command);
+    // True when linuxcncrsh took a set ("SET MODE ACK").
+    static bool Acknowledged(const QString& answer);
 
 Q_SIGNALS:
     void Connected();

@@ -14,10 +14,8 @@ namespace {
 // Errors read in one go at most: LinuxCNC's queue is small, and a reader must end.
 constexpr int maxErrors = 20;
 
-bool acknowledged(const QString& answer)
-{
-    return answer.endsWith(QLatin1String(" ACK"), Qt::CaseInsensitive);
-}
+// What Start judges the machine by: E-stop, power, and whether a program runs.
+const QStringList machineQueries{QStringLiteral("get estop"), QStringLiteral("get machine"), QStringLiteral("get program_status")};
 
 // "ESTOP ON" → "ON"; an answer of another kind comes back whole.
 QString valueOf(const QString& answer, const QString& key)
@@ -35,7 +33,7 @@ QString errorText(const QString& answer)
 QString refusedSet(const QStringList& commands, const QStringList& answers)
 {
     for (qsizetype i = 0; i < answers.size() && i < commands.size(); ++i) {
-        if (commands[i].startsWith(QLatin1String("set "), Qt::CaseInsensitive) && !acknowledged(answers[i]))
+        if (commands[i].startsWith(QLatin1String("set "), Qt::CaseInsensitive) && !LinuxCncClient::Acknowledged(answers[i]))
             return QStringLiteral("LinuxCNC refused \"%1\" (%2)").arg(LinuxCncClient::Shown(commands[i]), answers[i]);
     }
     return QString();
@@ -101,8 +99,8 @@ void LinuxCncListManager::Start()
         done_ = 0;
         lastError_.clear();
         firstOfRun_ = true;
-        startedAt_.start();
-        answeringAtStart_ = client_.AnsweringNs();
+        since_.start();
+        answeringSince_ = client_.AnsweringNs();
         Log::Info(QStringLiteral("LinuxCNC runs the work list"));
         nextLine();
     });
@@ -118,10 +116,7 @@ void LinuxCncListManager::Hold()
         heldMeanwhile_ = true;
         // Between two programs the next one simply does not start.
         if (step_ == Step::Watching)
-            control({QStringLiteral("set pause")}, [this](const QStringList& answers) {
-                if (!acknowledged(answers[0]))
-                    tell(QStringLiteral("LinuxCNC did not hold %1: %2").arg(current(), answers[0]), Tone::Error);
-            });
+            control({QStringLiteral("set pause")}, [this](const QStringList& answers) { toldRefusal(QStringLiteral("hold"), answers[0]); });
         Log::Info(QStringLiteral("the run is held at %1").arg(current()));
         Q_EMIT Changed();
     });
@@ -140,7 +135,11 @@ void LinuxCncListManager::End()
         // A program whose end was already seen is done, not aborted.
         abortsProgram_ = step_ == Step::Starting || step_ == Step::Watching;
         // Stops the program, an MDI or the homing at once; the step on its way sees the wish.
-        control({QStringLiteral("set abort")}, [](const QStringList&) {});
+        control({QStringLiteral("set abort")}, [this, watched = abortsProgram_](const QStringList& answers) {
+            // The program goes on: its end is judged as it comes, and the run stops after it.
+            if (watched && toldRefusal(QStringLiteral("abort"), answers[0]))
+                abortsProgram_ = false;
+        });
         if (step_ == Step::ReadyToRun)
             endRun(QStringLiteral("Ended: %1 did not run; the waiting lines stay on the list.").arg(current()));
     });
@@ -277,21 +276,15 @@ void LinuxCncListManager::nextLine(bool machineSeen)
     if (machineSeen)
         return setParameters();
     step_ = Step::Checking;
-    send({QStringLiteral("get estop"), QStringLiteral("get machine"), QStringLiteral("get program_status")},
-         [this](const QStringList& answers) { checked(answers); });
+    send(machineQueries, [this](const QStringList& answers) { checked(answers); });
 }
 
 void LinuxCncListManager::checked(const QStringList& answers)
 {
-    machine_ = Machine{true, valueOf(answers[0], QStringLiteral("ESTOP")), valueOf(answers[1], QStringLiteral("MACHINE")),
-                       valueOf(answers[2], QStringLiteral("PROGRAM_STATUS"))};
-    if (machine_.estop != QLatin1String("OFF"))
-        return refuse(QStringLiteral("LinuxCNC is in E-stop: nothing runs until the operator releases it at the machine."));
-    if (machine_.power != QLatin1String("ON"))
-        return refuse(QStringLiteral("LinuxCNC's machine is off: nothing runs until the operator switches it on at the machine."));
-    if (machine_.status != QLatin1String("IDLE"))
-        return refuse(QStringLiteral("LinuxCNC is busy (its program is %1): nothing of the work list runs meanwhile.")
-                          .arg(machine_.status.toLower()));
+    machine_ = machineFrom(answers);
+    const QString why = notReady(machine_, QStringLiteral("nothing of the work list runs meanwhile."));
+    if (!why.isEmpty())
+        return refuse(why);
     // Whatever is queued now came before this line: the line's own errors must not be mixed with it.
     readErrors([this](const QStringList& earlier) {
         for (const QString& text : earlier)
@@ -304,7 +297,7 @@ void LinuxCncListManager::setParameters()
 {
     step_ = Step::Parameters;
     if (endWanted_)
-        return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
+        return endBeforeRun();
     const WorkList::Entry* entry = List().Find(line_);
     if (!entry)
         return nextLine(); // cleared from the list meanwhile
@@ -320,7 +313,7 @@ void LinuxCncListManager::setParameters()
     const QList<int> numbers = line.Numbers();
     send(commands, [this, commands, numbers](const QStringList& answers) {
         if (endWanted_)
-            return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
+            return endBeforeRun();
         // A refused set and its reason come apart: the reason, if any, is in the error queue.
         const QString refused = refusedSet(commands, answers);
         if (refused.isEmpty()) {
@@ -344,7 +337,7 @@ void LinuxCncListManager::setParameters()
 void LinuxCncListManager::openProgram()
 {
     if (endWanted_)
-        return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
+        return endBeforeRun();
     QString why;
     const QString path = programPath(program_, why);
     if (path.isEmpty())
@@ -353,7 +346,7 @@ void LinuxCncListManager::openProgram()
     step_ = Step::Opening;
     send(commands, [this, commands, path](const QStringList& answers) {
         if (endWanted_)
-            return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
+            return endBeforeRun();
         const QString refused = refusedSet(commands, answers);
         const QString opened = answers[2];
         readErrors([this, path, refused, opened](const QStringList& errors) {
@@ -373,7 +366,7 @@ void LinuxCncListManager::runProgram()
 {
     if (endWanted_) {
         control({QStringLiteral("set abort")}, [](const QStringList&) {}); // closes the opened program
-        return endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
+        return endBeforeRun();
     }
     if (holdWanted_) {
         step_ = Step::ReadyToRun;
@@ -387,7 +380,7 @@ void LinuxCncListManager::runProgram()
     }
     step_ = Step::Starting;
     control({QStringLiteral("set run")}, [this](const QStringList& answers) {
-        if (!acknowledged(answers[0]))
+        if (!LinuxCncClient::Acknowledged(answers[0]))
             return refuse(QStringLiteral("LinuxCNC refused to run %1 (%2).").arg(current(), answers[0]));
         step_ = Step::Watching;
         watchPolls_ = 0;
@@ -395,7 +388,7 @@ void LinuxCncListManager::runProgram()
         noteTiming();
         mark(line_, WorkList::State::Running);
         if (holdWanted_)
-            control({QStringLiteral("set pause")}, [](const QStringList&) {});
+            control({QStringLiteral("set pause")}, [this](const QStringList& pause) { toldRefusal(QStringLiteral("hold"), pause[0]); });
         Q_EMIT Changed();
         schedulePoll();
     });
@@ -440,8 +433,8 @@ void LinuxCncListManager::watch()
 
 void LinuxCncListManager::programEnded()
 {
-    endedAt_.start();
-    answeringAtEnd_ = client_.AnsweringNs();
+    since_.start();
+    answeringSince_ = client_.AnsweringNs();
     step_ = Step::Finishing;
     readErrors([this](const QStringList& more) {
         for (const QString& error : more) {
@@ -480,6 +473,19 @@ void LinuxCncListManager::lineEnded(WorkList::State state, const QString& why)
            Tone::Error);
 }
 
+bool LinuxCncListManager::toldRefusal(const QString& act, const QString& answer)
+{
+    if (LinuxCncClient::Acknowledged(answer))
+        return false;
+    tell(QStringLiteral("LinuxCNC did not %1 %2: %3").arg(act, current(), answer), Tone::Error);
+    return true;
+}
+
+void LinuxCncListManager::endBeforeRun()
+{
+    endRun(QStringLiteral("Ended before %1 ran; the waiting lines stay on the list.").arg(current()));
+}
+
 void LinuxCncListManager::refuse(const QString& why)
 {
     Log::Info(QStringLiteral("%1 stays waiting").arg(current()));
@@ -505,10 +511,7 @@ void LinuxCncListManager::resume()
     run_ = Run::Running;
     Log::Info(QStringLiteral("the run goes on at %1").arg(current()));
     if (step_ == Step::Watching)
-        control({QStringLiteral("set resume")}, [this](const QStringList& answers) {
-            if (!acknowledged(answers[0]))
-                tell(QStringLiteral("LinuxCNC did not resume %1: %2").arg(current(), answers[0]), Tone::Error);
-        });
+        control({QStringLiteral("set resume")}, [this](const QStringList& answers) { toldRefusal(QStringLiteral("resume"), answers[0]); });
     else if (step_ == Step::ReadyToRun)
         runProgram();
     Q_EMIT Changed();
@@ -519,7 +522,6 @@ void LinuxCncListManager::startSetpoint()
     step_ = Step::Setpoint;
     endWanted_ = false;
     setpointIssued_ = false;
-    setpointHoming_ = settings_.setpoint.isEmpty();
     setpointSince_.start();
     Q_EMIT Changed();
     readErrors([this](const QStringList& earlier) {
@@ -528,7 +530,7 @@ void LinuxCncListManager::startSetpoint()
         if (endWanted_)
             return setpointEnded(false, QStringLiteral("ended by End"));
         QStringList commands{QStringLiteral("set enable ") + settings_.enablePassword};
-        if (setpointHoming_) {
+        if (setpointHomes()) {
             // Joints are homed one by one, in joint mode.
             commands << QStringLiteral("set mode manual") << QStringLiteral("set teleop_enable off") << QStringLiteral("set home -1");
         } else {
@@ -550,7 +552,7 @@ void LinuxCncListManager::watchSetpoint()
 {
     // Homing is over when LinuxCNC enters world mode, which it does once every joint is homed;
     // MDI commands are over when the interpreter is idle again.
-    const QStringList commands{setpointHoming_ ? QStringLiteral("get teleop_enable") : QStringLiteral("get program_status"),
+    const QStringList commands{setpointHomes() ? QStringLiteral("get teleop_enable") : QStringLiteral("get program_status"),
                                QStringLiteral("get error")};
     pollInFlight_ = true;
     send(commands, [this](const QStringList& answers) {
@@ -558,7 +560,7 @@ void LinuxCncListManager::watchSetpoint()
         const QString error = errorText(answers[1]);
         if (error.compare(QLatin1String("OK"), Qt::CaseInsensitive) != 0)
             return setpointEnded(false, error);
-        const bool over = setpointHoming_ ? valueOf(answers[0], QStringLiteral("TELEOP_ENABLE")) == QLatin1String("YES")
+        const bool over = setpointHomes() ? valueOf(answers[0], QStringLiteral("TELEOP_ENABLE")) == QLatin1String("YES")
                                           : valueOf(answers[0], QStringLiteral("PROGRAM_STATUS")) == QLatin1String("IDLE");
         if (endWanted_)
             return setpointEnded(false, QStringLiteral("ended by End"));
@@ -637,33 +639,41 @@ void LinuxCncListManager::schedulePoll()
 void LinuxCncListManager::pollIdle()
 {
     pollInFlight_ = true;
-    send({QStringLiteral("get estop"), QStringLiteral("get machine"), QStringLiteral("get program_status")},
-         [this](const QStringList& answers) {
-             pollInFlight_ = false;
-             const Machine now{true, valueOf(answers[0], QStringLiteral("ESTOP")), valueOf(answers[1], QStringLiteral("MACHINE")),
-                               valueOf(answers[2], QStringLiteral("PROGRAM_STATUS"))};
-             if (!machine_.known || now.estop != machine_.estop || now.power != machine_.power || now.status != machine_.status) {
-                 machine_ = now;
-                 Q_EMIT Changed();
-             }
-             schedulePoll();
-         },
-         true);
+    send(machineQueries, [this](const QStringList& answers) {
+        pollInFlight_ = false;
+        const Machine now = machineFrom(answers);
+        if (!machine_.known || now.estop != machine_.estop || now.power != machine_.power || now.status != machine_.status) {
+            machine_ = now;
+            Q_EMIT Changed();
+        }
+        schedulePoll();
+    }, true);
 }
 
 void LinuxCncListManager::refuseUnlessReady() const
 {
     if (!machine_.known)
         return; // the run's first step looks
-    if (machine_.estop != QLatin1String("OFF"))
-        throw RuntimeError(RuntimeError::DeviceUnavailable,
-                           QStringLiteral("LinuxCNC is in E-stop: nothing runs until the operator releases it at the machine."));
-    if (machine_.power != QLatin1String("ON"))
-        throw RuntimeError(RuntimeError::DeviceUnavailable,
-                           QStringLiteral("LinuxCNC's machine is off: nothing runs until the operator switches it on at the machine."));
-    if (machine_.status != QLatin1String("IDLE"))
-        throw RuntimeError(RuntimeError::DeviceUnavailable,
-                           QStringLiteral("LinuxCNC is busy (its program is %1): nothing runs meanwhile.").arg(machine_.status.toLower()));
+    const QString why = notReady(machine_, QStringLiteral("nothing runs meanwhile."));
+    if (!why.isEmpty())
+        throw RuntimeError(RuntimeError::DeviceUnavailable, why);
+}
+
+LinuxCncListManager::Machine LinuxCncListManager::machineFrom(const QStringList& answers)
+{
+    return Machine{true, valueOf(answers[0], QStringLiteral("ESTOP")), valueOf(answers[1], QStringLiteral("MACHINE")),
+                   valueOf(answers[2], QStringLiteral("PROGRAM_STATUS"))};
+}
+
+QString LinuxCncListManager::notReady(const Machine& machine, const QString& busyTail)
+{
+    if (machine.estop != QLatin1String("OFF"))
+        return QStringLiteral("LinuxCNC is in E-stop: nothing runs until the operator releases it at the machine.");
+    if (machine.power != QLatin1String("ON"))
+        return QStringLiteral("LinuxCNC's machine is off: nothing runs until the operator switches it on at the machine.");
+    if (machine.status != QLatin1String("IDLE"))
+        return QStringLiteral("LinuxCNC is busy (its program is %1): %2").arg(machine.status.toLower(), busyTail);
+    return QString();
 }
 
 QString LinuxCncListManager::programPath(const QString& name, QString& why) const
@@ -676,9 +686,7 @@ QString LinuxCncListManager::programPath(const QString& name, QString& why) cons
         why = QStringLiteral("the program name %1 points outside the program folder").arg(Log::Printable(name));
         return QString();
     }
-    QString relative = name;
-    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString path = settings_.programFolder + QLatin1Char('/') + relative;
+    const QString path = settings_.programFolder + QLatin1Char('/') + Paths::ToNative(name);
     return settings_.programFolderIsOwn ? FileSearch::ResolveCase(path) : path;
 }
 
@@ -699,9 +707,8 @@ QString LinuxCncListManager::notConnected() const
 
 void LinuxCncListManager::noteTiming()
 {
-    const QElapsedTimer& since = firstOfRun_ ? startedAt_ : endedAt_;
-    const qint64 answering = client_.AnsweringNs() - (firstOfRun_ ? answeringAtStart_ : answeringAtEnd_);
-    const qint64 total = since.nsecsElapsed();
+    const qint64 answering = client_.AnsweringNs() - answeringSince_;
+    const qint64 total = since_.nsecsElapsed();
     // A hold in between is the operator's time, not the link's.
     if (std::exchange(heldMeanwhile_, false)) {
         firstOfRun_ = false;

@@ -60,6 +60,10 @@ private:
     enum class Run { Idle, Running, Held, Lost };
     enum class Step { None, Checking, Parameters, Opening, ReadyToRun, Starting, Watching, Finishing, Setpoint };
     using Answers = std::function<void(const QStringList&)>;
+    struct Machine {
+        bool known = false;
+        QString estop, power, status; // "ON"/"OFF", "ON"/"OFF", "IDLE"/"RUNNING"/"PAUSED"
+    };
 
     void client_Connected();
     void client_Lost(const QString& reason);
@@ -77,6 +81,10 @@ private:
     void lineEnded(WorkList::State state, const QString& why);
     // Nothing of the line ran: it stays waiting and the run ends.
     void refuse(const QString& why);
+    // Tells the operator when LinuxCNC refused to act ("hold") on the program that runs; true then.
+    bool toldRefusal(const QString& act, const QString& answer);
+    // End came before the line's program ran.
+    void endBeforeRun();
     void endRun(const QString& summary, Tone tone = Tone::Info);
     void resume();
 
@@ -95,6 +103,12 @@ private:
     void pollIdle();
     // Throws when what is known already says the machine will not run (E-stop, off, busy).
     void refuseUnlessReady() const;
+    static Machine machineFrom(const QStringList& answers); // the answers to machineQueries
+    // Why a machine in this state runs nothing; empty when it is ready. busyTail ends the text
+    // for a program that runs.
+    static QString notReady(const Machine& machine, const QString& busyTail);
+    // No MDI commands given: the set-point step homes every joint.
+    bool setpointHomes() const { return settings_.setpoint.isEmpty(); }
     QString programPath(const QString& name, QString& why) const;
     QString current() const; // "P1.CNC (line 2)"
     QString notConnected() const;
@@ -122,19 +136,15 @@ private:
     int watchPolls_ = 0;
     int done_ = 0;
 
-    struct Machine {
-        bool known = false;
-        QString estop, power, status; // "ON"/"OFF", "ON"/"OFF", "IDLE"/"RUNNING"/"PAUSED"
-    } machine_;
+    Machine machine_;
     QString lastError_;
 
-    bool setpointHoming_ = false;
     bool setpointIssued_ = false; // LinuxCNC has taken its commands
     QElapsedTimer setpointSince_;
 
-    // For the log's timing records: Start, and the end of the program before.
-    QElapsedTimer startedAt_, endedAt_;
-    qint64 answeringAtStart_ = 0, answeringAtEnd_ = 0;
+    // For the log's timing records: since Start or the end of the program before, whichever was last.
+    QElapsedTimer since_;
+    qint64 answeringSince_ = 0;
     bool firstOfRun_ = false;
     QElapsedTimer programSince_;
 };

@@ -9,10 +9,12 @@
 LinuxCncSettings LinuxCncSettings::Read(const Configuration& config)
 {
     LinuxCncSettings s;
-    const auto text = [&config](const char* key) { return config.ReadIniValue(Section, QLatin1String(key)).trimmed(); };
+    // Whole: a cut Setpoint command would still be sent to the machine.
+    const auto text = [&config](const char* key) { return config.ReadIniText(Section, QLatin1String(key)).trimmed(); };
 
-    if (!text("Host").isEmpty())
-        s.host = text("Host");
+    const QString host = text("Host");
+    if (!host.isEmpty())
+        s.host = host;
     const QString port = text("Port");
     if (!port.isEmpty()) {
         bool ok = false;
@@ -23,10 +25,12 @@ LinuxCncSettings LinuxCncSettings::Read(const Configuration& config)
             Log::Warning(QStringLiteral("[LinuxCNC] Port=%1 is not a port number; using %2").arg(port).arg(s.port));
     }
     // linuxcncrsh takes no empty password: an empty key means its default.
-    if (!text("ConnectPassword").isEmpty())
-        s.connectPassword = text("ConnectPassword");
-    if (!text("EnablePassword").isEmpty())
-        s.enablePassword = text("EnablePassword");
+    const QString connectPassword = text("ConnectPassword");
+    if (!connectPassword.isEmpty())
+        s.connectPassword = connectPassword;
+    const QString enablePassword = text("EnablePassword");
+    if (!enablePassword.isEmpty())
+        s.enablePassword = enablePassword;
 
     s.programFolder = text("ProgramFolder");
     if (s.programFolder.isEmpty()) {

@@ -147,6 +147,14 @@ QString WorkList::StateText(State state)
     return QStringLiteral("waiting");
 }
 
+QString WorkList::StateNote(const Entry& entry)
+{
+    QString text = StateText(entry.state);
+    if (!entry.note.isEmpty())
+        text += QStringLiteral(": ") + entry.note;
+    return text;
+}
+
 WorkList::Entry WorkList::make(const QString& line)
 {
     Entry entry;
@@ -160,11 +168,8 @@ void WorkList::save(const QList<Entry>& entries) const
     QList<ListFile::Line> lines;
     for (const Entry& entry : entries) {
         QString comment;
-        if (entry.state != State::Waiting) {
-            comment = statePrefix + StateText(entry.state);
-            if (!entry.note.isEmpty())
-                comment += QStringLiteral(": ") + entry.note;
-        }
+        if (entry.state != State::Waiting)
+            comment = statePrefix + StateNote(entry);
         lines << ListFile::Line{entry.line, comment};
     }
     ListFile::Write(path_, lines);

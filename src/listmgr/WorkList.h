@@ -46,6 +46,8 @@ public:
 
     // "waiting", "running", "done", "failed", "aborted", "unknown".
     static QString StateText(State state);
+    // The state with its note, if any: "failed: <why>".
+    static QString StateNote(const Entry& entry);
 
     const QString& Path() const { return path_; }
 

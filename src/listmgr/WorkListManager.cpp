@@ -34,10 +34,7 @@ void WorkListManager::ClearList()
 void WorkListManager::Visible(bool visible)
 {
     const QString argument = visible ? QStringLiteral("True") : QStringLiteral("False");
-    call(QStringLiteral("Visible"), &argument, [this, visible] {
-        visible_ = visible;
-        Q_EMIT VisibleChanged(visible);
-    });
+    call(QStringLiteral("Visible"), &argument, [this, visible] { Q_EMIT VisibleChanged(visible); });
 }
 
 void WorkListManager::Clear()

@@ -25,7 +25,6 @@ public:
 
     const WorkList& List() const { return list_; }
     QStringList Lines() const { return list_.Lines(); }
-    bool IsVisible() const { return visible_; }
     // Set-point steps done since start.
     int Setpoints() const { return setpoints_; }
 
@@ -67,6 +66,5 @@ private:
 
     ListManagerJournal journal_;
     WorkList list_;
-    bool visible_ = false;
     int setpoints_ = 0;
 };

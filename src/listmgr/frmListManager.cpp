@@ -102,9 +102,7 @@ void frmListManager::Refresh()
         const QString& line = entry.line;
         const QString position = WorkListManager::FieldValue(line, 171);
         const QString code = codes_.CodeAt(position.toInt());
-        QString state = WorkList::StateText(entry.state);
-        if (!entry.note.isEmpty())
-            state += QStringLiteral(": ") + entry.note;
+        const QString state = WorkList::StateNote(entry);
         const QString values[ColumnCount] = {
             WorkListManager::FieldValue(line, 161),
             code.isEmpty() ? QStringLiteral("?") : code,

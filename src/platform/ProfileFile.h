@@ -11,7 +11,8 @@
 class ProfileFile {
 public:
     // The value of the key, or the default when the section or key is missing. At most
-    // bufferSize - 1 characters are returned, like a read into a buffer of that size.
+    // bufferSize - 1 characters are returned, like a read into a buffer of that size; with
+    // bufferSize 0 the whole value.
     static QString ReadString(const QString& file, const QString& section, const QString& key,
                               const QString& defaultValue, int bufferSize);
 

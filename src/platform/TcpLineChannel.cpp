@@ -1,5 +1,8 @@
 #include "platform/TcpLineChannel.h"
 
+#include "platform/LineReader.h"
+
+#include <QPointer>
 #include <QTcpSocket>
 
 TcpLineChannel::TcpLineChannel(QObject* parent) : LineChannel(parent)
@@ -42,8 +45,15 @@ void TcpLineChannel::Close()
 
 void TcpLineChannel::Send(const QByteArray& line)
 {
-    if (socket_ && socket_->state() == QAbstractSocket::ConnectedState)
-        socket_->write(line + "\r\n");
+    if (!socket_)
+        return; // hung up by the caller, or Closed has told why
+    if (socket_->state() == QAbstractSocket::ConnectedState && socket_->write(line + "\r\n") >= 0)
+        return;
+    // The caller learns why now, not from a reply timeout later; queued, as it may be sending more.
+    QTimer::singleShot(0, this, [this, socket = QPointer<QTcpSocket>(socket_)] {
+        if (socket && socket == socket_)
+            socket_gone();
+    });
 }
 
 void TcpLineChannel::socket_connected()
@@ -72,6 +82,9 @@ void TcpLineChannel::socket_readyRead()
         start = i + 1;
     }
     pending_ = data.mid(start);
+    // A peer that never ends its line must not fill the memory.
+    if (pending_.size() > LineReader::MaxLineLength)
+        drop(QStringLiteral("a line is longer than %1 characters").arg(LineReader::MaxLineLength));
 }
 
 void TcpLineChannel::socket_gone()

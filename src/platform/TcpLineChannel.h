@@ -6,7 +6,8 @@
 
 class QTcpSocket;
 
-// LineChannel over TCP (QTcpSocket), asynchronous: nothing here ever waits.
+// LineChannel over TCP (QTcpSocket), asynchronous: nothing here ever waits. A line that cannot
+// be sent, or one coming in longer than LineReader::MaxLineLength, ends the connection (Closed).
 class TcpLineChannel : public LineChannel {
     Q_OBJECT
 public:

@@ -1,4 +1,5 @@
 #include "config/Configuration.h"
+#include "listmgr/LinuxCncSettings.h"
 #include "platform/FileFinder.h"
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
@@ -163,6 +164,15 @@ TEST_F(ConfigurationTest, ReadIniValueTreatsMissingAndEndMarkerAsEmpty)
     EXPECT_EQ(config.ReadIniValue("GESTBCOD", "A"), "");
     EXPECT_EQ(config.ReadIniValue("GESTBCOD", "B"), "value");
     EXPECT_EQ(config.ReadIniValue("GESTBCOD", "C").size(), 79);
+}
+
+TEST_F(ConfigurationTest, LinuxCncSetpointCommandsAreReadWhole)
+{
+    // A cut command would still be sent to the machine.
+    const QByteArray move = "G53 G0 X" + QByteArray(90, '1');
+    inProgramFolder("[LinuxCNC]\r\nSetpoint=G53 G0 Z0;" + move + "\r\n");
+    load();
+    EXPECT_EQ(LinuxCncSettings::Read(config).setpoint, QStringList({"G53 G0 Z0", QString::fromLatin1(move)}));
 }
 
 TEST_F(ConfigurationTest, FileExistsMatchesNormalFilesAndWildcards)

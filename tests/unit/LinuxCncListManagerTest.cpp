@@ -81,6 +81,27 @@ TEST_F(LinuxCncListManagerTest, ALinuxCncThatStopsAnsweringIsLostAndTheLineThatR
     EXPECT_TRUE(journal().contains("LinuxCNC\thello *** tarvex 1.0\tHELLO ACK EMCNETSVR 1.1"));
 }
 
+TEST_F(LinuxCncListManagerTest, AnAbortLinuxCncRefusesIsToldAndTheProgramEndsOnItsOwnTerms)
+{
+    ASSERT_TRUE(until([&] { return server->NewList(); }));
+    QStringList told;
+    QObject listener; // goes before told does
+    QObject::connect(server.get(), &WorkListManager::StatusMessage, &listener, [&](const QString& text) { told << text; });
+    server->AddLine("#161=P1.CNC;");
+    server->AddLine("#161=P2.CNC;");
+    rsh->runPolls = 1000;
+    server->Start();
+    ASSERT_TRUE(until([&] { return state(0) == WorkList::State::Running; }));
+
+    rsh->estop = "ON"; // from now on every set is refused, the abort too
+    server->End();
+    ASSERT_TRUE(until([&] { return told.contains("LinuxCNC did not abort P1.CNC (line 1): SET ABORT NAK"); })) << told.join('\n').toStdString();
+    rsh->EndProgram();
+    ASSERT_TRUE(until([&] { return !server->IsRunning(); }));
+    EXPECT_EQ(server->List().Entries().value(0).note, "E-stop while it ran");
+    EXPECT_EQ(state(1), WorkList::State::Waiting);
+}
+
 TEST_F(LinuxCncListManagerTest, StartIsRefusedAtOnceWhenTheMachineIsNotReadyOrNotThere)
 {
     ASSERT_TRUE(until([&] { return server->NewList(); }));
