@@ -97,7 +97,6 @@ QString ScanIntake::processScan(QString scan)
             scan = scan.mid(1, dollar - 1);
             if (scan.isEmpty()) {
                 history_.Refuse(QStringLiteral("dropped: nothing between the apostrophe and the \"$\""));
-                Log::Info(QStringLiteral("scan dropped: nothing between the apostrophe and the \"$\""));
                 return QString();
             }
             Log::Info(QStringLiteral("apostrophe-framed scan: %1").arg(Log::Printable(scan)));

@@ -1,8 +1,14 @@
 #include "app/frmHelp.h"
 
+#include "platform/Screen.h"
+
 #include <QFile>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+namespace {
+const QString GuideResource = QStringLiteral(":/operator-guide.html");
+} // namespace
 
 frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -23,7 +29,5 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void frmHelp::ShowWindow()
 {
-    show();
-    raise();
-    activateWindow();
+    Screen::BringToFront(*this);
 }

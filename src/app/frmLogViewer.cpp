@@ -1,5 +1,7 @@
 #include "app/frmLogViewer.h"
 
+#include "platform/Screen.h"
+
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -32,15 +34,8 @@ frmLogViewer::frmLogViewer(const QString& path, QWidget* parent) : QWidget(paren
 void frmLogViewer::ShowWindow()
 {
     Follow();
-    show();
-    raise();
-    activateWindow();
+    Screen::BringToFront(*this);
     timer_->start();
-}
-
-QString frmLogViewer::Text() const
-{
-    return txtLog->toPlainText();
 }
 
 void frmLogViewer::hideEvent(QHideEvent* event)

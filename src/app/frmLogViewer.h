@@ -13,7 +13,6 @@ public:
     frmLogViewer(const QString& path, QWidget* parent = nullptr);
 
     void ShowWindow();
-    QString Text() const;
 
 protected:
     void hideEvent(QHideEvent* event) override;

@@ -14,6 +14,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
+#include "platform/Screen.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -346,9 +347,7 @@ void frmMain::BringToFront()
     Log::Info(QStringLiteral("another start of Tarvex asked for the window: brought to the front"));
     if (isMinimized())
         showNormal();
-    show();
-    raise();
-    activateWindow();
+    Screen::BringToFront(*this);
 }
 
 void frmMain::restorePlacement()

@@ -108,8 +108,8 @@ qint64 Files::AppendFile(const QString& from, const QString& to, bool& sourceFai
 
 void Files::WriteAtomically(const QString& path, const QByteArray& data)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
+    QString folder;
+    if (!MakeFolderOf(path, folder))
         throw RuntimeError(RuntimeError::PathNotFound, QStringLiteral("%1: the folder cannot be created").arg(folder));
     QByteArray temp = encoded(path) + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
@@ -137,6 +137,12 @@ void Files::WriteAtomically(const QString& path, const QByteArray& data)
         ::unlink(temp.constData());
         throw RuntimeError::FromErrno(err, path);
     }
+}
+
+bool Files::MakeFolderOf(const QString& path, QString& folder)
+{
+    folder = QFileInfo(path).absolutePath();
+    return QDir().mkpath(folder);
 }
 
 void Files::Remove(const QString& path)
