@@ -109,8 +109,7 @@ QString ScanIntake::processScan(QString scan)
         scan = consumers_->ExpandPayload(scan);
         if (scan.isEmpty()) {
             IdleTicks = 0;
-            // The expander has put the reason on the status line.
-            history_.Refuse(QStringLiteral("compressed payload dropped: %1").arg(view_.Status()));
+            history_.Refuse(QStringLiteral("compressed payload dropped: %1").arg(consumers_->PayloadDropReason()));
             Log::Info(QStringLiteral("scan dropped: the payload expanded to nothing"));
             return QString();
         }

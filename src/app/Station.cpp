@@ -150,13 +150,18 @@ void Station::ApplySerialSettings(int port, const QString& settings, const QStri
     config_.SerialSettings = settings;
     config_.CommPort = port;
     Log::Info(QStringLiteral("serial settings changed to %1").arg(link_.CurrentSettingsText()));
+    QString unsaved;
     if (!device.isEmpty()) {
         const QString key = QStringLiteral("COM%1").arg(port);
-        reportSave(config_.WriteIniValue(QStringLiteral("Ports"), key, device),
-                   QStringLiteral("[Ports] %1=%2").arg(key, device), QStringLiteral("the device of %1").arg(key));
+        unsaved = reportSave(config_.WriteIniValue(QStringLiteral("Ports"), key, device),
+                             QStringLiteral("[Ports] %1=%2").arg(key, device), QStringLiteral("the device of %1").arg(key));
     }
     link_.SaveSerialSettings();
     link_.OpenSerialPort();
+    // Opening puts its own outcome on the status line; a device that will not be found again
+    // at the next start must not go unseen.
+    if (!unsaved.isEmpty())
+        view_.SetStatus(unsaved);
 }
 
 QMap<int, QString> Station::PortDevices() const

@@ -72,6 +72,7 @@ int main(int argc, char* argv[])
     // A second start brings this window to the front instead of opening another.
     RaiseRequests raiseRequests;
     QObject::connect(&raiseRequests, &RaiseRequests::Requested, &window, &frmMain::BringToFront);
-    raiseRequests.Listen();
+    if (!raiseRequests.Listen())
+        window.SetStatus(QStringLiteral("A second start cannot bring this window to the front."));
     return QApplication::exec();
 }
