@@ -1,10 +1,10 @@
 #include "app/CommandLineInfo.h"
 
-#include "app/Station.h"
 #include "listmgr/EmbeddedListManager.h"
 #include "platform/Log.h"
 #include "platform/LogFile.h"
 #include "platform/Paths.h"
+#include "platform/Version.h"
 
 #include <algorithm>
 
@@ -58,7 +58,7 @@ QString CommandLineInfo::VersionText()
                           "License GPL-3.0-or-later: GNU GPL version 3 or later.\n"
                           "This is free software: you are free to change and redistribute it.\n"
                           "There is NO WARRANTY, to the extent permitted by law.\n")
-        .arg(Station::VersionText());
+        .arg(Version::Text());
 }
 
 QString CommandLineInfo::HelpText()

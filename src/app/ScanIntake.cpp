@@ -97,7 +97,6 @@ QString ScanIntake::processScan(QString scan)
             scan = scan.mid(1, dollar - 1);
             if (scan.isEmpty()) {
                 history_.Refuse(QStringLiteral("dropped: nothing between the apostrophe and the \"$\""));
-                Log::Info(QStringLiteral("scan dropped: nothing between the apostrophe and the \"$\""));
                 return QString();
             }
             Log::Info(QStringLiteral("apostrophe-framed scan: %1").arg(Log::Printable(scan)));
@@ -110,8 +109,7 @@ QString ScanIntake::processScan(QString scan)
         scan = consumers_->ExpandPayload(scan);
         if (scan.isEmpty()) {
             IdleTicks = 0;
-            // The expander has put the reason on the status line.
-            history_.Refuse(QStringLiteral("compressed payload dropped: %1").arg(view_.Status()));
+            history_.Refuse(QStringLiteral("compressed payload dropped: %1").arg(consumers_->PayloadDropReason()));
             Log::Info(QStringLiteral("scan dropped: the payload expanded to nothing"));
             return QString();
         }

@@ -10,6 +10,7 @@
 #include "platform/ProcessExit.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RuntimeError.h"
+#include "platform/Version.h"
 
 namespace {
 SerialPort& portOf(SerialPort* given, std::unique_ptr<QtSerialPort>& own)
@@ -34,12 +35,6 @@ Station::Station(Services services, QObject* parent)
 
 Station::~Station() = default;
 
-QString Station::VersionText()
-{
-    return QString::number(TARVEX_VERSION_MAJOR) + QLatin1Char('.') + QString::number(TARVEX_VERSION_MINOR) +
-           QLatin1Char('.') + QString::number(TARVEX_VERSION_PATCH);
-}
-
 void Station::AttachView(MainView* window)
 {
     view_.Attach(window);
@@ -47,7 +42,7 @@ void Station::AttachView(MainView* window)
 
 bool Station::Start()
 {
-    Log::Info(QStringLiteral("Tarvex %1 starting: %2").arg(VersionText(), services_.arguments.join(QLatin1Char(' '))));
+    Log::Info(QStringLiteral("Tarvex %1 starting: %2").arg(Version::Text(), services_.arguments.join(QLatin1Char(' '))));
 
     if (services_.instances.PreviousInstance() && services_.instances.InstanceCount(QStringLiteral("BarCode")) > 1) {
         services_.boxes.Show(QStringLiteral("the BarCode Program is already running!"), MessageBoxes::Icon::Warning);
@@ -155,15 +150,18 @@ void Station::ApplySerialSettings(int port, const QString& settings, const QStri
     config_.SerialSettings = settings;
     config_.CommPort = port;
     Log::Info(QStringLiteral("serial settings changed to %1").arg(link_.CurrentSettingsText()));
+    QString unsaved;
     if (!device.isEmpty()) {
         const QString key = QStringLiteral("COM%1").arg(port);
-        if (config_.WriteIniValue(QStringLiteral("Ports"), key, device))
-            Log::Info(QStringLiteral("setting saved: [Ports] %1=%2").arg(key, device));
-        else
-            view_.SetStatus(QStringLiteral("Could not save the device of %1 to %2.").arg(key, config_.NativeIniFilePath()));
+        unsaved = reportSave(config_.WriteIniValue(QStringLiteral("Ports"), key, device),
+                             QStringLiteral("[Ports] %1=%2").arg(key, device), QStringLiteral("the device of %1").arg(key));
     }
     link_.SaveSerialSettings();
     link_.OpenSerialPort();
+    // Opening puts its own outcome on the status line; a device that will not be found again
+    // at the next start must not go unseen.
+    if (!unsaved.isEmpty())
+        view_.SetStatus(unsaved);
 }
 
 QMap<int, QString> Station::PortDevices() const
@@ -198,28 +196,35 @@ void Station::SaveToggle(MainView::Box box, bool ticked)
         return; // not kept in the configuration
     }
     const QString value = ticked ? QStringLiteral("1") : QStringLiteral("0");
-    if (config_.WriteIniValue(Configuration::Section, key, value))
-        Log::Info(QStringLiteral("setting saved: %1=%2").arg(key, value));
-    else
-        view_.SetStatus(QStringLiteral("Could not save %1 to %2.").arg(key, config_.NativeIniFilePath()));
+    reportSave(config_.WriteIniValue(Configuration::Section, key, value), QStringLiteral("%1=%2").arg(key, value), key);
 }
 
 void Station::SetExclusionMask(const QString& mask)
 {
-    if (!config_.WriteIniValue(Configuration::Section, QStringLiteral("Exclusion"), mask)) {
-        Log::Warning(QStringLiteral("the exclusion choice %1 is kept for this run only").arg(mask));
-        view_.SetStatus(QStringLiteral("Could not save Exclusion to %1.").arg(config_.NativeIniFilePath()));
-    }
+    reportSave(config_.WriteIniValue(Configuration::Section, QStringLiteral("Exclusion"), mask), QString(),
+               QStringLiteral("Exclusion"), QStringLiteral("the exclusion choice %1 is kept for this run only").arg(mask));
     exclusionMask_ = mask;
     Log::Info(QStringLiteral("exclusion numbers set to %1").arg(mask));
 }
 
 void Station::SaveAutoSelectRules()
 {
-    if (processing_.Rules().Save()) {
-        Log::Info(QStringLiteral("setting saved: the automatic field selection, to %1").arg(config_.NativeIniFilePath()));
-        return;
+    reportSave(processing_.Rules().Save(),
+               QStringLiteral("the automatic field selection, to %1").arg(config_.NativeIniFilePath()),
+               QStringLiteral("the automatic field selection"),
+               QStringLiteral("the automatic field selection settings hold for this run only: they could not be saved"));
+}
+
+QString Station::reportSave(bool saved, const QString& record, const QString& what, const QString& warning)
+{
+    if (saved) {
+        if (!record.isEmpty())
+            Log::Info(QStringLiteral("setting saved: ") + record);
+        return QString();
     }
-    Log::Warning(QStringLiteral("the automatic field selection settings hold for this run only: they could not be saved"));
-    view_.SetStatus(QStringLiteral("Could not save the automatic field selection to %1.").arg(config_.NativeIniFilePath()));
+    if (!warning.isEmpty())
+        Log::Warning(warning);
+    const QString problem = QStringLiteral("Could not save %1 to %2.").arg(what, config_.NativeIniFilePath());
+    view_.SetStatus(problem);
+    return problem;
 }

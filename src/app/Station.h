@@ -51,8 +51,6 @@ public:
     explicit Station(Services services, QObject* parent = nullptr);
     ~Station() override;
 
-    static QString VersionText();
-
     // The window that shows what the station does; null when it has gone.
     void AttachView(MainView* window);
 
@@ -96,6 +94,9 @@ private:
     std::shared_ptr<ListManager> CreateListManager() override;
     // Runs one start-up step; a run-time error is reported and start-up goes on.
     void runStep(const std::function<void()>& step);
+    // A setting saved is logged as "setting saved: " and record (when given); one that was not
+    // is put on the status line, after warning (when given) in the log. Returns what was shown.
+    QString reportSave(bool saved, const QString& record, const QString& what, const QString& warning = QString());
 
     Services services_;
     AttachedView view_;

@@ -1,8 +1,7 @@
 #include "app/frmAbout.h"
 
-#include "app/Station.h"
-
 #include "platform/Screen.h"
+#include "platform/Version.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -66,7 +65,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
 
 void frmAbout::Form_Load()
 {
-    lblProdInfo->setText(lblProdInfo->text() + Station::VersionText());
+    lblProdInfo->setText(lblProdInfo->text() + Version::Text());
     Screen::CenterForm(*this);
 }
 

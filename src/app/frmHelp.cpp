@@ -1,8 +1,15 @@
 #include "app/frmHelp.h"
 
+#include "platform/Log.h"
+#include "platform/Screen.h"
+
 #include <QFile>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+namespace {
+const QString GuideResource = QStringLiteral(":/operator-guide.html");
+} // namespace
 
 frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -12,10 +19,12 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
     txtGuide->setObjectName(QStringLiteral("txtGuide"));
     txtGuide->setOpenExternalLinks(false);
     QFile guide(GuideResource);
-    if (guide.open(QIODevice::ReadOnly))
+    if (guide.open(QIODevice::ReadOnly)) {
         txtGuide->setHtml(QString::fromUtf8(guide.readAll()));
-    else
+    } else {
+        Log::Warning(QStringLiteral("operator's guide %1 missing from this build").arg(GuideResource));
         txtGuide->setPlainText(QStringLiteral("The operator's guide is missing from this build."));
+    }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txtGuide);
     resize(600, 470); // fits a 1280 x 1024 screen at 200 %
@@ -23,7 +32,5 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void frmHelp::ShowWindow()
 {
-    show();
-    raise();
-    activateWindow();
+    Screen::BringToFront(*this);
 }

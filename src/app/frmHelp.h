@@ -9,8 +9,6 @@ class QTextBrowser;
 class frmHelp : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString GuideResource = QStringLiteral(":/operator-guide.html");
-
     explicit frmHelp(QWidget* parent = nullptr);
     void ShowWindow();
 

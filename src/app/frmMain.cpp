@@ -14,6 +14,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
+#include "platform/Screen.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QFile>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QShortcut>
@@ -38,6 +38,11 @@ T* named(T* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
+}
+
+QString placementPath()
+{
+    return Paths::StateFolder() + QStringLiteral("/window-placement");
 }
 } // namespace
 
@@ -346,26 +351,29 @@ void frmMain::BringToFront()
     Log::Info(QStringLiteral("another start of Tarvex asked for the window: brought to the front"));
     if (isMinimized())
         showNormal();
-    show();
-    raise();
-    activateWindow();
+    Screen::BringToFront(*this);
 }
 
 void frmMain::restorePlacement()
 {
-    QFile placement(Paths::StateFolder() + QStringLiteral("/window-placement"));
-    if (placement.open(QIODevice::ReadOnly))
-        restoreGeometry(placement.readAll());
+    try {
+        restoreGeometry(Files::ReadFrom(placementPath(), 0));
+    } catch (const RuntimeError& e) {
+        // Missing before the first close; either way the desktop places the window.
+        if (e.Number() != RuntimeError::FileNotFound)
+            Log::Warning(QStringLiteral("window placement not read: %1").arg(e.Description()));
+    }
 }
 
-void frmMain::savePlacement() const
+void frmMain::savePlacement()
 {
-    const QString path = Paths::StateFolder() + QStringLiteral("/window-placement");
+    const QString path = placementPath();
     try {
         Files::WriteAtomically(path, saveGeometry());
     } catch (const RuntimeError& e) {
         // Only the window's place is lost: the next start opens it where the desktop puts it.
         Log::Warning(QStringLiteral("window placement not saved to %1: %2").arg(path, e.Description()));
+        SetStatus(QStringLiteral("Window placement not saved: %1").arg(e.Description()));
     }
 }
 

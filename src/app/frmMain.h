@@ -86,7 +86,7 @@ private:
     void mnuViewLog_Click();
     // The window's place and size, kept in the user's state folder between runs.
     void restorePlacement();
-    void savePlacement() const;
+    void savePlacement();
 
     Station& station_;
 

@@ -9,6 +9,7 @@
 #include "platform/ProcessInstanceCounter.h"
 #include "platform/RaiseRequests.h"
 #include "platform/TerminationSignals.h"
+#include "platform/Version.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "platform/WidgetMessageBoxes.h"
 
@@ -29,7 +30,7 @@ int main(int argc, char* argv[])
     MemoryTuning::KeepWorkingMemory();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvex"));
-    QApplication::setApplicationVersion(Station::VersionText());
+    QApplication::setApplicationVersion(Version::Text());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvex.svg")));
     QGuiApplication::setDesktopFileName(QStringLiteral("tarvex"));
 
@@ -71,6 +72,7 @@ int main(int argc, char* argv[])
     // A second start brings this window to the front instead of opening another.
     RaiseRequests raiseRequests;
     QObject::connect(&raiseRequests, &RaiseRequests::Requested, &window, &frmMain::BringToFront);
-    raiseRequests.Listen();
+    if (!raiseRequests.Listen())
+        window.SetStatus(QStringLiteral("A second start cannot bring this window to the front."));
     return QApplication::exec();
 }

@@ -2,16 +2,13 @@
 
 #include "config/MainView.h"
 #include "platform/FileSearch.h"
+#include "platform/Files.h"
 #include "platform/ImmediateExit.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
-
-#include <QDir>
-#include <QFileInfo>
-
 
 namespace {
 const QString defaultGCodePath = QStringLiteral("C:\\KARN\\PRODUCT\\");
@@ -144,8 +141,8 @@ bool Configuration::WriteIniValue(const QString& section, const QString& key, co
 {
     QString error;
     // With no configuration file anywhere, the first setting saved creates it and its folder.
-    const QString folder = QFileInfo(NativeIniFilePath()).absolutePath();
-    if (!QDir().mkpath(folder))
+    QString folder;
+    if (!Files::MakeFolderOf(NativeIniFilePath(), folder))
         error = QStringLiteral("the folder %1 cannot be created").arg(folder);
     else if (ProfileFile::WriteString(NativeIniFilePath(), section, key, value, &error))
         return true;

@@ -19,8 +19,8 @@ QString SerialLink::CurrentSettingsText() const
 
 void SerialLink::OpenSerialPort()
 {
-    const bool wasWaiting = waitingForDevice_;
-    waitingForDevice_ = false;
+    const bool wasWaiting = waiting_ != Waiting::No;
+    waiting_ = Waiting::No;
     bool opening = false;
     try {
         if (port_.PortOpen())
@@ -62,7 +62,7 @@ void SerialLink::SaveSerialSettings()
 
 void SerialLink::WatchDevice()
 {
-    if (!waitingForDevice_) {
+    if (waiting_ == Waiting::No) {
         if (port_.PortOpen() || !port_.Lost())
             return;
         waitForDevice(Waiting::ForReturn, QString());
@@ -73,7 +73,7 @@ void SerialLink::WatchDevice()
     }
     if (port_.PortOpen()) {
         // Opened by other means meanwhile (the settings dialog).
-        waitingForDevice_ = false;
+        waiting_ = Waiting::No;
         return;
     }
     if (!port_.DeviceAvailable())
@@ -88,8 +88,9 @@ void SerialLink::WatchDevice()
         }
         return;
     }
-    waitingForDevice_ = false;
-    if (waiting_ == Waiting::ForReturn) {
+    const Waiting waited = waiting_;
+    waiting_ = Waiting::No;
+    if (waited == Waiting::ForReturn) {
         Log::Info(QStringLiteral("scanner reconnected: %1 reopened as %2").arg(port_.DeviceName(), CurrentSettingsText()));
     } else {
         Log::Info(QStringLiteral("scanner found: %1 opened as %2").arg(port_.DeviceName(), CurrentSettingsText()));
@@ -101,7 +102,6 @@ void SerialLink::WatchDevice()
 
 void SerialLink::waitForDevice(Waiting why, const QString& error)
 {
-    waitingForDevice_ = true;
     waiting_ = why;
     lostDevice_ = port_.DeviceName();
     lastReopenError_ = error;

@@ -31,15 +31,15 @@ public:
     bool Unattended = false;
 
 private:
-    enum class Waiting { ForReturn, ForFirstOpen };
+    // What the watch waits for: nothing, a lost device to return, or one that never opened.
+    enum class Waiting { No, ForReturn, ForFirstOpen };
     void waitForDevice(Waiting why, const QString& error);
 
     Configuration& config_;
     SerialPort& port_;
     MainView& view_;
     MessageBoxes& boxes_;
-    bool waitingForDevice_ = false;
-    Waiting waiting_ = Waiting::ForReturn;
+    Waiting waiting_ = Waiting::No;
     QString lostDevice_;
     QString lastReopenError_;
 };

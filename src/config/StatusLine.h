@@ -16,7 +16,6 @@ public:
 
     // A new scan: troubles of the previous one no longer hold the status line.
     void BeginScan() { troubleShown_ = false; }
-    bool TroubleShown() const { return troubleShown_; }
     // Shows a failure on the status line, logs it, keeps it there until the next scan, and marks
     // the scan in the history.
     void ReportTrouble(const QString& status, const QString& logDetail);

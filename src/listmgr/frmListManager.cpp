@@ -1,6 +1,7 @@
 #include "listmgr/frmListManager.h"
 
 #include "listmgr/WorkListManager.h"
+#include "platform/Screen.h"
 
 #include <QFont>
 #include <QHBoxLayout>
@@ -67,9 +68,7 @@ void frmListManager::Attach(WorkListManager* server)
 void frmListManager::ShowWindow()
 {
     Refresh();
-    show();
-    raise();
-    activateWindow();
+    Screen::BringToFront(*this);
 }
 
 void frmListManager::server_VisibleChanged(bool visible)

@@ -108,8 +108,8 @@ qint64 Files::AppendFile(const QString& from, const QString& to, bool& sourceFai
 
 void Files::WriteAtomically(const QString& path, const QByteArray& data)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
+    QString folder;
+    if (!MakeFolderOf(path, folder))
         throw RuntimeError(RuntimeError::PathNotFound, QStringLiteral("%1: the folder cannot be created").arg(folder));
     QByteArray temp = encoded(path) + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
@@ -137,6 +137,37 @@ void Files::WriteAtomically(const QString& path, const QByteArray& data)
         ::unlink(temp.constData());
         throw RuntimeError::FromErrno(err, path);
     }
+}
+
+QByteArray Files::ReadFrom(const QString& path, qint64 offset)
+{
+    // Without blocking, as in AppendFile.
+    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw RuntimeError::FromErrno(errno, path);
+    QByteArray data;
+    QByteArray buffer(CopyChunk, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer.data(), static_cast<size_t>(buffer.size()), offset + data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            throw RuntimeError::FromErrno(err, path);
+        }
+        if (n == 0)
+            break;
+        data.append(buffer.constData(), n);
+    }
+    ::close(fd);
+    return data;
+}
+
+bool Files::MakeFolderOf(const QString& path, QString& folder)
+{
+    folder = QFileInfo(path).absolutePath();
+    return QDir().mkpath(folder);
 }
 
 void Files::Remove(const QString& path)

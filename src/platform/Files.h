@@ -19,6 +19,13 @@ public:
     // so a crash or a full disk never leaves a half-written file. Creates the folder when missing.
     static void WriteAtomically(const QString& path, const QByteArray& data);
 
+    // The file's bytes from offset to its end; empty when it is no longer than offset.
+    static QByteArray ReadFrom(const QString& path, qint64 offset);
+
+    // Creates the folder that holds the file, with its parents, when it is missing. False when
+    // it cannot be created; folder names it either way.
+    static bool MakeFolderOf(const QString& path, QString& folder);
+
     static void Remove(const QString& path);
 
     // True when both paths name one file (the same device and inode), through links or not.

@@ -120,10 +120,15 @@ void LogFile::Rotate(const QString& path)
     const int fd = openForAppending(encodedPath_, opened);
     if (fd < 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        rotationFailure_ = QStringLiteral("log: cannot create %1 (%2); the log goes on growing").arg(path, reason);
         cannotRotate_ = true;
         // The open file goes back to its name and takes the records as before.
-        ::rename(QFile::encodeName(path + QStringLiteral(".1")).constData(), encodedPath_.constData());
+        const QString moved = path + QStringLiteral(".1");
+        if (::rename(QFile::encodeName(moved).constData(), encodedPath_.constData()) == 0) {
+            rotationFailure_ = QStringLiteral("log: cannot create %1 (%2); the log goes on growing").arg(path, reason);
+        } else {
+            rotationFailure_ = QStringLiteral("log: cannot create %1 (%2), nor rename %3 back to it (%4); the records go on into %3")
+                                   .arg(path, reason, moved, QString::fromLocal8Bit(std::strerror(errno)));
+        }
         return;
     }
     ::close(fd_);

@@ -14,8 +14,10 @@
 //
 // A record that would take the file past the size limit first rotates it: tarvex.log becomes
 // tarvex.log.1, .1 becomes .2 and so on, the oldest of the kept files is dropped, and the record
-// starts a new tarvex.log. When a file cannot be renamed (a folder that is not writable) nothing
-// is moved or dropped: records go on into the file they went to, and the failure is told once.
+// starts a new tarvex.log. When a file cannot be renamed (a folder that is not writable) the
+// rotation stops there: the files already moved stay moved (the oldest may be gone), records go
+// on into the file they went to, and the failure is told once. When the new tarvex.log cannot be
+// created, the log is renamed back from tarvex.log.1.
 class LogFile {
 public:
     static constexpr qint64 DefaultLimit = 1024 * 1024;

@@ -37,3 +37,10 @@ void Screen::FitForm(QWidget& window, const QRect& area)
     const QSize frame(16, 64);
     window.resize(window.size().boundedTo(area.size() - frame));
 }
+
+void Screen::BringToFront(QWidget& window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}

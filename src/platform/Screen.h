@@ -16,4 +16,7 @@ public:
     // screen at 200 % leaves 640 x 512). The window's minimum size still holds.
     static void FitForm(QWidget& window);
     static void FitForm(QWidget& window, const QRect& area);
+
+    // Shows the window above the others and gives it the keyboard.
+    static void BringToFront(QWidget& window);
 };

@@ -17,6 +17,7 @@ PayloadExpander::PayloadExpander(MainView& view) : view_(view) {}
 
 QString PayloadExpander::ExpandPayload(QString& scan)
 {
+    dropReason_.clear();
     const QString lengthField = scan.mid(3, 5);
     // Rounded to the nearest, ties to even, as an integer assignment of the original rounds.
     const double lengthValue = std::nearbyint(TextNumber::Value(lengthField));
@@ -93,6 +94,7 @@ bool PayloadExpander::ExpandThroughFiles(const QByteArray& data, int length, QBy
 
 void PayloadExpander::Drop(const QString& reason, const QString& details)
 {
+    dropReason_ = reason;
     view_.SetStatus(QStringLiteral("Compressed barcode dropped: ") + reason + QLatin1Char('.'));
     Log::Error(QStringLiteral("Compressed payload dropped: %1 (%2)").arg(reason, details));
 }

@@ -26,6 +26,8 @@ public:
     // every such case is reported on the status line and in the log. On return scan holds the
     // compressed data with the backslash doubling undone.
     QString ExpandPayload(QString& scan);
+    // Why the last ExpandPayload gave nothing; empty after one that succeeded.
+    const QString& DropReason() const { return dropReason_; }
 
     // A compressed scan that carries text, as a scanner would send it; empty when the text is
     // longer than the length field can announce.
@@ -39,4 +41,5 @@ private:
     void Drop(const QString& reason, const QString& details);
 
     MainView& view_;
+    QString dropReason_;
 };

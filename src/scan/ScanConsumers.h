@@ -13,4 +13,6 @@ public:
     virtual void HandleProgramScan(QString& scan) = 0;
     // The expanded text; empty when nothing usable came out.
     virtual QString ExpandPayload(QString& scan) = 0;
+    // Why the last ExpandPayload gave nothing, in a few words; empty when unknown.
+    virtual QString PayloadDropReason() const { return QString(); }
 };

@@ -48,6 +48,7 @@ public:
     bool DispatchLabel(QString label) override;
     void HandleProgramScan(QString& scan) override;
     QString ExpandPayload(QString& scan) override;
+    QString PayloadDropReason() const override { return expander_.DropReason(); }
 
     ScanFields& Fields() { return fields_; }
     AutoSelectRules& Rules() { return rules_; }

@@ -29,8 +29,10 @@ public:
         calls << QStringLiteral("payload:") + scan;
         return expanded;
     }
+    QString PayloadDropReason() const override { return dropReason; }
     QStringList calls;
     QString expanded;
+    QString dropReason;
     bool accept = true;
     std::function<void(const QString&)> onLabel;
 };
@@ -167,6 +169,15 @@ TEST_F(ScanIntakeTest, ScansAreLoggedWithTheirBytes)
     const QStringList log = env.LogLines();
     EXPECT_TRUE(log.contains(QString("INFO scan received: ") + QChar(241) + "\\x0D"));
     EXPECT_TRUE(log.contains("INFO scan dropped: the payload expanded to nothing"));
+}
+
+TEST_F(ScanIntakeTest, ADroppedPayloadIsRefusedWithTheExpandersReason)
+{
+    consumers.dropReason = "no valid expanded length";
+    view.status = "Something else entirely.";
+    scan(QString(QChar(241)) + "00");
+    ASSERT_FALSE(history.Entries().isEmpty());
+    EXPECT_EQ(history.Entries().front().outcomes, QStringList{"compressed payload dropped: no valid expanded length"});
 }
 
 // A consumer shows a message box; while it is open the timer keeps ticking and the scanner
