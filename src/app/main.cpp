@@ -9,8 +9,8 @@
 #include "platform/ProcessInstanceCounter.h"
 #include "platform/RaiseRequests.h"
 #include "platform/TerminationSignals.h"
-#include "platform/Version.h"
 #include "platform/UnattendedMessageBoxes.h"
+#include "platform/Version.h"
 #include "platform/WidgetMessageBoxes.h"
 
 #include <QApplication>
