@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <grp.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -22,6 +23,13 @@ QString owningGroup(const QString& device)
     if (const struct group* g = ::getgrgid(st.st_gid))
         return QString::fromLocal8Bit(g->gr_name);
     return QString::number(st.st_gid);
+}
+
+// Characters the driver has received that the port has not read yet.
+int driverHolds(const QSerialPort& port)
+{
+    int count = 0;
+    return port.handle() >= 0 && ::ioctl(port.handle(), FIONREAD, &count) == 0 ? count : 0;
 }
 
 [[noreturn]] void invalidSettings(const QString& settings)
@@ -219,7 +227,9 @@ bool QtSerialPort::PortOpen() const
 
 int QtSerialPort::InBufferCount() const
 {
-    return port_.isOpen() ? static_cast<int>(port_.bytesAvailable()) : 0;
+    // What the driver holds counts too: the port reads it only on its next event, and
+    // ClearInput discards it as well.
+    return port_.isOpen() ? static_cast<int>(port_.bytesAvailable()) + driverHolds(port_) : 0;
 }
 
 void QtSerialPort::ClearInput()
@@ -234,6 +244,8 @@ QString QtSerialPort::Input()
 {
     if (!port_.isOpen())
         return QString();
+    if (driverHolds(port_) > 0)
+        port_.waitForReadyRead(0); // takes in what the driver holds, without waiting
     return QString::fromLatin1(port_.readAll());
 }
 
