@@ -33,10 +33,18 @@ QString ScannerProcess::Start()
 
 bool ScannerProcess::Scan(TarvexProcess& tarvex, const QByteArray& text)
 {
-    const qsizetype handled = tarvex.Log().filter(QStringLiteral("scan handled")).size();
+    // Text kept for a scan of its own (a remainder after a "%", or what came during processing)
+    // is handled after the scan that kept it: wait for that one too, or this scan would come
+    // while Tarvex is busy and be discarded with the input as it reads a label.
+    const auto scansLeft = [&tarvex](const QStringList& log) {
+        const qsizetype kept = log.filter(QStringLiteral("remainder kept as the next scan")).size() +
+                               log.filter(QStringLiteral("arrived during processing; kept for the next scan")).size();
+        return kept - log.filter(QStringLiteral("scan handled")).size();
+    };
+    const qsizetype before = scansLeft(tarvex.Log());
     process_.write(text + '\n');
     process_.waitForBytesWritten(1000);
-    return tarvex.WaitFor([&] { return tarvex.Log().filter(QStringLiteral("scan handled")).size() > handled; });
+    return tarvex.WaitFor([&] { return scansLeft(tarvex.Log()) < before; });
 }
 
 QByteArray ScannerProcess::Replies()
