@@ -37,8 +37,15 @@ QString ListLine::ProgramNameRefusal(const QString& name)
 {
     if (Spaces::Trim(name).isEmpty())
         return QString(); // names no file, and adds no field
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return QStringLiteral("its program name %1 holds a control character").arg(Log::Printable(name));
+    }
     if (!Paths::IsSafeRelativeName(name))
         return QStringLiteral("its program name %1 points outside the program folder").arg(Log::Printable(name));
+    const QString file = Spaces::Trim(QString(name).replace(QLatin1Char('\\'), QLatin1Char('/')).section(QLatin1Char('/'), -1));
+    if (file.isEmpty() || file == QLatin1String("."))
+        return QStringLiteral("its program name %1 names a folder, not a file").arg(Log::Printable(name));
     if (name.contains(QLatin1Char(';')) || name.contains(QLatin1Char('#')))
         return QStringLiteral("its program name %1 holds \";\" or \"#\", which would add fields to the list line").arg(Log::Printable(name));
     return QString();

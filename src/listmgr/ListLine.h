@@ -25,9 +25,9 @@ public:
 
     ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView& view);
 
-    // Why a program name from a scan cannot be used, or empty text when it can: it must name a
-    // file below the program folder, and hold nothing that would add fields to the list line.
-    // A blank name passes: it names no file.
+    // Why a program name from a scan or a list cannot be used, or empty text when it can: it must
+    // name a file below the program folder, and hold no control character and nothing that would
+    // add fields to the list line. A blank name passes: it names no file.
     static QString ProgramNameRefusal(const QString& name);
     // True when the text holds a carriage return or a line feed: a list line holding one would
     // not read back from the saved work list as the same line.

@@ -54,8 +54,8 @@ bool LabelDispatcher::DispatchLabel(QString label)
     if (fieldSelection(label))
         return true;
 
-    // A refused label leaves the field choice as it found it.
-    const ScanFields::FieldChoice fieldChoice = fields_.ChosenField();
+    // A refused label leaves the program being assembled and the field choice as it found them.
+    const ScanFields before = fields_;
     const FieldSelection::FieldSelectionState selection = s_.selection.State;
     fields_.CurrentField164 = QStringLiteral("1");
     fields_.CurrentField165 = QStringLiteral("1");
@@ -71,8 +71,18 @@ bool LabelDispatcher::DispatchLabel(QString label)
     }
 
     if (outcome != Outcome::Refused && !partsSeen_.isEmpty() && numberOf(count) == partsSeen_.size()) {
-        complete();
-        return true;
+        if (!Spaces::Trim(fields_.CurrentProgramName).isEmpty()) {
+            complete();
+            return true;
+        }
+        // Its part 1 never came (or was refused): a line would name no program.
+        refuse(label, QStringLiteral("the program is complete but no part 1 named it"));
+        partsSeen_.clear();
+        s_.status.HideIndicators();
+        fields_.ResetScanFields();
+        fields_.RestoreChosenField(before.ChosenField());
+        s_.selection.State = selection;
+        return false;
     }
     switch (outcome) {
     case Outcome::Stored:
@@ -87,7 +97,7 @@ bool LabelDispatcher::DispatchLabel(QString label)
         s_.status.Refusal(QStringLiteral("barcode format error: not a label, or a part already scanned"));
         break;
     case Outcome::Refused:
-        fields_.RestoreChosenField(fieldChoice);
+        fields_ = before;
         s_.selection.State = selection;
         break;
     }
@@ -232,7 +242,7 @@ bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& o
 
 bool LabelDispatcher::acceptProgramName(const QString& label, const QString& name)
 {
-    const QString why = ListLine::ProgramNameRefusal(name);
+    const QString why = Spaces::Trim(name).isEmpty() ? QStringLiteral("it names no program") : ListLine::ProgramNameRefusal(name);
     if (!why.isEmpty()) {
         refuse(label, why);
         return false;
@@ -243,7 +253,7 @@ bool LabelDispatcher::acceptProgramName(const QString& label, const QString& nam
 
 bool LabelDispatcher::takeProgramName(const QString& label, const QString& name)
 {
-    if (!acceptProgramName(label, withExtension(name)))
+    if (!acceptProgramName(label, Spaces::Trim(name).isEmpty() ? name : withExtension(name)))
         return false;
     try {
         if (!s_.csv.TransferCsv(fields_.CurrentProgramName))

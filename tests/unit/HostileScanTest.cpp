@@ -33,7 +33,8 @@ TEST_F(HostileScanTest, ProgramNamesThatLeaveTheFolderOrChangeTheLineAreRefusedW
     ASSERT_TRUE(QDir().mkpath(rig.OnDriveC("CSV")));
     const QString labels[] = {"..\\..\\SECRET",       "%11..\\..\\SECRET N X %", "%11..\\..\\SECRET.CNC%",
                               "P;#171=5",             "%12P#1 N X %",           "P1\r",
-                              "%22600\n400 20 %",     QString(300, 'A'),        QString(130, QChar(0xE9))};
+                              "%22600\n400 20 %",     QString(300, 'A'),        QString(130, QChar(0xE9)),
+                              " ",                    "%11 N X %",              QString::fromLatin1("P\0X", 3)};
     for (const QString& label : labels) {
         EXPECT_FALSE(dispatch(label)) << label.toStdString();
         EXPECT_TRUE(rig.view.status.startsWith("Label refused: ")) << rig.view.status.toStdString();
@@ -48,6 +49,9 @@ TEST_F(HostileScanTest, ProgramNamesThatLeaveTheFolderOrChangeTheLineAreRefusedW
     // The same names in a program barcode's header.
     programScan("P;1^X1^Y1^Z1^UN!" + isoProgram);
     programScan("P2\r^X1^Y1^Z1^UN!" + isoProgram);
+    programScan(".^X1^Y1^Z1^UN!" + isoProgram);
+    programScan("SUB/^X1^Y1^Z1^UN!" + isoProgram);
+    programScan(QByteArray("P\0" "3^X1^Y1^Z1^UN!", 16) + isoProgram);
     EXPECT_TRUE(rig.view.status.startsWith("Program barcode refused: ")) << rig.view.status.toStdString();
     EXPECT_FALSE(QFile::exists(rig.OnDriveC("PRODUCT/P;1")));
     EXPECT_TRUE(rig.Lines().isEmpty());
@@ -70,6 +74,33 @@ TEST_F(HostileScanTest, ARefusedScanLeavesTheFieldChoiceAsItWas)
     // Taken by the program, the choice is gone: a plain label now has no field.
     EXPECT_FALSE(dispatch("PROG4"));
     EXPECT_EQ(rig.view.status, "Run Field Not Selected");
+}
+
+TEST_F(HostileScanTest, ARefusedLabelLeavesTheProgramBeingAssembledAndTheSelectionAsTheyWere)
+{
+    ASSERT_TRUE(QDir().mkpath(rig.OnDriveC("CSV")));
+    const QString unusable = QString(300, 'A'); // its CSV companion cannot be looked up
+
+    // A refused part 1 names nothing: the part 2 that completes the count is refused too.
+    EXPECT_FALSE(dispatch("%12" + unusable + " N X %"));
+    EXPECT_FALSE(dispatch("%21 600 400 %"));
+    EXPECT_TRUE(rig.processing->Dispatcher().PartsSeen().isEmpty());
+    // Nor does the refused plain label lend its name to a program barcode.
+    EXPECT_FALSE(dispatch(unusable));
+    programScan("^");
+    for (const QString& line : rig.Lines())
+        EXPECT_FALSE(line.contains("AAAA")) << line.toStdString();
+
+    // The default field's letter sets the mirror state of the coming choice; a refused label
+    // must not have set it.
+    rig.processing->Rules().Field("DFN").Code = "M";
+    const FieldSelection::FieldSelectionState before = rig.processing->Selection().State;
+    EXPECT_FALSE(dispatch(unusable));
+    const FieldSelection::FieldSelectionState after = rig.processing->Selection().State;
+    EXPECT_EQ(after.AlternateOrder, before.AlternateOrder);
+    EXPECT_EQ(after.NextMirrored, before.NextMirrored);
+    EXPECT_EQ(after.MirrorPending, before.MirrorPending);
+    EXPECT_TRUE(rig.port.sent.isEmpty());
 }
 
 TEST_F(HostileScanTest, NamesFromWindowsStationsMatchFilesInAnyLetterCase)
