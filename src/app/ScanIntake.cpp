@@ -3,10 +3,10 @@
 #include "config/MainView.h"
 #include "config/ScanHistory.h"
 #include "platform/Log.h"
-#include "platform/SerialPort.h"
 #include "scan/ScanConsumers.h"
 
 #include <exception>
+#include <utility>
 
 namespace {
 constexpr char16_t payloadMark = 241;
@@ -23,48 +23,82 @@ void ScanIntake::Timer1_Timer()
         dropCutOffScan();
         return;
     }
-    if (processing_) {
-        collectWhileProcessing();
+    const bool arrived = receive();
+    if (processing_)
+        return; // only collects; the scan under way finishes first
+    if (arrived)
+        IdleTicks = 0;
+    if (!complete_.isEmpty()) {
+        dispatchScan(complete_.takeFirst());
         return;
     }
-
-    if (port_.InBufferCount() != 0) {
-        const QString received = port_.Input();
-        ScanBuffer += received;
-        activity_ = received.left(1);
-        view_.SetActivity(true, activity_);
-        IdleTicks = 0;
-        receiving_ = true;
-    } else if (!ScanBuffer.isEmpty()) {
+    if (!arrived && (!ScanBuffer.isEmpty() || overlongLength_ >= 0))
         ++IdleTicks;
-    }
     if (IdleTicks != 2)
         return;
 
     IdleTicks = 0;
-    receiving_ = false;
     view_.SetActivity(false, activity_);
-    const QString scan = ScanBuffer;
-    ScanBuffer.clear();
-    QString remainder;
-    guarded([&] { remainder = processScan(scan); });
-    // Whoever waits for a scan's outcome (an operator reading the log, the end-to-end tests)
-    // looks for this record.
-    Log::Info(QStringLiteral("scan handled"));
-    ScanBuffer = remainder;
-    takeArrivals();
-    drainTyped();
+    dispatchScan(takeBurst());
 }
 
-void ScanIntake::collectWhileProcessing()
+QString ScanIntake::PendingScan() const
+{
+    QString pending;
+    for (const Finished& scan : complete_)
+        pending += scan.text;
+    return pending + ScanBuffer;
+}
+
+bool ScanIntake::receive()
 {
     if (port_.InBufferCount() == 0)
-        return;
-    const QString received = port_.Input();
-    arrived_ += received;
-    activity_ = received.left(1);
+        return false;
+    const QList<SerialPort::Arrival> arrivals = port_.InputArrivals();
+    bool any = false;
+    for (const SerialPort::Arrival& arrival : arrivals) {
+        if (arrival.text.isEmpty())
+            continue;
+        if (!any)
+            activity_ = arrival.text.left(1);
+        any = true;
+        take(arrival);
+    }
+    if (!any)
+        return false;
     view_.SetActivity(true, activity_);
+    if (processing_)
+        IdleTicks = 0;
+    return true;
+}
+
+void ScanIntake::take(const SerialPort::Arrival& arrival)
+{
+    const bool open = !ScanBuffer.isEmpty() || overlongLength_ >= 0;
+    if (open && arrival.atMs - lastArrivalMs_ >= silenceMs_)
+        complete_.append(takeBurst());
+    lastArrivalMs_ = arrival.atMs;
     receiving_ = true;
+    if (overlongLength_ >= 0) {
+        overlongLength_ += arrival.text.size();
+        return;
+    }
+    if (ScanBuffer.size() + arrival.text.size() > MaxScanLength) {
+        overlongLength_ = ScanBuffer.size() + arrival.text.size();
+        overlongStart_ = (ScanBuffer.left(Log::ExcerptLength) + arrival.text.left(Log::ExcerptLength)).left(Log::ExcerptLength);
+        ScanBuffer = QString(); // gives the memory back
+        return;
+    }
+    ScanBuffer += arrival.text;
+}
+
+ScanIntake::Finished ScanIntake::takeBurst()
+{
+    receiving_ = false;
+    IdleTicks = 0;
+    if (overlongLength_ >= 0)
+        return {std::exchange(overlongStart_, {}), lastArrivalMs_, std::exchange(overlongLength_, -1)};
+    return {std::exchange(ScanBuffer, {}), lastArrivalMs_};
 }
 
 void ScanIntake::dropCutOffScan()
@@ -73,22 +107,47 @@ void ScanIntake::dropCutOffScan()
         return;
     // The device went away before the scan's silence: what came is only the start of a scan.
     // Dispatched, it could name the wrong program; kept, it would prefix the next scan.
-    receiving_ = false;
-    QString& partial = processing_ ? arrived_ : ScanBuffer;
+    const Finished partial = takeBurst();
+    const qint64 length = partial.overlong >= 0 ? partial.overlong : partial.text.size();
     Log::Warning(QStringLiteral("scanner disconnected in the middle of a scan: %1 characters dropped: %2")
-                     .arg(partial.size())
-                     .arg(Log::Printable(partial)));
-    history_.Begin(partial);
+                     .arg(length)
+                     .arg(Log::Excerpt(partial.text)));
+    history_.Begin(partial.text);
     history_.Refuse(QStringLiteral("dropped: the scanner was disconnected during the scan"));
-    partial.clear();
-    IdleTicks = 0;
     view_.SetActivity(false, activity_);
     view_.SetStatus(QStringLiteral("Scanner disconnected during a scan: the scan was dropped. Scan it again."));
 }
 
+void ScanIntake::dispatchScan(const Finished& scan)
+{
+    if (scan.overlong >= 0) {
+        history_.Begin(scan.text);
+        history_.Refuse(QStringLiteral("refused: the scan is %1 characters long; at most %2 are read")
+                            .arg(scan.overlong)
+                            .arg(MaxScanLength));
+        view_.SetStatus(QStringLiteral("Scan refused: it is %1 characters long. Scan the label again.").arg(scan.overlong));
+        return;
+    }
+    QString remainder;
+    guarded([&] { remainder = processScan(scan.text); });
+    // Whoever waits for a scan's outcome (an operator reading the log, the end-to-end tests)
+    // looks for this record.
+    Log::Info(QStringLiteral("scan handled"));
+    if (!remainder.isEmpty()) {
+        // It came with the scan, so before anything that arrived while the scan was processed.
+        if (ScanBuffer.isEmpty() && overlongLength_ < 0 && complete_.isEmpty()) {
+            ScanBuffer = remainder;
+            lastArrivalMs_ = scan.endMs;
+        } else {
+            complete_.prepend({remainder, scan.endMs});
+        }
+    }
+    drainTyped();
+}
+
 QString ScanIntake::processScan(QString scan)
 {
-    Log::Info(QStringLiteral("scan received: %1").arg(Log::Printable(scan)));
+    Log::Info(QStringLiteral("scan received: %1").arg(Log::Excerpt(scan)));
     history_.Begin(scan);
 
     if (scan.startsWith(QLatin1Char('\''))) {
@@ -99,7 +158,7 @@ QString ScanIntake::processScan(QString scan)
                 history_.Refuse(QStringLiteral("dropped: nothing between the apostrophe and the \"$\""));
                 return QString();
             }
-            Log::Info(QStringLiteral("apostrophe-framed scan: %1").arg(Log::Printable(scan)));
+            Log::Info(QStringLiteral("apostrophe-framed scan: %1").arg(Log::Excerpt(scan)));
             dispatch(QStringLiteral("%N%"));
         }
     }
@@ -134,7 +193,7 @@ QString ScanIntake::processScan(QString scan)
     const QString remainder = percent >= 0 ? scan.mid(percent + 1) : QString();
     dispatch(label);
     if (!remainder.isEmpty())
-        Log::Info(QStringLiteral("remainder kept as the next scan: %1").arg(Log::Printable(remainder)));
+        Log::Info(QStringLiteral("remainder kept as the next scan: %1").arg(Log::Excerpt(remainder)));
     return remainder;
 }
 
@@ -158,16 +217,6 @@ void ScanIntake::guarded(const std::function<void()>& work)
     processing_ = false;
 }
 
-void ScanIntake::takeArrivals()
-{
-    if (arrived_.isEmpty())
-        return;
-    Log::Info(QStringLiteral("%1 characters arrived during processing; kept for the next scan").arg(arrived_.size()));
-    ScanBuffer += arrived_;
-    arrived_.clear();
-    IdleTicks = 0;
-}
-
 void ScanIntake::DispatchTyped(const QString& label, std::function<void(bool)> done)
 {
     typed_.append({label, std::move(done)});
@@ -186,7 +235,6 @@ void ScanIntake::drainTyped()
         history_.Begin(next.label, true);
         bool accepted = false;
         guarded([&] { accepted = dispatch(next.label); });
-        takeArrivals();
         if (next.done)
             next.done(accepted);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SerialPort.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,7 +10,6 @@
 class MainView;
 class ScanConsumers;
 class ScanHistory;
-class SerialPort;
 
 // The scanner intake: each tick drains the serial port into ScanBuffer; two ticks in a row
 // without new characters end a scan, which is cut by its framing and handed to the consumers.
@@ -17,21 +18,33 @@ class SerialPort;
 // can come while they are still busy. Such a tick only collects characters; they join the scan
 // buffer, after whatever the processed scan left there, once the consumers are done. A typed
 // label sent meanwhile waits in line the same way. Nothing is dispatched twice or lost.
+//
+// Where one scan ends is told by the arrival times of its characters: a silence of two ticks
+// between arrivals ends it, however late the characters are read, so that scans which came while
+// another was processed keep their boundaries. A scan longer than MaxScanLength is refused with
+// its length, and the rest of its burst is discarded up to the next silence.
 class ScanIntake {
 public:
+    // Far above any label or program barcode, small enough that a stream of noise cannot fill
+    // the memory or slow every scan after it.
+    static constexpr qsizetype MaxScanLength = 64 * 1024;
+
     // history gets an entry for every scan and typed label.
     ScanIntake(SerialPort& port, MainView& view, ScanConsumers& consumers, ScanHistory& history);
 
     void SetConsumers(ScanConsumers& consumers) { consumers_ = &consumers; }
 
     void Timer1_Timer();
+    // The tick interval of Timer1: two of it without characters end a scan.
+    void SetTickInterval(int milliseconds) { silenceMs_ = 2 * qint64(milliseconds); }
 
     // Sends a typed label to the dispatcher, without any framing rule: at once, or after the
     // scan being processed. done gets the dispatcher's answer.
     void DispatchTyped(const QString& label, std::function<void(bool accepted)> done);
 
     bool Processing() const { return processing_; }
-    const QString& PendingScan() const { return ScanBuffer; }
+    // Every character received and not yet dispatched, in arrival order.
+    QString PendingScan() const;
     int PendingIdleTicks() const { return IdleTicks; }
 
 private:
@@ -40,15 +53,29 @@ private:
         std::function<void(bool)> done;
     };
 
-    void collectWhileProcessing();
+    // A scan ended by a silence and not yet dispatched; overlong >= 0: one refused for its
+    // length, of which text holds the start.
+    struct Finished {
+        QString text;
+        qint64 endMs = 0;
+        qint64 overlong = -1;
+    };
+
+    // Takes what the port received into the scans under way; true when anything came.
+    bool receive();
+    void take(const SerialPort::Arrival& arrival);
+    // The scan in ScanBuffer ended at a silence between arrivals: it waits in complete_.
+    void endBurst();
+    Finished takeBurst();
     // A scan cut off by the loss of the device is dropped and reported.
     void dropCutOffScan();
+    // Dispatches one finished scan; what its "%" leaves goes before anything that came later.
+    void dispatchScan(const Finished& scan);
     // Framing rules and consumer calls for one finished scan; returns what is left for the next one.
     QString processScan(QString scan);
     bool dispatch(const QString& label);
     // Runs a consumer call with the re-entrancy guard up; a failure it did not handle is reported.
     void guarded(const std::function<void()>& work);
-    void takeArrivals();
     void drainTyped();
 
     SerialPort& port_;
@@ -60,8 +87,13 @@ private:
     qint16 IdleTicks = 0;
     QString activity_ = QStringLiteral("X");
 
+    qint64 silenceMs_ = 2000;
+    qint64 lastArrivalMs_ = 0;           // when the last character of ScanBuffer came
+    QList<Finished> complete_;           // in arrival order
+    qint64 overlongLength_ = -1;         // the length of a scan being discarded, -1 when none
+    QString overlongStart_;
+
     bool processing_ = false;
-    bool receiving_ = false; // characters came since the last scan was cut
-    QString arrived_; // received while the consumers were busy
+    bool receiving_ = false; // ScanBuffer holds characters from the port, not only a remainder
     QList<TypedLabel> typed_;
 };

@@ -55,6 +55,7 @@ bool Station::Start()
     }
 
     config_.LoadSettings(view_);
+    intake_.SetTickInterval(config_.TimerInterval);
     // Read once, like the other settings: paths are converted several times for every scan.
     Paths::SetDriveRoots(config_.DriveRoots());
     if (ownPort_)

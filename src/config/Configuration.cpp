@@ -78,8 +78,10 @@ bool Configuration::LoadSettings(MainView& view)
 
     CommPort = readChoice(QStringLiteral("CommPort"), 1, -32768, 32767);
     const int pollTime = readChoice(QStringLiteral("CommPollTime"), 1000, -65536, 65535);
-    if (pollTime > 99)
+    if (pollTime > 99) {
+        TimerInterval = pollTime;
         view.SetTimerInterval(pollTime);
+    }
 
     CSVInPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVInPath"), QStringLiteral("C:\\")).trimmed());
     CSVOutPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVOutPath"), QStringLiteral("C:\\Tarvex.csv")).trimmed());

@@ -58,6 +58,7 @@ public:
     QString GCodePath;
     QString ListPath;
     int CommPort = 0;
+    int TimerInterval = 1000; // Timer1's tick: CommPollTime when above 99
     QString CSVInPath;
     QString CSVOutPath;
 

@@ -4,7 +4,7 @@
 
 void ScanHistory::Begin(const QString& arrived, bool typed)
 {
-    entries_.prepend({QDateTime::currentDateTime(), Log::Printable(arrived), typed, {}, false});
+    entries_.prepend({QDateTime::currentDateTime(), Log::Excerpt(arrived), typed, {}, false});
     while (entries_.size() > Capacity)
         entries_.removeLast();
     open_ = true;

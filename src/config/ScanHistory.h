@@ -16,7 +16,7 @@ public:
 
     struct Entry {
         QDateTime time;
-        QString arrived;     // as received, non-printable bytes as \xHH
+        QString arrived;     // as received, non-printable bytes as \xHH; a long one cut
         bool typed = false;  // entered by hand, not scanned
         QStringList outcomes;
         bool refused = false; // refused, or something failed on the way

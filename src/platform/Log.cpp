@@ -70,6 +70,13 @@ QString Log::Printable(const QString& text)
     return out;
 }
 
+QString Log::Excerpt(const QString& text)
+{
+    if (text.size() <= ExcerptLength)
+        return Printable(text);
+    return QStringLiteral("%1… (%2 characters)").arg(Printable(text.left(ExcerptLength))).arg(text.size());
+}
+
 QString Log::FilePath()
 {
     return Paths::DataFolder() + QStringLiteral("/tarvex.log");

@@ -14,6 +14,10 @@ public:
     // (code points above 255 as \x{HHHH}), so a record stays on one line. Everything printable,
     // backslashes of Windows paths included, stays as it is.
     static QString Printable(const QString& text);
+    // Printable, cut to its first ExcerptLength characters with the whole length said after
+    // them, so that a huge scan neither floods the log nor slows what reads it back.
+    static QString Excerpt(const QString& text);
+    static constexpr qsizetype ExcerptLength = 300;
 
     static QString FilePath();
 

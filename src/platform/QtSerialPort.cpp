@@ -13,6 +13,8 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace {
 // The group that owns the device, so that a refusal can name the fix.
 QString owningGroup(const QString& device)
@@ -42,6 +44,8 @@ int driverHolds(const QSerialPort& port)
 QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent)
 {
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::takeIn);
+    clock_.start();
 }
 
 QtSerialPort::~QtSerialPort()
@@ -163,6 +167,7 @@ void QtSerialPort::open()
     // Bytes that waited in the device before we opened it do not belong to a scan we saw start.
     port_.clear(QSerialPort::AllDirections);
     port_.readAll();
+    arrivals_.clear();
     lost_ = false;
 }
 
@@ -227,26 +232,40 @@ bool QtSerialPort::PortOpen() const
 
 int QtSerialPort::InBufferCount() const
 {
+    if (!port_.isOpen())
+        return 0;
     // What the driver holds counts too: the port reads it only on its next event, and
     // ClearInput discards it as well.
-    return port_.isOpen() ? static_cast<int>(port_.bytesAvailable()) + driverHolds(port_) : 0;
+    qsizetype count = port_.bytesAvailable() + driverHolds(port_);
+    for (const Arrival& arrival : arrivals_)
+        count += arrival.text.size();
+    return static_cast<int>(count);
 }
 
 void QtSerialPort::ClearInput()
 {
+    arrivals_.clear();
     if (!port_.isOpen())
         return;
     port_.readAll();
     port_.clear(QSerialPort::Input);
 }
 
-QString QtSerialPort::Input()
+void QtSerialPort::takeIn()
 {
-    if (!port_.isOpen())
-        return QString();
-    if (driverHolds(port_) > 0)
-        port_.waitForReadyRead(0); // takes in what the driver holds, without waiting
-    return QString::fromLatin1(port_.readAll());
+    const QByteArray bytes = port_.readAll();
+    if (!bytes.isEmpty())
+        arrivals_.append({QString::fromLatin1(bytes), clock_.elapsed()});
+}
+
+QList<SerialPort::Arrival> QtSerialPort::InputArrivals()
+{
+    if (port_.isOpen()) {
+        if (driverHolds(port_) > 0)
+            port_.waitForReadyRead(0); // takes in what the driver holds, without waiting
+        takeIn();
+    }
+    return std::exchange(arrivals_, {});
 }
 
 void QtSerialPort::Output(const QString& text)

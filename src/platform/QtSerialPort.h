@@ -2,11 +2,13 @@
 
 #include "platform/SerialPort.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 
 // The scanner's port over QSerialPort. Port n is the device named by key COMn of section [Ports]
-// in the configuration file, else /dev/ttyS(n-1). Received bytes are delivered by the event loop.
+// in the configuration file, else /dev/ttyS(n-1). Received bytes are taken in, and stamped with
+// their time, as the event loop delivers them.
 class QtSerialPort : public QObject, public SerialPort {
     Q_OBJECT
 public:
@@ -20,7 +22,7 @@ public:
     bool PortOpen() const override;
     int InBufferCount() const override;
     void ClearInput() override;
-    QString Input() override;
+    QList<Arrival> InputArrivals() override;
     void Output(const QString& text) override;
     bool Lost() const override { return lost_; }
     QString DeviceName() const override;
@@ -35,6 +37,8 @@ public:
 private:
     void open();
     void onError(QSerialPort::SerialPortError error);
+    // Takes what the port has received into arrivals_, stamped with the time it is taken.
+    void takeIn();
     [[noreturn]] void failOpen(QSerialPort::SerialPortError error, const QString& device);
 
     QSerialPort port_;
@@ -45,4 +49,6 @@ private:
     QSerialPort::DataBits dataBits_ = QSerialPort::Data8;
     QSerialPort::StopBits stopBits_ = QSerialPort::OneStop;
     bool lost_ = false;
+    QList<Arrival> arrivals_;
+    QElapsedTimer clock_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -18,9 +19,23 @@ public:
     virtual void SetPortOpen(bool open) = 0;
     virtual bool PortOpen() const = 0;
 
+    // Received characters with the time they came, in ms on a clock that only goes forward: a
+    // scan ends at a silence between arrivals, however late the intake gets to read them.
+    struct Arrival {
+        QString text;
+        qint64 atMs = 0;
+    };
+
     virtual int InBufferCount() const = 0;             // received characters waiting
     virtual void ClearInput() = 0;                     // InBufferCount = 0: discards them
-    virtual QString Input() = 0;                       // the waiting characters, removed from the buffer
+    virtual QList<Arrival> InputArrivals() = 0;        // the waiting characters, removed, as they came
+    QString Input()                                    // the same, as one text
+    {
+        QString text;
+        for (const Arrival& arrival : InputArrivals())
+            text += arrival.text;
+        return text;
+    }
     virtual void Output(const QString& text) = 0;
 
     // The device behind the port: lost while open (unplugged, hung up), the port is closed and

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,23 @@ TEST(StationSurvivesTest, LongNamesAndACompanionThatIsTheCollectingFileNeitherEn
     EXPECT_EQ(log.filter("refused to append").size(), 1);
     tarvex.Stop();
     EXPECT_TRUE(tarvex.Log().last().endsWith("shutdown"));
+}
+
+TEST(StationSurvivesTest, ScansThatArriveWhileOneIsProcessedKeepTheirBoundaries)
+{
+    TarvexProcess tarvex;
+    tarvex.Configure(folders);
+    ASSERT_TRUE(tarvex.Start());
+
+    // Half a second apart: far longer than the two ticks of silence that end a scan, and short
+    // enough that P2 and P3 come while P1 is still being added.
+    tarvex.Send("P1");
+    QThread::msleep(500);
+    tarvex.Send("P2");
+    QThread::msleep(500);
+    tarvex.Send("P3");
+    EXPECT_TRUE(tarvex.WaitFor([&] { return addedPrograms(tarvex).size() >= 3; }));
+    EXPECT_EQ(addedPrograms(tarvex), QStringList({"P1.CNC", "P2.CNC", "P3.CNC"}));
 }
 
 TEST(StationSurvivesTest, AScannerThatAppearsAfterStartUpIsOpened)

@@ -124,9 +124,8 @@ void TarvexProcess::Stop()
     }
 }
 
-void TarvexProcess::Scan(const QByteArray& bytes)
+void TarvexProcess::Send(const QByteArray& bytes)
 {
-    const qsizetype before = Log().size();
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(master_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
@@ -135,6 +134,12 @@ void TarvexProcess::Scan(const QByteArray& bytes)
         if (n > 0)
             done += n;
     }
+}
+
+void TarvexProcess::Scan(const QByteArray& bytes)
+{
+    const qsizetype before = Log().size();
+    Send(bytes);
     // Handled: the log records what became of the scan after its two idle ticks.
     WaitFor([&] {
         const QStringList log = Log();

@@ -38,6 +38,8 @@ public:
 
     // Sends bytes as the scanner would, then waits until the log shows the scan was handled.
     void Scan(const QByteArray& bytes);
+    // Sends bytes as the scanner would, without waiting.
+    void Send(const QByteArray& bytes);
     // What tarvex wrote back on the line so far.
     QByteArray Replies(std::chrono::milliseconds wait = std::chrono::milliseconds(300));
 

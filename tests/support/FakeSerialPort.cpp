@@ -2,6 +2,8 @@
 
 #include "platform/RuntimeError.h"
 
+#include <utility>
+
 void FakeSerialPort::SetPortOpen(bool value)
 {
     if (value) {
@@ -25,13 +27,26 @@ void FakeSerialPort::SetSettings(const QString& text)
     settings = text;
 }
 
-QString FakeSerialPort::Input()
+QString FakeSerialPort::Pending() const
 {
-    const QString text = pending;
+    QString text;
+    for (const Arrival& arrival : pending)
+        text += arrival.text;
+    return text;
+}
+
+void FakeSerialPort::ClearInput()
+{
+    discarded += Pending();
     pending.clear();
+}
+
+QList<SerialPort::Arrival> FakeSerialPort::InputArrivals()
+{
+    const QList<Arrival> arrived = std::exchange(pending, {});
     if (onInput)
         onInput();
-    return text;
+    return arrived;
 }
 
 void FakeSerialPort::Unplug()

@@ -15,9 +15,9 @@ public:
     void SetInputLen(int length) override { inputLen = length; }
     void SetPortOpen(bool open) override;
     bool PortOpen() const override { return open; }
-    int InBufferCount() const override { return static_cast<int>(pending.size()); }
-    void ClearInput() override { discarded += pending; pending.clear(); }
-    QString Input() override;
+    int InBufferCount() const override { return static_cast<int>(Pending().size()); }
+    void ClearInput() override;
+    QList<Arrival> InputArrivals() override;
     void Output(const QString& text) override { sent << text; }
     bool Lost() const override { return lost; }
     QString DeviceName() const override { return DeviceForPort(commPort); }
@@ -25,7 +25,9 @@ public:
     QString DeviceForPort(int port) const override { return QStringLiteral("/dev/fake%1").arg(port); }
     QStringList PresentDevices() const override { return present; }
 
-    void Receive(const QString& text) { pending += text; }
+    // Characters arrive at nowMs.
+    void Receive(const QString& text) { pending.append({text, nowMs}); }
+    QString Pending() const;
     // The device goes away: the port closes and reports the loss.
     void Unplug();
 
@@ -35,8 +37,9 @@ public:
     bool open = false;
     int opens = 0;
     int closes = 0;
-    QString pending;
+    QList<Arrival> pending;
     QString discarded;
+    qint64 nowMs = 0; // when the next characters arrive
     QStringList sent;
     bool lost = false;
     bool available = true;

@@ -1,5 +1,5 @@
 // The intake and the list line under bad conditions: a scanner unplugged in the middle of a scan,
-// a list manager that fails every call, a megabyte-long scan, control bytes in a label.
+// a list manager that fails every call, an overlong scan, control bytes in a label.
 #include "app/ScanIntake.h"
 #include "config/ScanHistory.h"
 #include "config/Configuration.h"
@@ -95,28 +95,35 @@ TEST_F(IntakeFaultTest, ALabelLeftOverFromACompleteBurstSurvivesTheUnplugging)
     EXPECT_EQ(consumers.labels, (QStringList{"%START%", "%STOP%"}));
 }
 
-TEST_F(IntakeFaultTest, AMegabyteScanIsDispatchedOnceAndWhole)
+TEST_F(IntakeFaultTest, AnOverlongScanIsRefusedWithItsLengthAndTheNextScanIsWhole)
 {
-    // As a serial port delivers it: a few kilobytes per tick.
+    // As a serial port delivers it: a few kilobytes per tick, a megabyte in all.
     QString label;
     for (int i = 0; label.size() < 1024 * 1024; ++i)
         label += QStringLiteral("ABCDEFGHIJ%1").arg(i % 10);
     for (qsizetype at = 0; at < label.size(); at += 4096) {
         port.Receive(label.mid(at, 4096));
         tick();
+        ASSERT_LE(intake.PendingScan().size(), ScanIntake::MaxScanLength);
     }
-    EXPECT_TRUE(consumers.labels.isEmpty());
-    tick(2);
-    ASSERT_EQ(consumers.labels.size(), 1);
-    EXPECT_EQ(consumers.labels[0], label);
     tick(4);
-    EXPECT_EQ(consumers.labels.size(), 1);
+    EXPECT_TRUE(consumers.labels.isEmpty());
+    EXPECT_EQ(view.status, QStringLiteral("Scan refused: it is %1 characters long. Scan the label again.").arg(label.size()));
+    ASSERT_EQ(history.Entries().size(), 1);
+    EXPECT_TRUE(history.Entries()[0].refused);
+    EXPECT_LT(history.Entries()[0].arrived.size(), 400);
+    EXPECT_TRUE(logged(QStringLiteral("at most %1 are read").arg(ScanIntake::MaxScanLength)));
 
-    // The same size as a program barcode goes to the program handler, once.
-    port.Receive(label + QStringLiteral("^"));
+    // The longest scan read is dispatched whole, as a label or a program barcode.
+    const QString longest = label.left(ScanIntake::MaxScanLength);
+    port.Receive(longest);
+    tick(3);
+    EXPECT_EQ(consumers.labels, QStringList{longest});
+    port.Receive(longest.left(ScanIntake::MaxScanLength - 1) + QStringLiteral("^"));
     tick(3);
     EXPECT_EQ(consumers.programs.size(), 1);
     EXPECT_EQ(consumers.labels.size(), 1);
+    EXPECT_LT(env.LogLines().join('\n').size(), 20000);
 }
 
 TEST_F(IntakeFaultTest, ControlBytesAreLoggedPrintableAndDispatchedIntact)

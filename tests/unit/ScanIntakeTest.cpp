@@ -89,7 +89,7 @@ TEST_F(ScanIntakeTest, ClosedPortIsNotRead)
     port.open = false;
     scan("ABC");
     EXPECT_TRUE(consumers.calls.isEmpty());
-    EXPECT_EQ(port.pending, "ABC");
+    EXPECT_EQ(port.Pending(), "ABC");
 }
 
 TEST_F(ScanIntakeTest, ApostropheFraming)
@@ -204,6 +204,37 @@ TEST_F(ScanIntakeTest, TicksDuringAConsumerOnlyCollect)
     ticks(2);
     ticks(2);
     EXPECT_EQ(consumers.calls, (QStringList{"label:FIRST%", "label:REST%", "label:NEXT%", "label:MORE"}));
+}
+
+TEST_F(ScanIntakeTest, ScansKeepTheBoundariesOfTheirArrivalTimesHoweverLateTheyAreRead)
+{
+    intake.SetTickInterval(100);
+    // P2 and P3 come half a second apart while P1 is being processed (its pauses let them in).
+    consumers.onLabel = [&](const QString& label) {
+        if (label != "P1%")
+            return;
+        port.nowMs = 500;
+        port.Receive("P2");
+        ticks(2);
+        port.nowMs = 1000;
+        port.Receive("P3");
+        ticks(2);
+    };
+    port.Receive("P1%R");
+    ticks(3);
+    ticks(6);
+    EXPECT_EQ(consumers.calls, (QStringList{"label:P1%", "label:R", "label:P2", "label:P3"}));
+
+    // Two scans read in one tick, late, still are two; a pause shorter than the silence is not a boundary.
+    consumers.calls.clear();
+    port.nowMs = 5000;
+    port.Receive("A1");
+    port.nowMs = 5150;
+    port.Receive("B1");
+    port.nowMs = 5400;
+    port.Receive("C1");
+    ticks(5);
+    EXPECT_EQ(consumers.calls, (QStringList{"label:A1B1", "label:C1"}));
 }
 
 TEST_F(ScanIntakeTest, TypedLabelWaitsForTheScanBeingProcessed)
