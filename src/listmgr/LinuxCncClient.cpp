@@ -10,6 +10,26 @@
 namespace {
 const QString member = QStringLiteral("LinuxCNC");
 const QString echoOff = QStringLiteral("set echo off");
+// Of a line from the other end, at most this much goes to the log and the status line.
+constexpr qsizetype MaxShownAnswer = 200;
+
+// "set open /cnc/P1.CNC" → "SET", "OPEN".
+std::pair<QString, QString> verbAndWhat(const QString& command)
+{
+    const QStringList words = command.simplified().split(QLatin1Char(' '));
+    return {words.value(0).toUpper(), words.value(1).toUpper()};
+}
+
+bool is(const QString& text, const QString& expected)
+{
+    return text.compare(expected, Qt::CaseInsensitive) == 0;
+}
+
+// The text itself or the text followed by a space and more.
+bool headedBy(const QString& text, const QString& head)
+{
+    return is(text, head) || text.startsWith(head + QLatin1Char(' '), Qt::CaseInsensitive);
+}
 } // namespace
 
 LinuxCncClient::LinuxCncClient(LineChannel& channel, LinuxCncSettings settings, ListManagerJournal& journal, Timing timing,
@@ -34,10 +54,11 @@ void LinuxCncClient::Open()
     channel_.Open(settings_.host, settings_.port);
 }
 
-void LinuxCncClient::Send(const QStringList& commands, Done done, bool quiet)
+QString LinuxCncClient::Send(const QStringList& commands, Done done, bool quiet)
 {
-    if (phase_ == Phase::Ready)
-        sendNow(commands, std::move(done), quiet);
+    if (phase_ != Phase::Ready)
+        return QString();
+    return sendNow(commands, std::move(done), quiet);
 }
 
 QString LinuxCncClient::Shown(const QString& command)
@@ -51,9 +72,25 @@ QString LinuxCncClient::Shown(const QString& command)
     return shown;
 }
 
-bool LinuxCncClient::Acknowledged(const QString& answer)
+bool LinuxCncClient::Acknowledged(const QString& command, const QString& answer)
 {
-    return answer.endsWith(QLatin1String(" ACK"), Qt::CaseInsensitive);
+    const auto [verb, what] = verbAndWhat(command);
+    return verb == QLatin1String("SET") && is(answer, QStringLiteral("SET %1 ACK").arg(what));
+}
+
+bool LinuxCncClient::IsAnswerTo(const QString& command, const QString& answer)
+{
+    const auto [verb, what] = verbAndWhat(command);
+    if (verb == QLatin1String("HELLO"))
+        return headedBy(answer, QStringLiteral("HELLO"));
+    if (verb == QLatin1String("SET")) {
+        // While the echo is on, the echo of "set echo off" is its only answer.
+        return headedBy(answer, QStringLiteral("SET ") + what) || is(answer, QStringLiteral("SET NAK")) ||
+               (what == QLatin1String("ECHO") && is(answer, command));
+    }
+    if (verb == QLatin1String("GET"))
+        return headedBy(answer, what) || headedBy(answer, QStringLiteral("GET ") + what) || is(answer, QStringLiteral("GET NAK"));
+    return true;
 }
 
 void LinuxCncClient::channel_Opened()
@@ -66,22 +103,25 @@ void LinuxCncClient::handshake()
 {
     // Before a hello nothing is echoed; after it everything is, until "set echo off", whose own
     // echo is its only answer. So the first two go one at a time.
-    sendNow({QStringLiteral("hello %1 tarvex 1.0").arg(settings_.connectPassword)}, [this](const QStringList& hello) {
-        if (!hello[0].startsWith(QLatin1String("HELLO ACK"), Qt::CaseInsensitive))
+    const QString hello = QStringLiteral("hello %1 tarvex 1.0").arg(settings_.connectPassword);
+    const QString refused = sendNow({hello}, [this, hello](const QStringList& answer) {
+        if (is(answer[0], QStringLiteral("HELLO NAK")))
             return fail(QStringLiteral("LinuxCNC refused the connect password (ConnectPassword in [LinuxCNC])"), true);
+        if (!headedBy(answer[0], QStringLiteral("HELLO ACK")))
+            return fail(QStringLiteral("LinuxCNC answered \"%1\" to \"%2\"").arg(Log::Printable(answer[0]), Shown(hello)));
         sendNow({echoOff}, [this](const QStringList& echo) {
             if (echo[0].compare(echoOff, Qt::CaseInsensitive) != 0)
-                return fail(QStringLiteral("LinuxCNC answered \"%1\" to \"%2\"").arg(echo[0], echoOff));
+                return fail(QStringLiteral("LinuxCNC answered \"%1\" to \"%2\"").arg(Log::Printable(echo[0]), echoOff));
             // The wait and the timeout are shared by every client of linuxcncrsh: set them anew.
             const QStringList setup{QStringLiteral("set verbose on"), QStringLiteral("set enable ") + settings_.enablePassword,
                                     QStringLiteral("set set_wait received"), QStringLiteral("set timeout 0")};
-            sendNow(setup, [this, setup](const QStringList& answers) {
+            const QString unsent = sendNow(setup, [this, setup](const QStringList& answers) {
                 for (qsizetype i = 0; i < answers.size(); ++i) {
-                    if (Acknowledged(answers[i]))
+                    if (Acknowledged(setup[i], answers[i]))
                         continue;
-                    if (i == 1)
+                    if (i == 1 && answers[i].endsWith(QLatin1String(" NAK"), Qt::CaseInsensitive))
                         return fail(QStringLiteral("LinuxCNC refused the enable password (EnablePassword in [LinuxCNC])"), true);
-                    return fail(QStringLiteral("LinuxCNC answered \"%1\" to \"%2\"").arg(answers[i], setup[i]));
+                    return fail(QStringLiteral("LinuxCNC answered \"%1\" to \"%2\"").arg(Log::Printable(answers[i]), Shown(setup[i])));
                 }
                 phase_ = Phase::Ready;
                 trouble_.clear();
@@ -89,35 +129,55 @@ void LinuxCncClient::handshake()
                 Log::Info(QStringLiteral("LinuxCNC connected at %1").arg(settings_.Endpoint()));
                 Q_EMIT Connected();
             }, false);
+            if (!unsent.isEmpty())
+                fail(unsent, true);
         }, false);
     }, false);
+    // A password that cannot be sent is the settings' fault: nobody fixes that in 2 s.
+    if (!refused.isEmpty())
+        fail(refused, true);
 }
 
-void LinuxCncClient::sendNow(const QStringList& commands, Done done, bool quiet)
+QString LinuxCncClient::sendNow(const QStringList& commands, Done done, bool quiet)
 {
     if (commands.isEmpty())
-        return;
+        return QString();
+    QList<QByteArray> lines;
+    for (const QString& command : commands)
+        lines << QFile::encodeName(command);
+    const qsizetype refused = channel_.Send(lines);
+    if (refused >= 0) {
+        const QString why = QStringLiteral("the command \"%1\" holds the control character %2, which could make it more than one "
+                                           "command: it was not sent to LinuxCNC")
+                                .arg(Log::Printable(Shown(commands[refused])), LineChannel::ControlCharacter(lines[refused]));
+        for (const QString& command : commands)
+            journal_.RecordAnswer(member, Log::Printable(Shown(command)), QStringLiteral("not sent: ") + why);
+        Log::Error(why);
+        return why;
+    }
     auto batch = std::make_shared<Batch>();
     batch->expected = commands.size();
     batch->done = std::move(done);
     const bool wasIdle = pending_.empty();
-    for (const QString& command : commands) {
+    for (const QString& command : commands)
         pending_.push_back(Pending{command, quiet, batch});
-        channel_.Send(QFile::encodeName(command));
-    }
     if (wasIdle) {
         headSince_.start();
         armReplyTimer();
     }
+    return QString();
 }
 
 void LinuxCncClient::channel_LineReceived(const QByteArray& line)
 {
     const QString answer = QFile::decodeName(line);
-    if (pending_.empty()) {
-        Log::Warning(QStringLiteral("LinuxCNC sent \"%1\" unasked").arg(Log::Printable(answer)));
-        return;
-    }
+    if (pending_.empty())
+        return unasked(answer);
+    // Taken for another command's answer, it would shift every answer after it.
+    if (!IsAnswerTo(pending_.front().command, answer))
+        return fail(QStringLiteral("LinuxCNC answered \"%1\" to \"%2\"")
+                        .arg(Log::Printable(answer.left(MaxShownAnswer)), Log::Printable(Shown(pending_.front().command))));
+    reportUnasked();
     const Pending head = pending_.front();
     pending_.pop_front();
     answeringNs_ += headSince_.nsecsElapsed();
@@ -127,6 +187,24 @@ void LinuxCncClient::channel_LineReceived(const QByteArray& line)
     head.batch->answers << answer;
     if (head.batch->answers.size() == head.batch->expected && head.batch->done)
         head.batch->done(head.batch->answers);
+}
+
+void LinuxCncClient::unasked(const QString& line)
+{
+    if (unaskedLogged_ < MaxUnaskedLogged) {
+        ++unaskedLogged_;
+        Log::Warning(QStringLiteral("LinuxCNC sent \"%1\" unasked").arg(Log::Printable(line.left(MaxShownAnswer))));
+        return;
+    }
+    ++unaskedDropped_;
+}
+
+void LinuxCncClient::reportUnasked()
+{
+    if (unaskedDropped_ > 0)
+        Log::Warning(QStringLiteral("LinuxCNC sent %1 more lines unasked; they were dropped").arg(unaskedDropped_));
+    unaskedLogged_ = 0;
+    unaskedDropped_ = 0;
 }
 
 void LinuxCncClient::channel_Closed(const QString& reason)
@@ -148,6 +226,7 @@ void LinuxCncClient::fail(const QString& reason, bool refused)
 {
     const bool wasReady = phase_ == Phase::Ready;
     channel_.Close();
+    reportUnasked();
     replyTimer_.stop();
     for (const Pending& pending : pending_)
         record(Pending{pending.command, false, nullptr}, QStringLiteral("no answer: ") + reason);

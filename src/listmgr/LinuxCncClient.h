@@ -21,6 +21,11 @@ class ListManagerJournal;
 // come: linuxcncrsh answers each with one line, in order, so several can be on their way at
 // once. Every command and its answer go to the journal and the log, passwords hidden.
 //
+// A line is taken only as the answer to the command it answers ("SET RUN ..." to "set run"):
+// anything else while a command waits means the conversation is out of step, and the connection
+// ends with what came. Lines that come while nothing waits are logged, up to a few in a row; the
+// rest are dropped and counted once.
+//
 // linuxcncrsh keeps a connection open even when the rest of LinuxCNC has died, and then never
 // answers a set: an answer that takes longer than the reply timeout ends the connection as lost.
 // After a loss it connects again by itself.
@@ -32,6 +37,8 @@ public:
         int reconnectMs = 2000;
         int refusedReconnectMs = 30000; // after a password was refused: nobody fixes that in 2 s
     };
+    // Unasked lines logged in a row; those after them are only counted.
+    static constexpr int MaxUnaskedLogged = 10;
     using Done = std::function<void(const QStringList& answers)>;
 
     LinuxCncClient(LineChannel& channel, LinuxCncSettings settings, ListManagerJournal& journal, Timing timing,
@@ -45,8 +52,9 @@ public:
 
     // Sends the commands at once; done gets their answers, one each, in order. Nothing is called
     // when the connection goes first. A quiet command (a status poll) is journalled only when its
-    // answer differs from the last one.
-    void Send(const QStringList& commands, Done done, bool quiet = false);
+    // answer differs from the last one. A command holding a control character would reach
+    // linuxcncrsh as more than one: then none of them is sent, and why comes back (else empty).
+    QString Send(const QStringList& commands, Done done, bool quiet = false);
 
     // Time LinuxCNC has spent answering so far: for each command, from when it was the oldest
     // unanswered one until its answer. The rest of a wait is Tarvex's.
@@ -54,8 +62,11 @@ public:
 
     // The command as the journal shows it: passwords replaced by "***".
     static QString Shown(const QString& command);
-    // True when linuxcncrsh took a set ("SET MODE ACK").
-    static bool Acknowledged(const QString& answer);
+    // True when linuxcncrsh took the set: "SET MODE ACK" to "set mode auto", nothing else.
+    static bool Acknowledged(const QString& command, const QString& answer);
+    // True when the line has the form of linuxcncrsh's answer to the command: "SET OPEN ACK" or
+    // "SET OPEN NAK" to "set open ...", "PROGRAM_STATUS ..." to "get program_status".
+    static bool IsAnswerTo(const QString& command, const QString& answer);
 
 Q_SIGNALS:
     void Connected();
@@ -81,7 +92,9 @@ private:
 
     void handshake();
     void fail(const QString& reason, bool refused = false);
-    void sendNow(const QStringList& commands, Done done, bool quiet);
+    QString sendNow(const QStringList& commands, Done done, bool quiet);
+    void unasked(const QString& line);
+    void reportUnasked();
     void record(const Pending& pending, const QString& answer);
     void armReplyTimer();
 
@@ -98,4 +111,6 @@ private:
     QHash<QString, QString> lastQuiet_;
     QString trouble_;
     int refusals_ = 0; // passwords refused in a row
+    int unaskedLogged_ = 0;  // unasked lines logged since the last answer
+    qint64 unaskedDropped_ = 0; // and those dropped after them
 };

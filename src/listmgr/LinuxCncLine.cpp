@@ -1,5 +1,7 @@
 #include "listmgr/LinuxCncLine.h"
 
+#include "listmgr/ListLine.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -49,8 +51,11 @@ LinuxCncLine::LinuxCncLine(const QString& line)
         if (!seen.contains(number))
             values_.append({number, QStringLiteral("0")});
     }
-    if (program_.trimmed().isEmpty() && refusal_.isEmpty())
+    if (program_.trimmed().isEmpty())
         refusal_ = QStringLiteral("the line names no program (#161)");
+    else
+        // A list file's name is held to what a scanned one is: it becomes "set open" to LinuxCNC.
+        refusal_ = ListLine::ProgramNameRefusal(program_);
 }
 
 QList<int> LinuxCncLine::Numbers() const

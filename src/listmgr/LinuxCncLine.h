@@ -22,7 +22,8 @@ public:
     explicit LinuxCncLine(const QString& line);
 
     // Why the line cannot run; empty when it can. An empty value is 0; a value that is not a
-    // number ("300%"), a field outside the free parameters or a text that is no field refuse it.
+    // number ("300%"), a field outside the free parameters, a text that is no field or a program
+    // name that a scanned label could not carry refuse it.
     const QString& Refusal() const { return refusal_; }
     const QString& ProgramName() const { return program_; }
     // The parameter numbers the line sets, its own and the list line's.

@@ -15,6 +15,10 @@ namespace {
 constexpr int maxErrors = 20;
 
 // What Start judges the machine by: E-stop, power, and whether a program runs.
+const QString setPause = QStringLiteral("set pause");
+const QString setAbort = QStringLiteral("set abort");
+const QString setRun = QStringLiteral("set run");
+
 const QStringList machineQueries{QStringLiteral("get estop"), QStringLiteral("get machine"), QStringLiteral("get program_status")};
 
 // "ESTOP ON" → "ON"; an answer of another kind comes back whole.
@@ -33,7 +37,7 @@ QString errorText(const QString& answer)
 QString refusedSet(const QStringList& commands, const QStringList& answers)
 {
     for (qsizetype i = 0; i < answers.size() && i < commands.size(); ++i) {
-        if (commands[i].startsWith(QLatin1String("set "), Qt::CaseInsensitive) && !LinuxCncClient::Acknowledged(answers[i]))
+        if (commands[i].startsWith(QLatin1String("set "), Qt::CaseInsensitive) && !LinuxCncClient::Acknowledged(commands[i], answers[i]))
             return QStringLiteral("LinuxCNC refused \"%1\" (%2)").arg(LinuxCncClient::Shown(commands[i]), answers[i]);
     }
     return QString();
@@ -116,7 +120,7 @@ void LinuxCncListManager::Hold()
         heldMeanwhile_ = true;
         // Between two programs the next one simply does not start.
         if (step_ == Step::Watching)
-            control({QStringLiteral("set pause")}, [this](const QStringList& answers) { toldRefusal(QStringLiteral("hold"), answers[0]); });
+            control({setPause}, [this](const QStringList& answers) { toldRefusal(QStringLiteral("hold"), setPause, answers[0]); });
         Log::Info(QStringLiteral("the run is held at %1").arg(current()));
         Q_EMIT Changed();
     });
@@ -135,9 +139,9 @@ void LinuxCncListManager::End()
         // A program whose end was already seen is done, not aborted.
         abortsProgram_ = step_ == Step::Starting || step_ == Step::Watching;
         // Stops the program, an MDI or the homing at once; the step on its way sees the wish.
-        control({QStringLiteral("set abort")}, [this, watched = abortsProgram_](const QStringList& answers) {
+        control({setAbort}, [this, watched = abortsProgram_](const QStringList& answers) {
             // The program goes on: its end is judged as it comes, and the run stops after it.
-            if (watched && toldRefusal(QStringLiteral("abort"), answers[0]))
+            if (watched && toldRefusal(QStringLiteral("abort"), setAbort, answers[0]))
                 abortsProgram_ = false;
         });
         if (step_ == Step::ReadyToRun)
@@ -219,7 +223,7 @@ void LinuxCncListManager::client_Lost(const QString& reason)
     const bool wasActive = IsRunning() && run_ != Run::Lost;
     machine_ = Machine{};
     if (step_ == Step::Starting || step_ == Step::Watching || step_ == Step::Finishing) {
-        const QString why = QStringLiteral("the connection to LinuxCNC was lost while it ran: check the machine");
+        const QString why = QStringLiteral("the connection to LinuxCNC was lost while it ran: check the machine (%1)").arg(reason);
         mark(line_, WorkList::State::Unknown, why);
         tell(QStringLiteral("Connection to LinuxCNC lost while %1 ran: its state is unknown, nothing was removed. Reconnecting.")
                  .arg(current()),
@@ -304,6 +308,7 @@ void LinuxCncListManager::setParameters()
     const LinuxCncLine line(entry->line);
     if (!line.Refusal().isEmpty())
         return lineEnded(WorkList::State::Failed, line.Refusal());
+    program_ = line.ProgramName(); // the name checked is the name opened
 
     QStringList commands{QStringLiteral("set enable ") + settings_.enablePassword, QStringLiteral("set abort"),
                          QStringLiteral("set mode mdi")};
@@ -342,13 +347,15 @@ void LinuxCncListManager::openProgram()
     const QString path = programPath(program_, why);
     if (path.isEmpty())
         return lineEnded(WorkList::State::Failed, why);
-    const QStringList commands{QStringLiteral("set mode auto"), QStringLiteral("set open ") + path, QStringLiteral("get program")};
+    const QStringList commands{QStringLiteral("set mode auto"), QStringLiteral("set open ") + path, QStringLiteral("get program"),
+                               QStringLiteral("get program_line")};
     step_ = Step::Opening;
     send(commands, [this, commands, path](const QStringList& answers) {
         if (endWanted_)
             return endBeforeRun();
         const QString refused = refusedSet(commands, answers);
         const QString opened = answers[2];
+        lineBefore_ = valueOf(answers[3], QStringLiteral("PROGRAM_LINE"));
         readErrors([this, path, refused, opened](const QStringList& errors) {
             if (!errors.isEmpty())
                 return lineEnded(WorkList::State::Failed, errors.join(QStringLiteral("; ")));
@@ -365,7 +372,7 @@ void LinuxCncListManager::openProgram()
 void LinuxCncListManager::runProgram()
 {
     if (endWanted_) {
-        control({QStringLiteral("set abort")}, [](const QStringList&) {}); // closes the opened program
+        control({setAbort}, [](const QStringList&) {}); // closes the opened program
         return endBeforeRun();
     }
     if (holdWanted_) {
@@ -379,16 +386,19 @@ void LinuxCncListManager::runProgram()
         return nextLine();
     }
     step_ = Step::Starting;
-    control({QStringLiteral("set run")}, [this](const QStringList& answers) {
-        if (!LinuxCncClient::Acknowledged(answers[0]))
+    control({setRun}, [this](const QStringList& answers) {
+        // The client took the answer only as one to "set run": what is not its ACK is its NAK.
+        if (!LinuxCncClient::Acknowledged(setRun, answers[0]))
             return refuse(QStringLiteral("LinuxCNC refused to run %1 (%2).").arg(current(), answers[0]));
         step_ = Step::Watching;
         watchPolls_ = 0;
+        runSeen_ = false;
+        idleUnseen_ = 0;
         programSince_.start();
         noteTiming();
         mark(line_, WorkList::State::Running);
         if (holdWanted_)
-            control({QStringLiteral("set pause")}, [this](const QStringList& pause) { toldRefusal(QStringLiteral("hold"), pause[0]); });
+            control({setPause}, [this](const QStringList& paused) { toldRefusal(QStringLiteral("hold"), setPause, paused[0]); });
         Q_EMIT Changed();
         schedulePoll();
     });
@@ -397,11 +407,16 @@ void LinuxCncListManager::runProgram()
 void LinuxCncListManager::watch()
 {
     QStringList commands{QStringLiteral("get program_status"), QStringLiteral("get error")};
+    // Until the program is seen running, its line number tells whether LinuxCNC has read it.
+    const qsizetype lineAt = runSeen_ ? -1 : commands.size();
+    if (!runSeen_)
+        commands << QStringLiteral("get program_line");
     const bool heartbeat = ++watchPolls_ % timing_.heartbeatPolls == 0;
+    const qsizetype heartbeatAt = commands.size();
     if (heartbeat)
         commands << QStringLiteral("get optional_stop");
     pollInFlight_ = true;
-    send(commands, [this, heartbeat](const QStringList& answers) {
+    send(commands, [this, heartbeat, lineAt, heartbeatAt](const QStringList& answers) {
         pollInFlight_ = false;
         const QString error = errorText(answers[1]);
         if (error.compare(QLatin1String("OK"), Qt::CaseInsensitive) != 0 && !errors_.contains(error))
@@ -409,11 +424,14 @@ void LinuxCncListManager::watch()
         // A set goes to LinuxCNC's task, which answers it only while it lives: setting the
         // optional stop to what it is changes nothing, yet shows a LinuxCNC that died.
         if (heartbeat) {
-            const bool optionalStop = valueOf(answers[2], QStringLiteral("OPTIONAL_STOP")) != QLatin1String("0");
+            const bool optionalStop = valueOf(answers[heartbeatAt], QStringLiteral("OPTIONAL_STOP")) != QLatin1String("0");
             control({QStringLiteral("set optional_stop ") + (optionalStop ? QStringLiteral("1") : QStringLiteral("0"))},
                     [](const QStringList&) {}, true);
         }
         const QString status = valueOf(answers[0], QStringLiteral("PROGRAM_STATUS"));
+        if (status == QLatin1String("RUNNING") || status == QLatin1String("PAUSED") || !errors_.isEmpty() ||
+            (lineAt >= 0 && valueOf(answers[lineAt], QStringLiteral("PROGRAM_LINE")) != lineBefore_))
+            runSeen_ = true;
         if (status != machine_.status) {
             machine_.status = status;
             // Paused or resumed at the machine: the run follows, so Start resumes it.
@@ -425,8 +443,16 @@ void LinuxCncListManager::watch()
             }
             Q_EMIT Changed();
         }
-        if (status == QLatin1String("IDLE"))
-            return programEnded();
+        if (status == QLatin1String("IDLE")) {
+            // Idle before it was ever seen at work: not over, maybe not even begun.
+            if (runSeen_ || endWanted_)
+                return programEnded();
+            if (++idleUnseen_ >= timing_.unprovenIdlePolls)
+                return lineEnded(WorkList::State::Unknown,
+                                 QStringLiteral("LinuxCNC acknowledged \"set run\" but then stayed idle, its line number still "
+                                                "%1 and no error reported: whether the program ran is not known")
+                                     .arg(lineBefore_));
+        }
         schedulePoll();
     }, true);
 }
@@ -473,9 +499,9 @@ void LinuxCncListManager::lineEnded(WorkList::State state, const QString& why)
            Tone::Error);
 }
 
-bool LinuxCncListManager::toldRefusal(const QString& act, const QString& answer)
+bool LinuxCncListManager::toldRefusal(const QString& act, const QString& command, const QString& answer)
 {
-    if (LinuxCncClient::Acknowledged(answer))
+    if (LinuxCncClient::Acknowledged(command, answer))
         return false;
     tell(QStringLiteral("LinuxCNC did not %1 %2: %3").arg(act, current(), answer), Tone::Error);
     return true;
@@ -511,7 +537,8 @@ void LinuxCncListManager::resume()
     run_ = Run::Running;
     Log::Info(QStringLiteral("the run goes on at %1").arg(current()));
     if (step_ == Step::Watching)
-        control({QStringLiteral("set resume")}, [this](const QStringList& answers) { toldRefusal(QStringLiteral("resume"), answers[0]); });
+        control({QStringLiteral("set resume")},
+                [this](const QStringList& answers) { toldRefusal(QStringLiteral("resume"), QStringLiteral("set resume"), answers[0]); });
     else if (step_ == Step::ReadyToRun)
         runProgram();
     Q_EMIT Changed();
@@ -589,10 +616,30 @@ void LinuxCncListManager::setpointEnded(bool done, const QString& why)
 void LinuxCncListManager::send(const QStringList& commands, Answers then, bool quiet)
 {
     const quint64 epoch = epoch_;
-    client_.Send(commands, [this, epoch, then = std::move(then)](const QStringList& answers) {
+    const QString unsent = client_.Send(commands, [this, epoch, then = std::move(then)](const QStringList& answers) {
         if (epoch == epoch_)
             then(answers);
     }, quiet);
+    // Told on the next turn, as an answer would be: the caller goes on as if it had gone.
+    if (!unsent.isEmpty())
+        QTimer::singleShot(0, this, [this, epoch, unsent] {
+            if (epoch == epoch_)
+                notSent(unsent);
+        });
+}
+
+void LinuxCncListManager::notSent(const QString& why)
+{
+    pollInFlight_ = false;
+    if (step_ == Step::Setpoint)
+        return setpointEnded(false, why);
+    if (line_ != 0 && (run_ == Run::Running || run_ == Run::Held)) {
+        // Once "set run" has gone, the program may run whatever was refused after it.
+        const bool mayRun = step_ == Step::Starting || step_ == Step::Watching || step_ == Step::Finishing;
+        return lineEnded(mayRun ? WorkList::State::Unknown : WorkList::State::Failed, why);
+    }
+    tell(why, Tone::Error);
+    schedulePoll();
 }
 
 void LinuxCncListManager::control(const QStringList& commands, Answers then, bool quiet)
@@ -682,10 +729,6 @@ QString LinuxCncListManager::programPath(const QString& name, QString& why) cons
         why = QStringLiteral("the line names no program (#161)");
         return QString();
     }
-    if (!Paths::IsSafeRelativeName(name)) {
-        why = QStringLiteral("the program name %1 points outside the program folder").arg(Log::Printable(name));
-        return QString();
-    }
     const QString path = settings_.programFolder + QLatin1Char('/') + Paths::ToNative(name);
     return settings_.programFolderIsOwn ? FileSearch::ResolveCase(path) : path;
 }
@@ -693,7 +736,7 @@ QString LinuxCncListManager::programPath(const QString& name, QString& why) cons
 QString LinuxCncListManager::current() const
 {
     const int position = List().Position(line_);
-    const QString name = program_.isEmpty() ? QStringLiteral("the line") : program_;
+    const QString name = program_.isEmpty() ? QStringLiteral("the line") : Log::Printable(program_);
     return position > 0 ? QStringLiteral("%1 (line %2)").arg(name).arg(position) : name;
 }
 

@@ -33,6 +33,7 @@ public:
         int idlePollMs = 500;    // the machine's state for the window and for Start
         int setpointPollMs = 100;
         int heartbeatPolls = 50; // a set every so many watch polls: a LinuxCNC that died answers no set
+        int unprovenIdlePolls = 10; // idle answers after "set run", the program never seen at work, before it is unknown
         qint64 setpointLimitMs = 10 * 60 * 1000;
     };
 
@@ -82,7 +83,7 @@ private:
     // Nothing of the line ran: it stays waiting and the run ends.
     void refuse(const QString& why);
     // Tells the operator when LinuxCNC refused to act ("hold") on the program that runs; true then.
-    bool toldRefusal(const QString& act, const QString& answer);
+    bool toldRefusal(const QString& act, const QString& command, const QString& answer);
     // End came before the line's program ran.
     void endBeforeRun();
     void endRun(const QString& summary, Tone tone = Tone::Info);
@@ -93,7 +94,9 @@ private:
     void setpointEnded(bool done, const QString& why);
 
     // Sends for the present state of things: answers that come after a loss or an end are dropped.
+    // Commands that cannot be sent (a control character) fail the line they were for.
     void send(const QStringList& commands, Answers then, bool quiet = false);
+    void notSent(const QString& why);
     // As send, with the control taken first: another client of linuxcncrsh may have taken it;
     // then gets the answers to the commands given.
     void control(const QStringList& commands, Answers then, bool quiet = false);
@@ -134,6 +137,11 @@ private:
     QStringList errors_;        // LinuxCNC's errors while it ran
     QSet<int> parameters_;      // set since LinuxCNC was connected: each run sets them all
     int watchPolls_ = 0;
+    // A program counts as ended by an idle LinuxCNC only once it was seen at work: running,
+    // paused, its line number moved from where it stood when opened, or an error.
+    bool runSeen_ = false;
+    int idleUnseen_ = 0;
+    QString lineBefore_;
     int done_ = 0;
 
     Machine machine_;

@@ -5,6 +5,18 @@
 #include <QPointer>
 #include <QTcpSocket>
 
+#include <utility>
+
+namespace {
+// Read from the socket at a time: enough to see that a line is longer than allowed.
+constexpr qsizetype sliceBytes = LineReader::MaxLineLength + 1;
+
+bool holdsLineEnd(const QByteArray& data)
+{
+    return data.contains('\r') || data.contains('\n');
+}
+} // namespace
+
 TcpLineChannel::TcpLineChannel(QObject* parent) : LineChannel(parent)
 {
     connectTimer_.setSingleShot(true);
@@ -22,6 +34,8 @@ void TcpLineChannel::Open(const QString& host, quint16 port)
     socket_ = new QTcpSocket(this);
     // Commands are short and each waits for its answer: no batching delay.
     socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // What is not read yet waits in the kernel, not in our memory.
+    socket_->setReadBufferSize(4 * sliceBytes);
     connect(socket_, &QTcpSocket::connected, this, &TcpLineChannel::socket_connected);
     connect(socket_, &QTcpSocket::readyRead, this, &TcpLineChannel::socket_readyRead);
     connect(socket_, &QTcpSocket::disconnected, this, &TcpLineChannel::socket_gone);
@@ -34,6 +48,7 @@ void TcpLineChannel::Close()
 {
     connectTimer_.stop();
     pending_.clear();
+    sliceQueued_ = false;
     if (!socket_)
         return;
     QTcpSocket* socket = socket_;
@@ -43,7 +58,7 @@ void TcpLineChannel::Close()
     socket->deleteLater();
 }
 
-void TcpLineChannel::Send(const QByteArray& line)
+void TcpLineChannel::write(const QByteArray& line)
 {
     if (!socket_)
         return; // hung up by the caller, or Closed has told why
@@ -64,16 +79,27 @@ void TcpLineChannel::socket_connected()
 
 void TcpLineChannel::socket_readyRead()
 {
+    // A slice already queued reads what came meanwhile.
+    if (!sliceQueued_)
+        readSlice();
+}
+
+void TcpLineChannel::readSlice()
+{
+    sliceQueued_ = false;
     QTcpSocket* const socket = socket_;
     if (!socket)
         return;
-    const QByteArray data = pending_ + socket->readAll();
-    pending_.clear();
+    QByteArray data = std::exchange(pending_, QByteArray());
+    if (data.size() < sliceBytes)
+        data += socket->read(sliceBytes - data.size());
     qsizetype start = 0;
-    for (qsizetype i = 0; i < data.size(); ++i) {
+    int lines = 0;
+    for (qsizetype i = 0; i < data.size() && lines < MaxLinesPerSlice; ++i) {
         if (data[i] != '\r' && data[i] != '\n')
             continue;
         if (i > start) {
+            ++lines;
             Q_EMIT LineReceived(data.mid(start, i - start));
             // A receiver may have hung up (or connected anew): the rest was for that connection.
             if (socket_ != socket)
@@ -83,8 +109,12 @@ void TcpLineChannel::socket_readyRead()
     }
     pending_ = data.mid(start);
     // A peer that never ends its line must not fill the memory.
-    if (pending_.size() > LineReader::MaxLineLength)
-        drop(QStringLiteral("a line is longer than %1 characters").arg(LineReader::MaxLineLength));
+    if (!holdsLineEnd(pending_) && pending_.size() > LineReader::MaxLineLength)
+        return drop(QStringLiteral("a line is longer than %1 characters").arg(LineReader::MaxLineLength));
+    if (holdsLineEnd(pending_) || socket->bytesAvailable() > 0) {
+        sliceQueued_ = true;
+        QMetaObject::invokeMethod(this, &TcpLineChannel::readSlice, Qt::QueuedConnection);
+    }
 }
 
 void TcpLineChannel::socket_gone()

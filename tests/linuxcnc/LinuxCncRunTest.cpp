@@ -140,6 +140,37 @@ TEST_F(LinuxCncRunTest, ThreeProgramsRunInOrderEachWithItsOwnValues)
         std::cout << "[ timing ] " << line.section(' ', 2).toStdString() << std::endl;
 }
 
+TEST_F(LinuxCncRunTest, AListLineCarryingCommandsOfItsOwnMovesNothing)
+{
+    Program("P1");
+    // linuxcncrsh ends a command at a lone carriage return: this program name would be three.
+    QDir().mkpath(tarvex.DriveC() + "/LISTS");
+    QFile list(tarvex.DriveC() + "/LISTS/JOB1.LST");
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("#161=P1.NGC\rset mode mdi\rset mdi G0 X7 Y3;#164=1;#171=1;#284=0;#280=;#165=1;#168=600;#169=400;#170=20;#282=;#283=;\r\n");
+    list.close();
+    ASSERT_TRUE(startTarvex());
+    const QString before = sim.Get("get abs_act_pos");
+
+    scan("%01JOB1");
+    scan("%START%");
+    // The line fails, or the list file was refused and nothing waits.
+    ASSERT_TRUE(tarvex.WaitFor([&] {
+        const QString log = tarvex.Log().join('\n');
+        return log.contains("The run has stopped") || log.contains("The work list has run") || log.contains("Start: no line is waiting");
+    }, 15s)) << tarvex.Log().join('\n').toStdString();
+    QThread::msleep(1000);
+    EXPECT_EQ(sim.Get("get abs_act_pos"), before);
+    if (!states().isEmpty()) {
+        EXPECT_TRUE(states().value(0).contains(" failed: the command \"set open ")) << states().value(0).toStdString();
+        EXPECT_TRUE(states().value(0).contains("holds the control character \\x0D"));
+    }
+    // Nothing holding a carriage return went to LinuxCNC.
+    for (const QString& record : tarvex.Journal().filter(QRegularExpression("^LinuxCNC\t.*\\x0D")))
+        EXPECT_TRUE(record.section('\t', 2).startsWith("not sent: ")) << record.toStdString();
+    EXPECT_TRUE(runs().isEmpty());
+}
+
 TEST_F(LinuxCncRunTest, HoldPausesStartResumesAndEndKeepsTheRest)
 {
     Program("S1", slow());

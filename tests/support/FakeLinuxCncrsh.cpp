@@ -23,12 +23,22 @@ void FakeLinuxCncrsh::Close()
     ++connection_;
 }
 
-void FakeLinuxCncrsh::Send(const QByteArray& line)
+void FakeLinuxCncrsh::SendUnasked(const QString& text, int count)
+{
+    for (int i = 0; i < count && open; ++i)
+        Q_EMIT LineReceived(text.toLatin1());
+}
+
+void FakeLinuxCncrsh::write(const QByteArray& line)
 {
     const QString command = QString::fromLatin1(line);
     received << command;
     if (hung_)
         return;
+    for (const auto& [start, text] : scripted) {
+        if (command.startsWith(start))
+            return answer(text);
+    }
     const QString text = reply(command);
     if (text.isNull())
         hung_ = true;
@@ -63,10 +73,12 @@ QString FakeLinuxCncrsh::reply(const QString& command)
             return QString();
         if (estop != QLatin1String("OFF") || machine != QLatin1String("ON"))
             return QStringLiteral("SET %1 NAK").arg(what.toUpper());
-        if (what == QLatin1String("open"))
+        if (what == QLatin1String("open")) {
             program = command.section(QLatin1Char(' '), 2);
-        else if (what == QLatin1String("run")) {
+            line_ = 0;
+        } else if (what == QLatin1String("run") && !runsNothing) {
             running_ = runPolls;
+            line_ = 1;
             errors += runErrors;
         } else if (what == QLatin1String("pause"))
             paused_ = true;
@@ -82,6 +94,8 @@ QString FakeLinuxCncrsh::reply(const QString& command)
         return QStringLiteral("MACHINE ") + machine;
     if (what == QLatin1String("program"))
         return QStringLiteral("PROGRAM ") + program;
+    if (what == QLatin1String("program_line"))
+        return QStringLiteral("PROGRAM_LINE %1").arg(line_);
     if (what == QLatin1String("error"))
         return QStringLiteral("ERROR ") + (errors.isEmpty() ? QStringLiteral("OK") : errors.takeFirst());
     if (what == QLatin1String("optional_stop"))
@@ -94,6 +108,7 @@ QString FakeLinuxCncrsh::reply(const QString& command)
         if (paused_)
             return QStringLiteral("PROGRAM_STATUS PAUSED");
         --running_;
+        ++line_;
         return QStringLiteral("PROGRAM_STATUS RUNNING");
     }
     return QStringLiteral("GET %1 NAK").arg(what.toUpper());

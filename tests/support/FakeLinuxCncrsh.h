@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <utility>
+
 // linuxcncrsh as a LineChannel, for unit tests of what speaks to it: answers as the real one
 // does (verbose on, echo off), from a small machine model, one event-loop turn later.
 // A program runs for runPolls status polls once "set run" came; frozen answers no set that
@@ -12,9 +14,10 @@ class FakeLinuxCncrsh : public LineChannel {
 public:
     void Open(const QString& host, quint16 port) override;
     void Close() override;
-    void Send(const QByteArray& line) override;
     // The program ends as if it had run its course.
     void EndProgram() { running_ = 0; }
+    // Lines nobody asked for, at once, as a peer that floods the connection sends them.
+    void SendUnasked(const QString& text, int count);
 
     bool reachable = true;
     bool frozen = false;
@@ -26,7 +29,13 @@ public:
     QStringList errors;        // queued for "get error"
     QStringList runErrors;     // queued when a program runs
     int runPolls = 2;
+    bool runsNothing = false;  // "set run" is acknowledged, yet the program stays idle at line 0
+    // Answers given instead of the model's: the first whose command starts so answers.
+    QList<std::pair<QString, QString>> scripted;
     QStringList received;      // every line sent to it
+
+protected:
+    void write(const QByteArray& line) override;
 
 private:
     void answer(const QString& text);
@@ -36,4 +45,5 @@ private:
     bool hung_ = false;        // a set went unanswered: so does all that follows, as in linuxcncrsh
     int running_ = 0;          // status polls left before the program ends
     bool paused_ = false;
+    int line_ = 0;             // the program's line number as LinuxCNC reports it
 };

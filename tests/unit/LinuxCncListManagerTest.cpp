@@ -1,4 +1,6 @@
+#include "listmgr/LinuxCncClient.h"
 #include "listmgr/LinuxCncListManager.h"
+#include "listmgr/ListManagerJournal.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/RuntimeError.h"
 #include "support/EventWait.h"
@@ -127,6 +129,102 @@ TEST_F(LinuxCncListManagerTest, StartIsRefusedAtOnceWhenTheMachineIsNotReadyOrNo
     // Lines are still taken while LinuxCNC is away.
     server->AddLine("#161=P2.CNC;");
     EXPECT_EQ(server->Lines().size(), 2);
+}
+
+TEST_F(LinuxCncListManagerTest, AProgramNameThatWouldBeMoreThanOneCommandFailsItsLineAndNothingOfItIsSent)
+{
+    ASSERT_TRUE(until([&] { return server->NewList(); }));
+    // Each would end "set open" early for a linuxcncrsh, or let a terminal act on it; the last
+    // one leaves the program folder.
+    const struct {
+        QString name;
+        QString note;
+    } cases[] = {
+        {"P1.NGC\x1Bset mdi G0 X7", "the command \"set open /cnc/P1.NGC\\x1Bset mdi G0 X7\" holds the control character \\x1B"},
+        {"P1.NGC\tset mdi G0 X7", "holds the control character \\x09"},
+        {"P1.NGC\x7Fset mdi G0 X7", "holds the control character \\x7F"},
+        {"..\\..\\etc\\P1.NGC", "its program name ..\\..\\etc\\P1.NGC points outside the program folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        server->ClearList();
+        server->AddLine("#161=" + c.name + ";#164=1;");
+        server->AddLine("#161=P2.CNC;");
+        const qsizetype before = rsh->received.size();
+        server->Start();
+        ASSERT_TRUE(until([&] { return state(0) == WorkList::State::Failed; })) << WorkList::StateNote(server->List().Entries().value(0)).toStdString();
+        EXPECT_TRUE(server->List().Entries().value(0).note.contains(c.note)) << server->List().Entries().value(0).note.toStdString();
+        EXPECT_EQ(state(1), WorkList::State::Waiting); // the run stopped
+        const QStringList sent = rsh->received.mid(before);
+        EXPECT_TRUE(sent.filter("set open").isEmpty()) << sent.join('\n').toStdString();
+        EXPECT_TRUE(sent.filter("set run").isEmpty());
+    }
+}
+
+TEST_F(LinuxCncListManagerTest, ALineIsDoneOnlyOnceItsProgramWasSeenAtWorkAndSetRunAnsweredAsSuch)
+{
+    ASSERT_TRUE(until([&] { return server->NewList(); }));
+    const struct {
+        const char* what;
+        std::function<void(FakeLinuxCncrsh&)> script;
+        WorkList::State state;
+        QString note;
+    } cases[] = {
+        // Ended before the first poll: its line number moved, so it ran.
+        {"over at once", [](FakeLinuxCncrsh& r) { r.runPolls = 0; }, WorkList::State::Done, ""},
+        {"never at work", [](FakeLinuxCncrsh& r) { r.runsNothing = true; }, WorkList::State::Unknown,
+         "LinuxCNC acknowledged \"set run\" but then stayed idle, its line number still 0"},
+        {"a bare ACK", [](FakeLinuxCncrsh& r) { r.scripted = {{"set run", "ACK"}}; }, WorkList::State::Unknown,
+         "LinuxCNC answered \"ACK\" to \"set run\""},
+        {"another set's ACK", [](FakeLinuxCncrsh& r) { r.scripted = {{"set run", "SET MODE ACK"}}; }, WorkList::State::Unknown,
+         "LinuxCNC answered \"SET MODE ACK\" to \"set run\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rsh->runPolls = 2;
+        rsh->runsNothing = false;
+        rsh->scripted.clear();
+        c.script(*rsh);
+        ASSERT_TRUE(until([&] { return server->IsConnected() && !server->IsRunning(); }));
+        server->ClearList();
+        server->AddLine("#161=P1.CNC;");
+        server->Start();
+        ASSERT_TRUE(until([&] { return state(0) != WorkList::State::Waiting && state(0) != WorkList::State::Running; }));
+        EXPECT_EQ(WorkList::StateText(state(0)), WorkList::StateText(c.state));
+        EXPECT_TRUE(server->List().Entries().value(0).note.contains(c.note)) << server->List().Entries().value(0).note.toStdString();
+        rsh->scripted.clear();
+        server->End(); // a run held by a lost connection ends here
+    }
+}
+
+TEST(LinuxCncClientTest, WhatLinuxCncSendsIsLoggedAsItCameAndAFloodIsOnlyCounted)
+{
+    TestEnvironment env;
+    FakeLinuxCncrsh rsh;
+    ListManagerJournal journal(env.DataFolder() + "/listmanager.log");
+    LinuxCncClient::Timing timing;
+    timing.reconnectMs = timing.refusedReconnectMs = 50;
+    LinuxCncClient client(rsh, LinuxCncSettings(), journal, timing);
+
+    // A garbage answer to hello is no refused password.
+    rsh.scripted = {{"hello", "GARBAGE 12"}};
+    client.Open();
+    ASSERT_TRUE(EventWait::Until([&] { return !env.LogLines().filter("LinuxCNC answered").isEmpty(); }));
+    EXPECT_EQ(env.LogLines().filter("WARNING LinuxCNC answered \"GARBAGE 12\" to \"hello *** tarvex 1.0\"").size(), 1)
+        << env.LogLines().join('\n').toStdString();
+    EXPECT_TRUE(env.LogLines().filter("refused the connect password").isEmpty());
+
+    // Lines nobody asked for: a few are logged, the rest counted once.
+    rsh.scripted.clear();
+    ASSERT_TRUE(EventWait::Until([&] { return client.IsConnected(); }));
+    rsh.SendUnasked("FLOOD", 5000);
+    bool answered = false;
+    EXPECT_TRUE(client.Send({"get estop"}, [&](const QStringList&) { answered = true; }).isEmpty());
+    ASSERT_TRUE(EventWait::Until([&] { return answered; }));
+    const QStringList log = env.LogLines();
+    EXPECT_EQ(log.filter("LinuxCNC sent \"FLOOD\" unasked").size(), LinuxCncClient::MaxUnaskedLogged);
+    EXPECT_EQ(log.filter(QString("LinuxCNC sent %1 more lines unasked").arg(5000 - LinuxCncClient::MaxUnaskedLogged)).size(), 1)
+        << log.join('\n').toStdString();
 }
 
 TEST_F(LinuxCncListManagerTest, WithLinuxCncUnreachableStartUpGoesOnCollectingLines)
