@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,7 +29,7 @@ int openForAppending(const QByteArray& encodedPath, struct stat& opened)
 }
 } // namespace
 
-LogFile::LogFile(qint64 limit, int keep) : limit_(limit), keep_(qMax(1, keep))
+LogFile::LogFile(qint64 limit, int keep, QString path) : limit_(limit), keep_(qMax(1, keep)), fixedPath_(std::move(path))
 {
 }
 
@@ -37,12 +38,12 @@ LogFile::~LogFile()
     Close();
 }
 
-void LogFile::Write(const QByteArray& line, bool complain)
+bool LogFile::Write(const QByteArray& line, bool complain)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
-    const QString path = Log::FilePath();
+    const QString path = fixedPath_.isEmpty() ? Log::FilePath() : fixedPath_;
     bool ok = IsCurrent(path) || Open(path);
-    if (ok && size_ > 0 && size_ + line.size() > limit_ && !cannotRotate_)
+    if (ok && size_ > 0 && size_ + line.size() > limit_ && size_ >= retryRotationAt_)
         Rotate(path);
     const char* data = line.constData();
     size_t left = static_cast<size_t>(line.size());
@@ -59,6 +60,7 @@ void LogFile::Write(const QByteArray& line, bool complain)
     }
     if (!ok && complain)
         std::fprintf(stderr, "log: cannot write %s: %s\n", qPrintable(path), std::strerror(errno));
+    return ok;
 }
 
 QString LogFile::TakeRotationFailure()
@@ -96,7 +98,7 @@ bool LogFile::Open(const QString& path)
     device_ = opened.st_dev;
     inode_ = opened.st_ino;
     size_ = opened.st_size;
-    cannotRotate_ = false;
+    retryRotationAt_ = 0;
     return true;
 }
 
@@ -110,9 +112,7 @@ void LogFile::Rotate(const QString& path)
         const QString to = path + QLatin1Char('.') + QString::number(i);
         if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0 && errno != ENOENT) {
             const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-            rotationFailure_ = QStringLiteral("log: cannot rename %1 to %2 (%3); the log goes on growing in %4")
-                                   .arg(from, to, reason, path);
-            cannotRotate_ = true;
+            rotationFailed(QStringLiteral("log: cannot rename %1 to %2 (%3); the log goes on growing in %4").arg(from, to, reason, path));
             return;
         }
     }
@@ -120,14 +120,13 @@ void LogFile::Rotate(const QString& path)
     const int fd = openForAppending(encodedPath_, opened);
     if (fd < 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        cannotRotate_ = true;
         // The open file goes back to its name and takes the records as before.
         const QString moved = path + QStringLiteral(".1");
         if (::rename(QFile::encodeName(moved).constData(), encodedPath_.constData()) == 0) {
-            rotationFailure_ = QStringLiteral("log: cannot create %1 (%2); the log goes on growing").arg(path, reason);
+            rotationFailed(QStringLiteral("log: cannot create %1 (%2); the log goes on growing").arg(path, reason));
         } else {
-            rotationFailure_ = QStringLiteral("log: cannot create %1 (%2), nor rename %3 back to it (%4); the records go on into %3")
-                                   .arg(path, reason, moved, QString::fromLocal8Bit(std::strerror(errno)));
+            rotationFailed(QStringLiteral("log: cannot create %1 (%2), nor rename %3 back to it (%4); the records go on into %3")
+                               .arg(path, reason, moved, QString::fromLocal8Bit(std::strerror(errno))));
         }
         return;
     }
@@ -136,6 +135,18 @@ void LogFile::Rotate(const QString& path)
     device_ = opened.st_dev;
     inode_ = opened.st_ino;
     size_ = opened.st_size;
+    retryRotationAt_ = 0;
+    rotationFailureTold_ = false;
+}
+
+void LogFile::rotationFailed(const QString& why)
+{
+    // Trying on every record would cost renames each time; never trying again would let the log
+    // grow without bound once the cause is gone.
+    retryRotationAt_ = size_ + qMax<qint64>(limit_ / 10, 1);
+    if (!rotationFailureTold_)
+        rotationFailure_ = why;
+    rotationFailureTold_ = true;
 }
 
 void LogFile::Close()

@@ -16,22 +16,24 @@
 // tarvex.log.1, .1 becomes .2 and so on, the oldest of the kept files is dropped, and the record
 // starts a new tarvex.log. When a file cannot be renamed (a folder that is not writable) the
 // rotation stops there: the files already moved stay moved (the oldest may be gone), records go
-// on into the file they went to, and the failure is told once. When the new tarvex.log cannot be
-// created, the log is renamed back from tarvex.log.1.
+// on into the file they went to, and the failure is told once. The rotation is tried again each
+// time the file has grown by another tenth of the limit, so a folder made writable again gets a
+// rotated log. When the new tarvex.log cannot be created, the log is renamed back from tarvex.log.1.
 class LogFile {
 public:
     static constexpr qint64 DefaultLimit = 1024 * 1024;
     static constexpr int DefaultKeep = 3;
 
-    // limit: the size in bytes a file may reach; keep: how many old files (.1 to .keep) stay.
-    explicit LogFile(qint64 limit = DefaultLimit, int keep = DefaultKeep);
+    // limit: the size in bytes a file may reach; keep: how many old files (.1 to .keep) stay;
+    // path: the file (native), or empty for the log's own, Log::FilePath().
+    explicit LogFile(qint64 limit = DefaultLimit, int keep = DefaultKeep, QString path = QString());
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
     ~LogFile();
 
-    // Appends line to the log file (Log::FilePath()); a failure is told on standard error when
-    // complain is set.
-    void Write(const QByteArray& line, bool complain);
+    // Appends line to the file; false when it could not, which is also told on standard error
+    // when complain is set.
+    bool Write(const QByteArray& line, bool complain);
 
     // Why the log could not be rotated, once after it happened (for a record of its own); empty
     // otherwise.
@@ -45,6 +47,7 @@ private:
 
     const qint64 limit_;
     const int keep_;
+    const QString fixedPath_;
     std::mutex mutex_;
     int fd_ = -1;
     QString path_;
@@ -52,6 +55,9 @@ private:
     dev_t device_ = 0;
     ino_t inode_ = 0;
     qint64 size_ = 0;
-    bool cannotRotate_ = false; // set for the file open: a failed rotation is not tried on every record
+    void rotationFailed(const QString& why);
+
+    qint64 retryRotationAt_ = 0; // after a failed rotation: the size at which it is tried again
+    bool rotationFailureTold_ = false; // until a rotation succeeds
     QString rotationFailure_;
 };

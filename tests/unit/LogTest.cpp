@@ -109,4 +109,10 @@ TEST(LogTest, ALogThatCannotBeRotatedGrowsAndSaysSoOnce)
     EXPECT_FALSE(QFile::exists(path + ".1"));
     ASSERT_EQ(failures.size(), 1);
     EXPECT_TRUE(failures[0].contains("cannot rename") && failures[0].contains("goes on growing")) << failures[0].toStdString();
+
+    // The obstacle gone, the next records rotate the log again.
+    ASSERT_TRUE(QDir(path + ".3").removeRecursively());
+    file.Write("after the obstacle\n", false);
+    EXPECT_EQ(TestEnvironment::Read(path + ".1"), all);
+    EXPECT_EQ(TestEnvironment::Read(path), "after the obstacle\n");
 }
