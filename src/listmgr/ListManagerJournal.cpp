@@ -3,12 +3,12 @@
 #include "platform/Log.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
 
 ListManagerJournal::ListManagerJournal(QString nativePath)
-    : path_(std::move(nativePath))
+    : path_(std::move(nativePath)), file_(LogFile::DefaultLimit, LogFile::DefaultKeep, path_)
 {
 }
 
@@ -50,9 +50,8 @@ void ListManagerJournal::RecordAnswer(const QString& member, const QString& comm
 
 void ListManagerJournal::append(const QString& text)
 {
-    const QByteArray line = (text + QLatin1Char('\n')).toUtf8();
-    QDir().mkpath(QFileInfo(path_).absolutePath());
-    QFile file(path_);
-    if (!file.open(QIODevice::Append) || file.write(line) != line.size())
-        Log::Error(QStringLiteral("list manager journal %1 cannot be written: %2").arg(path_, file.errorString()));
+    if (!file_.Write((text + QLatin1Char('\n')).toUtf8(), false))
+        Log::Error(QStringLiteral("list manager journal %1 cannot be written: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno))));
+    if (const QString failure = file_.TakeRotationFailure(); !failure.isEmpty())
+        Log::Warning(QStringLiteral("list manager journal: %1").arg(failure));
 }

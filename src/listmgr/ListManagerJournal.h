@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/LogFile.h"
+
 #include <QString>
 
 // The embedded list manager's record of every call it received, one UTF-8 line per call:
 // local time, the member name, the argument if any, and "error N" when the call failed,
-// separated by single TABs. Operators read it as what reached the machine.
+// separated by single TABs. Operators read it as what reached the machine. It is rotated by
+// size as the log is (listmanager.log.1 to .3).
 class ListManagerJournal {
 public:
     explicit ListManagerJournal(QString nativePath);
@@ -25,4 +28,5 @@ private:
     void append(const QString& line);
 
     QString path_;
+    LogFile file_;
 };

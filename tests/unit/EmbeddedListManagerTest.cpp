@@ -1,8 +1,11 @@
 #include "listmgr/EmbeddedListManager.h"
+#include "listmgr/ListManagerJournal.h"
 #include "platform/RuntimeError.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -48,6 +51,17 @@ TEST_F(EmbeddedListManagerTest, EveryCallIsJournalledInTheDocumentedFormat)
         EXPECT_TRUE(stamp.match(line).hasMatch()) << line.toStdString();
     EXPECT_EQ(calls(), QStringList({"NewList", "AddLine\t#161=P1.CNC;#164=1;#171=10;#284=1;", "AddLine\twith\\x09tab",
                                     "Start", "Hold", "Setpoint", "End", "Visible\tTrue", "Clear", "ClearList"}));
+}
+
+TEST_F(EmbeddedListManagerTest, TheJournalIsRotatedAsTheLogIs)
+{
+    ListManagerJournal journal(EmbeddedListManager::JournalPath());
+    const QString line(64 * 1024, 'L');
+    for (int i = 0; i < 20; ++i)
+        journal.Record("AddLine", &line);
+    EXPECT_TRUE(QFile::exists(journal.Path() + ".1"));
+    EXPECT_LE(QFileInfo(journal.Path()).size(), LogFile::DefaultLimit);
+    EXPECT_GT(QFileInfo(journal.Path()).size(), 0);
 }
 
 TEST_F(EmbeddedListManagerTest, RunStateAndSetpoints)

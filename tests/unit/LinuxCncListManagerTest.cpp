@@ -135,14 +135,15 @@ TEST_F(LinuxCncListManagerTest, AProgramNameThatWouldBeMoreThanOneCommandFailsIt
 {
     ASSERT_TRUE(until([&] { return server->NewList(); }));
     // Each would end "set open" early for a linuxcncrsh, or let a terminal act on it; the last
-    // one leaves the program folder.
+    // one leaves the program folder. The name check refuses them before any command is made;
+    // the line channel's own refusal is proven on a socket of its own.
     const struct {
         QString name;
         QString note;
     } cases[] = {
-        {"P1.NGC\x1Bset mdi G0 X7", "the command \"set open /cnc/P1.NGC\\x1Bset mdi G0 X7\" holds the control character \\x1B"},
-        {"P1.NGC\tset mdi G0 X7", "holds the control character \\x09"},
-        {"P1.NGC\x7Fset mdi G0 X7", "holds the control character \\x7F"},
+        {"P1.NGC\x1Bset mdi G0 X7", "its program name P1.NGC\\x1Bset mdi G0 X7 holds a control character"},
+        {"P1.NGC\tset mdi G0 X7", "its program name P1.NGC\\x09set mdi G0 X7 holds a control character"},
+        {"P1.NGC\x7Fset mdi G0 X7", "its program name P1.NGC\\x7Fset mdi G0 X7 holds a control character"},
         {"..\\..\\etc\\P1.NGC", "its program name ..\\..\\etc\\P1.NGC points outside the program folder"},
     };
     for (const auto& c : cases) {
