@@ -118,6 +118,18 @@ void WorkListManager::mark(quint64 id, WorkList::State state, const QString& not
 
 void WorkListManager::replaceLines(const QStringList& lines)
 {
+    const QList<WorkList::Entry> removed = list_.Entries();
     list_.Replace(lines);
+    // What left the list is on record, state and all: the first scan after a restart clears the
+    // list the previous run saved, and an operator may want to know what was still to be cut.
+    constexpr qsizetype shown = 200;
+    if (!removed.isEmpty())
+        Log::Info(QStringLiteral("work list: %1 lines removed").arg(removed.size()));
+    for (qsizetype i = 0; i < qMin(removed.size(), shown); ++i)
+        Log::Info(QStringLiteral("work list: removed line %1 (%2): %3")
+                      .arg(i + 1)
+                      .arg(WorkList::StateNote(removed[i]), Log::Printable(removed[i].line)));
+    if (removed.size() > shown)
+        Log::Info(QStringLiteral("work list: %1 more lines removed").arg(removed.size() - shown));
     Q_EMIT Changed();
 }

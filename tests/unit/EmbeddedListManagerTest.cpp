@@ -93,7 +93,10 @@ TEST_F(EmbeddedListManagerTest, TheWorkListSurvivesARestartByteForByte)
     EXPECT_EQ(TestEnvironment::Read(env.DataFolder() + "/worklist.lst"), QByteArray("#161=A.CNC;\n#161=PI\xD1" "A.CNC;#168=600;\n"));
     EmbeddedListManager again;
     EXPECT_EQ(again.Lines(), QStringList({"#161=A.CNC;", latin}));
+    // A clear (the first scan after a restart makes one) leaves the removed lines on record.
     again.ClearList();
+    EXPECT_EQ(env.LogLines().filter("work list: removed line ").size(), 2);
+    EXPECT_EQ(env.LogLines().filter("work list: removed line 2 (waiting): #161=PI").size(), 1);
     EmbeddedListManager third;
     EXPECT_TRUE(third.Lines().isEmpty());
 }
