@@ -11,6 +11,7 @@
 #include "platform/QtSerialPort.h"
 #include "platform/RuntimeError.h"
 #include "platform/Version.h"
+#include "program/CsvTransfer.h"
 
 namespace {
 SerialPort& portOf(SerialPort* given, std::unique_ptr<QtSerialPort>& own)
@@ -58,6 +59,7 @@ bool Station::Start()
     intake_.SetTickInterval(config_.TimerInterval);
     // Read once, like the other settings: paths are converted several times for every scan.
     Paths::SetDriveRoots(config_.DriveRoots());
+    CsvTransfer::RecoverInterruptedTransfer();
     if (ownPort_)
         ownPort_->SetConfigFile(config_.NativeIniFilePath());
 

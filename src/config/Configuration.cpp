@@ -65,6 +65,17 @@ bool Configuration::LoadSettings(MainView& view)
         }
     }
     Log::Info(QStringLiteral("configuration file %1").arg(NativeIniFilePath()));
+    const QString refusal = ProfileFile::Refusal(NativeIniFilePath());
+    if (!refusal.isEmpty()) {
+        // Read on every setting, a huge file would slow every scan; and no setting may be saved
+        // over it, which would throw its other settings away.
+        Log::Error(QStringLiteral("configuration file refused: %1; starting with the default settings").arg(refusal));
+        boxes_.Show(QStringLiteral("File ZEM.INI Not Read\n\n%1\n\nTarvex starts with the default settings and saves no "
+                                   "setting to it. It reads a ZEM.INI of at most %2 bytes (1 MiB).")
+                        .arg(refusal)
+                        .arg(ProfileFile::MaxFileSize),
+                    MessageBoxes::Icon::Critical);
+    }
 
     view.HideShowEd();
 

@@ -1,33 +1,31 @@
 #include "listmgr/ListFile.h"
 
+#include "listmgr/ListLine.h"
 #include "platform/RuntimeError.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
-QStringList ListFile::Read(const QString& nativePath)
+QStringList ListFile::Read(const QString& nativePath, Files::Links links)
 {
     QStringList lines;
-    for (const Line& line : ReadWithComments(nativePath))
+    for (const Line& line : ReadWithComments(nativePath, links))
         lines << line.text;
     return lines;
 }
 
-QList<ListFile::Line> ListFile::ReadWithComments(const QString& nativePath)
+QList<ListFile::Line> ListFile::ReadWithComments(const QString& nativePath, Files::Links links)
 {
-    const QFileInfo info(nativePath);
-    if (!info.exists())
-        throw RuntimeError(RuntimeError::FileNotFound, QStringLiteral("File not found"));
-    QFile file(nativePath);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        throw RuntimeError(RuntimeError::PathFileAccessError,
-                           QStringLiteral("Path/File access error: %1").arg(nativePath));
+    QByteArray data;
+    try {
+        data = Files::ReadBounded(nativePath, MaxFileSize, links);
+    } catch (const RuntimeError& e) {
+        if (e.Number() == RuntimeError::FileNotFound)
+            throw RuntimeError(RuntimeError::FileNotFound, QStringLiteral("File not found"));
+        throw RuntimeError(RuntimeError::PathFileAccessError, QStringLiteral("Path/File access error: %1").arg(e.Description()));
+    }
     QList<Line> lines;
     QString comment;
-    const QList<QByteArray> raw = file.readAll().split('\n');
-    for (QByteArray line : raw) {
+    const QList<QByteArray> raw = data.split('\n');
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        QByteArray line = raw[i];
         if (line.endsWith('\r'))
             line.chop(1);
         if (line.startsWith(';')) {
@@ -36,7 +34,16 @@ QList<ListFile::Line> ListFile::ReadWithComments(const QString& nativePath)
         }
         if (line.trimmed().isEmpty())
             continue;
-        lines << Line{QString::fromLatin1(line), comment};
+        const QString text = QString::fromLatin1(line);
+        // A carriage return inside a line would end it early for whoever reads it next, and
+        // what follows would arrive as a line of its own.
+        if (ListLine::HoldsControlCharacter(text))
+            throw RuntimeError(RuntimeError::PathFileAccessError,
+                               QStringLiteral("%1: line %2 holds a carriage return or another control character").arg(nativePath).arg(i + 1));
+        if (lines.size() == MaxLines)
+            throw RuntimeError(RuntimeError::PathFileAccessError,
+                               QStringLiteral("%1 holds more than %2 list lines").arg(nativePath).arg(MaxLines));
+        lines << Line{text, comment};
         comment.clear();
     }
     return lines;
@@ -44,15 +51,15 @@ QList<ListFile::Line> ListFile::ReadWithComments(const QString& nativePath)
 
 void ListFile::Write(const QString& nativePath, const QList<Line>& lines)
 {
-    QDir().mkpath(QFileInfo(nativePath).absolutePath());
-    QSaveFile file(nativePath);
     QByteArray content;
     for (const Line& line : lines) {
         if (!line.comment.isEmpty())
             content += ';' + line.comment.toLatin1() + '\n';
         content += line.text.toLatin1() + '\n';
     }
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        throw RuntimeError(RuntimeError::PathFileAccessError,
-                           QStringLiteral("Cannot save %1: %2").arg(nativePath, file.errorString()));
+    try {
+        Files::WriteAtomically(nativePath, content);
+    } catch (const RuntimeError& e) {
+        throw RuntimeError(RuntimeError::PathFileAccessError, QStringLiteral("Cannot save %1").arg(e.Description()));
+    }
 }

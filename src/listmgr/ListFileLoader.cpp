@@ -2,6 +2,7 @@
 
 #include "config/Configuration.h"
 #include "config/StatusLine.h"
+#include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/Log.h"
@@ -21,7 +22,16 @@ QString ListFileLoader::ListFilePath(const QString& name) const
 bool ListFileLoader::LoadListFile(const QString& name)
 {
     const QString path = ListFilePath(name);
+    const QString outside = ListLine::FolderRefusal(name, QStringLiteral("list"));
+    if (!outside.isEmpty()) {
+        status_.ReportTrouble(QStringLiteral("List file refused: %1.").arg(outside),
+                              QStringLiteral("list file %1 not opened: %2 (list folder %3)").arg(Log::Printable(path), outside, config_.ListPath));
+        status_.ShowReady();
+        status_.HideIndicators();
+        return false;
+    }
     int error = 0;
+    QString description;
     try {
         if (!link_.ListApp)
             throw RuntimeError(RuntimeError::ObjectNotSet, QStringLiteral("running without the list manager"));
@@ -32,11 +42,18 @@ bool ListFileLoader::LoadListFile(const QString& name)
         return false;
     } catch (const RuntimeError& e) {
         error = e.Number();
+        description = e.Description();
         Log::Warning(QStringLiteral("list file %1 not opened (error %2: %3)").arg(Log::Printable(path)).arg(error).arg(e.Description()));
     }
-    status_.Refusal(error == RuntimeError::FileNotFound
-                        ? QStringLiteral("list file %1 not found").arg(Log::Printable(path))
-                        : QStringLiteral("list file %1 not loaded (error %2)").arg(Log::Printable(path)).arg(error));
+    if (error == RuntimeError::PathFileAccessError)
+        // The file is there but cannot be taken (too large, a line that must not reach the
+        // machine, no regular file): the operator must see why.
+        status_.ReportTrouble(QStringLiteral("List file %1 not loaded: %2").arg(Log::Printable(path), Log::Printable(description)),
+                              QStringLiteral("list file %1 refused").arg(Log::Printable(path)));
+    else
+        status_.Refusal(error == RuntimeError::FileNotFound
+                            ? QStringLiteral("list file %1 not found").arg(Log::Printable(path))
+                            : QStringLiteral("list file %1 not loaded (error %2)").arg(Log::Printable(path)).arg(error));
     status_.ShowReady();
     if (error == RuntimeError::FileNotFound)
         boxes_.Show(QStringLiteral("List File ") + path + QStringLiteral(" Not Found"), MessageBoxes::Icon::Warning,

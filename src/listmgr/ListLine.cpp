@@ -10,6 +10,8 @@
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
 
+#include <algorithm>
+
 namespace {
 QString unlessZero(const QString& size)
 {
@@ -33,16 +35,23 @@ ListLine::ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView&
 {
 }
 
+QString ListLine::FolderRefusal(const QString& name, const QString& kind)
+{
+    if (Spaces::Trim(name).isEmpty() || Paths::IsSafeRelativeName(name))
+        return QString();
+    return QStringLiteral("its %1 name %2 points outside the %1 folder").arg(kind, Log::Printable(name));
+}
+
 QString ListLine::ProgramNameRefusal(const QString& name)
 {
     if (Spaces::Trim(name).isEmpty())
         return QString(); // names no file, and adds no field
-    for (const QChar c : name) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            return QStringLiteral("its program name %1 holds a control character").arg(Log::Printable(name));
-    }
-    if (!Paths::IsSafeRelativeName(name))
-        return QStringLiteral("its program name %1 points outside the program folder").arg(Log::Printable(name));
+    // Not even a TAB: a name is one word of a command to a machine control.
+    if (HoldsControlCharacter(name) || name.contains(QLatin1Char('\t')))
+        return QStringLiteral("its program name %1 holds a control character").arg(Log::Printable(name));
+    const QString outside = FolderRefusal(name, QStringLiteral("program"));
+    if (!outside.isEmpty())
+        return outside;
     const QString file = Spaces::Trim(QString(name).replace(QLatin1Char('\\'), QLatin1Char('/')).section(QLatin1Char('/'), -1));
     if (file.isEmpty() || file == QLatin1String("."))
         return QStringLiteral("its program name %1 names a folder, not a file").arg(Log::Printable(name));
@@ -54,6 +63,13 @@ QString ListLine::ProgramNameRefusal(const QString& name)
 bool ListLine::HoldsLineEnd(const QString& text)
 {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
+bool ListLine::HoldsControlCharacter(const QString& text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7f;
+    });
 }
 
 QString ListLine::ComposeListLine(const Values& values) const

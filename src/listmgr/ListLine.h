@@ -29,9 +29,16 @@ public:
     // name a file below the program folder, and hold no control character and nothing that would
     // add fields to the list line. A blank name passes: it names no file.
     static QString ProgramNameRefusal(const QString& name);
+    // The part of that check every file name from a scan passes (kind: "program", "list"): it
+    // must name a file below its folder. A blank name passes.
+    static QString FolderRefusal(const QString& name, const QString& kind);
     // True when the text holds a carriage return or a line feed: a list line holding one would
     // not read back from the saved work list as the same line.
     static bool HoldsLineEnd(const QString& text);
+    // True when the text holds a control character (codes 0 to 31 and 127, line ends among
+    // them; TAB, a blank between words everywhere, is not one here): a list line holding one is
+    // refused wherever it enters the work list.
+    static bool HoldsControlCharacter(const QString& text);
 
     // "#161=name;#164=..;#171=position;#284=mirror;#280=;#165=..;#168=x;#169=y;#170=z;#282=;#283=;"
     // Values go unchanged, but a size whose number is 0 goes out empty.

@@ -34,13 +34,14 @@ WorkList::WorkList(QString nativePath) : path_(std::move(nativePath))
 {
 }
 
-void WorkList::Load()
+QString WorkList::Load()
 {
     entries_.clear();
     if (!QFileInfo::exists(path_))
-        return;
+        return QString();
     try {
-        for (const ListFile::Line& saved : ListFile::ReadWithComments(path_)) {
+        // A link in its place could make Tarvex take a file from anywhere for its list.
+        for (const ListFile::Line& saved : ListFile::ReadWithComments(path_, Files::Links::Refuse)) {
             Entry entry = make(saved.text);
             entry.state = stateOf(saved.comment, entry.note);
             if (entry.state == State::Running) {
@@ -51,11 +52,15 @@ void WorkList::Load()
         }
         Log::Info(QStringLiteral("list manager: %1 lines loaded from %2").arg(entries_.size()).arg(path_));
     } catch (const RuntimeError& e) {
-        Log::Error(QStringLiteral("list manager: the saved work list %1 cannot be read (error %2: %3); starting empty")
-                       .arg(path_)
-                       .arg(e.Number())
-                       .arg(e.Description()));
+        entries_.clear();
+        const QString why = QStringLiteral("The saved work list %1 cannot be read (error %2: %3); the list starts empty.")
+                                .arg(path_)
+                                .arg(e.Number())
+                                .arg(e.Description());
+        Log::Error(QStringLiteral("list manager: ") + why);
+        return why;
     }
+    return QString();
 }
 
 QStringList WorkList::Lines() const
@@ -95,10 +100,14 @@ int WorkList::Position(quint64 id) const
 
 void WorkList::Append(const QString& line)
 {
-    // The saved work list holds one line per line: a line end inside would come back as two.
-    if (ListLine::HoldsLineEnd(line))
+    // The saved work list holds one line per line: a line end inside would come back as two,
+    // and the list would not read back at all with any control character in it.
+    if (ListLine::HoldsControlCharacter(line))
         throw RuntimeError(RuntimeError::InvalidArgument,
-                           QStringLiteral("Invalid procedure call or argument: a list line cannot hold a line end"));
+                           QStringLiteral("Invalid procedure call or argument: a list line cannot hold a line end or another control character"));
+    if (entries_.size() >= ListFile::MaxLines)
+        throw RuntimeError(RuntimeError::PathFileAccessError,
+                           QStringLiteral("The work list holds %1 lines, as many as it can read back").arg(ListFile::MaxLines));
     QList<Entry> entries = entries_;
     entries << make(line);
     save(entries);

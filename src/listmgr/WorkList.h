@@ -23,8 +23,10 @@ public:
     explicit WorkList(QString nativePath);
 
     // The list saved by the previous run. A line that was running then is unknown now: Tarvex
-    // ended while it ran. An unreadable file is logged and the list starts empty.
-    void Load();
+    // ended while it ran. A file that cannot be read (a link, no regular file, past the bounds
+    // of a list file) is logged and the list starts empty; the text then says why, for the
+    // operator, else it is empty.
+    QString Load();
 
     const QList<Entry>& Entries() const { return entries_; }
     QStringList Lines() const;
@@ -36,7 +38,8 @@ public:
     int Position(quint64 id) const;
 
     // Changes of the list itself: saved first, and not made when saving fails (RuntimeError).
-    // A line holding a line end is refused (error 5): it would come back as two.
+    // A line holding a line end or another control character is refused (error 5): it would
+    // not come back as it went; so is a line past ListFile::MaxLines (error 75).
     void Append(const QString& line);
     void Replace(const QStringList& lines);
 

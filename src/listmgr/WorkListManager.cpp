@@ -9,7 +9,10 @@
 WorkListManager::WorkListManager(QObject* parent)
     : QObject(parent), journal_(JournalPath()), list_(WorkListPath())
 {
-    list_.Load();
+    const QString problem = list_.Load();
+    // Told once the station listens: nobody is connected to the signals yet.
+    if (!problem.isEmpty())
+        QMetaObject::invokeMethod(this, [this, problem] { Q_EMIT StatusMessage(problem); }, Qt::QueuedConnection);
 }
 
 void WorkListManager::OpenList(const QString& path)

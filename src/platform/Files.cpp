@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <fcntl.h>
@@ -25,7 +26,7 @@ QByteArray encoded(const QString& path)
 void writeAll(int fd, const char* p, qsizetype left, const QString& path)
 {
     while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        const ssize_t n = Files::Calls().write(fd, p, static_cast<size_t>(left));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -47,7 +48,7 @@ void appendAndFlush(const QString& path, const std::function<void(int)>& write)
     const off_t before = ::fstat(fd, &st) == 0 ? st.st_size : -1;
     try {
         write(fd);
-        if (::fsync(fd) != 0 && errno != EINVAL)
+        if (Files::Calls().fsync(fd) != 0 && errno != EINVAL)
             throw RuntimeError::FromErrno(errno, path);
     } catch (...) {
         if (before >= 0 && ::ftruncate(fd, before) != 0) {
@@ -69,11 +70,9 @@ void appendAndFlush(const QString& path, const std::function<void(int)>& write)
 qint64 Files::AppendFile(const QString& from, const QString& to, bool& sourceFailed)
 {
     sourceFailed = true;
-    // Without blocking, a pipe in place of a file gives an error or nothing instead of holding
-    // the scan up.
-    const int in = ::open(encoded(from).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0)
-        throw RuntimeError::FromErrno(errno, from);
+    // A companion lies in a folder anyone may drop files into: a link there must not make
+    // Tarvex copy a file from elsewhere.
+    const int in = OpenForReading(from, Links::Refuse);
     sourceFailed = false;
     qint64 copied = 0;
     try {
@@ -106,18 +105,97 @@ qint64 Files::AppendFile(const QString& from, const QString& to, bool& sourceFai
     return copied;
 }
 
-void Files::WriteAtomically(const QString& path, const QByteArray& data)
+Files::SystemCalls Files::SystemDefaults()
+{
+    return {::write, ::fsync, ::rename};
+}
+
+Files::SystemCalls& Files::Calls()
+{
+    static SystemCalls calls = SystemDefaults();
+    return calls;
+}
+
+int Files::OpenForReading(const QString& path, Links links)
+{
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    if (links == Links::Refuse)
+        flags |= O_NOFOLLOW;
+    const int fd = ::open(encoded(path).constData(), flags);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ELOOP && links == Links::Refuse)
+            throw RuntimeError(RuntimeError::PathFileAccessError,
+                               QStringLiteral("%1 is a symbolic link, which Tarvex does not follow there").arg(path));
+        throw RuntimeError::FromErrno(err, path);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        throw RuntimeError::FromErrno(err, path);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw RuntimeError(RuntimeError::PathFileAccessError,
+                           QStringLiteral("%1 is not a regular file (a folder, a pipe or a device)").arg(path));
+    }
+    return fd;
+}
+
+QByteArray Files::ReadStart(const QString& path, qint64 bytes, Links links)
+{
+    const int fd = OpenForReading(path, links);
+    QByteArray data;
+    QByteArray buffer(static_cast<qsizetype>(std::min<qint64>(bytes, CopyChunk)), Qt::Uninitialized);
+    while (data.size() < bytes) {
+        const size_t ask = static_cast<size_t>(std::min<qint64>(buffer.size(), bytes - data.size()));
+        const ssize_t n = ::read(fd, buffer.data(), ask);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            throw RuntimeError::FromErrno(err, path);
+        }
+        if (n == 0)
+            break;
+        data.append(buffer.constData(), n);
+    }
+    ::close(fd);
+    return data;
+}
+
+QByteArray Files::ReadBounded(const QString& path, qint64 maxBytes, Links links)
+{
+    // One byte past the bound tells a file at the bound from a larger one.
+    QByteArray data = ReadStart(path, maxBytes + 1, links);
+    if (data.size() > maxBytes)
+        throw RuntimeError(RuntimeError::PathFileAccessError,
+                           QStringLiteral("%1 is larger than %2 bytes, more than Tarvex reads of it").arg(path).arg(maxBytes));
+    return data;
+}
+
+void Files::WriteAtomically(const QString& path, const QByteArray& data, Folder folderRule)
 {
     QString folder;
-    if (!MakeFolderOf(path, folder))
-        throw RuntimeError(RuntimeError::PathNotFound, QStringLiteral("%1: the folder cannot be created").arg(folder));
-    QByteArray temp = encoded(path) + ".XXXXXX";
+    if (folderRule == Folder::Create) {
+        if (!MakeFolderOf(path, folder))
+            throw RuntimeError(RuntimeError::PathNotFound, QStringLiteral("%1: the folder cannot be created").arg(folder));
+    } else {
+        folder = QFileInfo(path).absolutePath();
+    }
+    // Short, so that a target whose name is near the system's limit still gets one; hidden, so
+    // that a left-over one is never taken for a program or a list.
+    QByteArray temp = encoded(folder + QStringLiteral("/.tarvex-XXXXXX"));
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         throw RuntimeError::FromErrno(errno, path);
     try {
         writeAll(fd, data.constData(), data.size(), path);
-        if (::fsync(fd) != 0 && errno != EINVAL)
+        // The data must be on the disk before the name points at it: after a power cut the
+        // rename could otherwise survive and the data not, leaving an empty file.
+        if (Calls().fsync(fd) != 0)
             throw RuntimeError::FromErrno(errno, path);
         if (::fchmod(fd, 0644) != 0) {
             // mkstemp made it 0600; a file others cannot read is still a complete file.
@@ -132,19 +210,53 @@ void Files::WriteAtomically(const QString& path, const QByteArray& data)
         ::unlink(temp.constData());
         throw RuntimeError::FromErrno(err, path);
     }
-    if (::rename(temp.constData(), encoded(path).constData()) != 0) {
+    if (Calls().rename(temp.constData(), encoded(path).constData()) != 0) {
         const int err = errno;
         ::unlink(temp.constData());
         throw RuntimeError::FromErrno(err, path);
     }
+    // The rename itself is kept by the folder; a folder that cannot be flushed still holds it,
+    // so a failure here changes nothing the caller could act on.
+    const int dir = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        if (::fsync(dir) != 0) {
+        }
+        ::close(dir);
+    }
+}
+
+void Files::WriteOver(const QString& path, const QByteArray& data, Tail tail)
+{
+    const int fd = ::open(encoded(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ELOOP)
+            throw RuntimeError(RuntimeError::PathFileAccessError,
+                               QStringLiteral("%1 is a symbolic link, which Tarvex does not follow there").arg(path));
+        throw RuntimeError::FromErrno(err, path);
+    }
+    try {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
+            throw RuntimeError::FromErrno(errno, path);
+        if (!S_ISREG(st.st_mode))
+            throw RuntimeError(RuntimeError::PathFileAccessError,
+                               QStringLiteral("%1 is not a regular file (a folder, a pipe or a device)").arg(path));
+        writeAll(fd, data.constData(), data.size(), path);
+        // Cutting only when the file is longer: truncating costs a flush to the disk on close.
+        if (tail == Tail::Cut && st.st_size > data.size() && ::ftruncate(fd, data.size()) != 0)
+            throw RuntimeError::FromErrno(errno, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0)
+        throw RuntimeError::FromErrno(errno, path);
 }
 
 QByteArray Files::ReadFrom(const QString& path, qint64 offset)
 {
-    // Without blocking, as in AppendFile.
-    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw RuntimeError::FromErrno(errno, path);
+    const int fd = OpenForReading(path);
     QByteArray data;
     QByteArray buffer(CopyChunk, Qt::Uninitialized);
     for (;;) {
@@ -174,6 +286,19 @@ void Files::Remove(const QString& path)
 {
     if (::unlink(encoded(path).constData()) != 0)
         throw RuntimeError::FromErrno(errno, path);
+}
+
+void Files::Truncate(const QString& path, qint64 size)
+{
+    const int fd = ::open(encoded(path).constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw RuntimeError::FromErrno(errno, path);
+    if (::ftruncate(fd, size) != 0 || Calls().fsync(fd) != 0) {
+        const int err = errno;
+        ::close(fd);
+        throw RuntimeError::FromErrno(err, path);
+    }
+    ::close(fd);
 }
 
 bool Files::SameFile(const QString& a, const QString& b)

@@ -1,6 +1,7 @@
 #include "platform/LineReader.h"
 
-#include <QFile>
+#include "platform/Files.h"
+#include "platform/RuntimeError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -29,11 +30,12 @@ bool LineReader::Open()
     Close();
     failed_ = false;
     error_.clear();
-    // Plain system calls: a header is read on every program label, and each extra call counts.
-    // Without blocking, a name that turns out to be a pipe cannot hold the scan up.
-    fd_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) {
-        error_ = describe(errno);
+    // A name that turns out to be a pipe or a device must not hold the scan up or feed it
+    // without end: only a regular file is read.
+    try {
+        fd_ = Files::OpenForReading(path_);
+    } catch (const RuntimeError& e) {
+        error_ = e.Description();
         return false;
     }
     return true;

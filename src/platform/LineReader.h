@@ -7,7 +7,8 @@
 // the first lines does not depend on the size of the file. A line ends at a carriage return, a
 // line feed or the pair of them (files come from Windows stations and from scanners that send a
 // bare carriage return). One byte is one character (Latin-1). A line longer than MaxLineLength
-// ends the reading as a failure, so that a file without line ends is never held in memory.
+// ends the reading as a failure, so that a file without line ends is never held in memory. Only
+// a regular file opens (see Files::OpenForReading).
 class LineReader {
 public:
     static constexpr qsizetype MaxLineLength = 64 * 1024;

@@ -1,6 +1,7 @@
 #include "platform/PayloadCodec.h"
 
-#include <QFile>
+#include "platform/Files.h"
+#include "platform/RuntimeError.h"
 
 #include <limits>
 #include <utility>
@@ -57,33 +58,26 @@ PayloadCodec::Result PayloadCodec::InflateFile(const QString& inputPath, qint64 
 {
     out.clear();
     error.clear();
-    QFile input(inputPath);
-    if (!input.open(QIODevice::ReadOnly)) {
-        error = input.errorString();
+    QByteArray data;
+    try {
+        // Only the data's length is read: the file may keep the tail of a longer earlier one.
+        data = Files::ReadStart(inputPath, compressedLength, Files::Links::Refuse);
+    } catch (const RuntimeError& e) {
+        error = e.Description();
         return Result::ReadFailed;
     }
-    const QByteArray data = input.read(compressedLength);
     if (data.size() != compressedLength) {
-        error = input.error() != QFileDevice::NoError ? input.errorString()
-                                                      : QStringLiteral("the file is shorter than the data");
+        error = QStringLiteral("the file is shorter than the data");
         return Result::ReadFailed;
     }
-    input.close();
 
     QByteArray expanded;
     const Result result = Inflate(data, expectedLength, expanded);
 
-    // Written over the start and then cut to length: truncating an existing file on opening makes
-    // the file system write it out to the disk when it is closed, which costs more than the rest.
-    QFile output(outputPath);
-    if (!output.open(QIODevice::ReadWrite) || output.write(expanded) != expanded.size() || !output.flush() ||
-        (output.size() != expanded.size() && !output.resize(expanded.size()))) {
-        error = output.errorString();
-        return Result::WriteFailed;
-    }
-    output.close();
-    if (output.error() != QFileDevice::NoError) {
-        error = output.errorString();
+    try {
+        Files::WriteOver(outputPath, expanded, Files::Tail::Cut);
+    } catch (const RuntimeError& e) {
+        error = e.Description();
         return Result::WriteFailed;
     }
     out = std::move(expanded);

@@ -1,7 +1,9 @@
 #include "platform/ProfileFile.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "platform/Files.h"
+#include "platform/RuntimeError.h"
+
+#include <QStringConverter>
 
 #include <algorithm>
 #include <limits>
@@ -71,9 +73,51 @@ QByteArray trimBlanks(const QByteArray& text)
     return text.mid(b, e - b);
 }
 
-QString latin1(const QByteArray& bytes)
+// How the file's bytes are text: UTF-8 when the whole file is valid UTF-8 and holds more than
+// ASCII, else the Windows code page's one byte per character, as files from older stations are.
+enum class Encoding { Latin1, Utf8 };
+
+Encoding encodingOf(const QByteArray& data)
 {
-    return QString::fromLatin1(bytes);
+    const bool ascii = std::all_of(data.cbegin(), data.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return Encoding::Latin1;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    static_cast<void>(QString(utf8(data)));
+    return utf8.hasError() ? Encoding::Latin1 : Encoding::Utf8;
+}
+
+QString decode(const QByteArray& bytes, Encoding encoding)
+{
+    return encoding == Encoding::Utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+QByteArray encode(const QString& text, Encoding encoding)
+{
+    return encoding == Encoding::Utf8 ? text.toUtf8() : text.toLatin1();
+}
+
+// The file's content; empty when it is missing. A file that is no regular file or is larger
+// than the bound throws RuntimeError.
+QByteArray readFile(const QString& file)
+{
+    try {
+        return Files::ReadBounded(file, ProfileFile::MaxFileSize);
+    } catch (const RuntimeError& e) {
+        if (e.Number() == RuntimeError::FileNotFound)
+            return QByteArray();
+        throw;
+    }
+}
+
+// As readFile, but a file that cannot be read reads as empty: every key has its default.
+QByteArray readOrNothing(const QString& file)
+{
+    try {
+        return readFile(file);
+    } catch (const RuntimeError&) {
+        return QByteArray();
+    }
 }
 
 // What a line is to the profile reader.
@@ -83,7 +127,7 @@ struct Parsed {
     QByteArray value; // key value, trimmed and unquoted
 };
 
-Parsed parseLine(const QByteArray& raw)
+Parsed parseLine(const QByteArray& raw, Encoding encoding)
 {
     Parsed p;
     const QByteArray text = trimBlanks(raw);
@@ -92,14 +136,14 @@ Parsed parseLine(const QByteArray& raw)
     if (text[0] == '[') {
         qsizetype close = text.indexOf(']');
         p.kind = Parsed::Section;
-        p.name = latin1(trimBlanks(text.mid(1, close < 0 ? -1 : close - 1)));
+        p.name = decode(trimBlanks(text.mid(1, close < 0 ? -1 : close - 1)), encoding);
         return p;
     }
     qsizetype eq = text.indexOf('=');
     if (eq < 0)
         return p;
     p.kind = Parsed::Key;
-    p.name = latin1(trimBlanks(text.left(eq)));
+    p.name = decode(trimBlanks(text.left(eq)), encoding);
     QByteArray value = trimBlanks(text.mid(eq + 1));
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
         value = value.mid(1, value.size() - 2);
@@ -120,12 +164,12 @@ struct SectionRange {
     size_t end = 0;            // one past the section's last line
 };
 
-SectionRange findSection(const std::vector<Line>& lines, const QString& section, const QString& key)
+SectionRange findSection(const std::vector<Line>& lines, Encoding encoding, const QString& section, const QString& key)
 {
     SectionRange range;
     bool inside = false;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const Parsed p = parseLine(lines[i].text);
+        const Parsed p = parseLine(lines[i].text, encoding);
         if (p.kind == Parsed::Section) {
             if (inside) {
                 range.end = i;
@@ -147,16 +191,15 @@ SectionRange findSection(const std::vector<Line>& lines, const QString& section,
     return range;
 }
 
-std::optional<QByteArray> lookup(const QString& file, const QString& section, const QString& key)
+std::optional<QString> lookup(const QString& file, const QString& section, const QString& key)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const std::vector<Line> lines = splitLines(f.readAll());
-    const SectionRange range = findSection(lines, section, key);
+    const QByteArray data = readOrNothing(file);
+    const Encoding encoding = encodingOf(data);
+    const std::vector<Line> lines = splitLines(data);
+    const SectionRange range = findSection(lines, encoding, section, key);
     if (!range.key)
         return std::nullopt;
-    return parseLine(lines[*range.key].text).value;
+    return decode(parseLine(lines[*range.key].text, encoding).value, encoding);
 }
 
 } // namespace
@@ -164,21 +207,20 @@ std::optional<QByteArray> lookup(const QString& file, const QString& section, co
 QList<std::pair<QString, QString>> ProfileFile::ReadSection(const QString& file, const QString& section)
 {
     QList<std::pair<QString, QString>> keys;
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return keys;
-    const std::vector<Line> lines = splitLines(f.readAll());
-    const SectionRange range = findSection(lines, section, QString());
+    const QByteArray data = readOrNothing(file);
+    const Encoding encoding = encodingOf(data);
+    const std::vector<Line> lines = splitLines(data);
+    const SectionRange range = findSection(lines, encoding, section, QString());
     if (!range.header)
         return keys;
     for (size_t i = *range.header + 1; i < range.end; ++i) {
-        const Parsed p = parseLine(lines[i].text);
+        const Parsed p = parseLine(lines[i].text, encoding);
         // A key without a name ("=3") cannot be read by name either: it is no key of the section.
         if (p.kind != Parsed::Key || p.name.isEmpty())
             continue;
         const bool seen = std::any_of(keys.cbegin(), keys.cend(), [&](const auto& key) { return sameName(key.first, p.name); });
         if (!seen)
-            keys.append({p.name, latin1(p.value)});
+            keys.append({p.name, decode(p.value, encoding)});
     }
     return keys;
 }
@@ -187,7 +229,7 @@ QString ProfileFile::ReadString(const QString& file, const QString& section, con
                                 const QString& defaultValue, int bufferSize)
 {
     const auto value = lookup(file, section, key);
-    QString result = value ? latin1(*value) : defaultValue;
+    QString result = value ? *value : defaultValue;
     if (bufferSize > 0 && result.size() > bufferSize - 1)
         result.truncate(bufferSize - 1);
     return result;
@@ -198,7 +240,7 @@ qint64 ProfileFile::ReadInt(const QString& file, const QString& section, const Q
     const auto value = lookup(file, section, key);
     if (!value)
         return defaultValue;
-    const QByteArray& v = *value;
+    const QByteArray v = value->toLatin1();
     qsizetype i = 0;
     bool negative = false;
     if (i < v.size() && (v[i] == '-' || v[i] == '+'))
@@ -214,11 +256,17 @@ bool ProfileFile::WriteString(const QString& file, const QString& section, const
                               const QString& value, QString* error)
 {
     QByteArray data;
-    {
-        QFile f(file);
-        if (f.exists() && f.open(QIODevice::ReadOnly))
-            data = f.readAll();
+    try {
+        data = readFile(file);
+    } catch (const RuntimeError& e) {
+        // Writing without what the file holds would throw its other settings away.
+        if (error)
+            *error = e.Description();
+        return false;
     }
+    // Written back in the encoding it was read in; a file of ASCII only stays in the Windows
+    // code page, as stations write it.
+    const Encoding encoding = encodingOf(data);
     std::vector<Line> lines = splitLines(data);
     QByteArray eol = "\r\n";
     for (const Line& l : lines) {
@@ -228,11 +276,11 @@ bool ProfileFile::WriteString(const QString& file, const QString& section, const
         }
     }
 
-    const SectionRange range = findSection(lines, section, key);
+    const SectionRange range = findSection(lines, encoding, section, key);
     if (range.key) {
         Line& line = lines[*range.key];
-        const Parsed p = parseLine(line.text);
-        line.text = p.name.toLatin1() + '=' + value.toLatin1();
+        const Parsed p = parseLine(line.text, encoding);
+        line.text = encode(p.name, encoding) + '=' + encode(value, encoding);
     } else {
         size_t at;
         if (range.header) {
@@ -240,23 +288,34 @@ bool ProfileFile::WriteString(const QString& file, const QString& section, const
         } else {
             if (!lines.empty())
                 endLine(lines.back(), eol);
-            lines.push_back({'[' + section.toLatin1() + ']', eol});
+            lines.push_back({'[' + encode(section, encoding) + ']', eol});
             at = lines.size();
         }
         if (at > 0)
             endLine(lines[at - 1], eol);
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{key.toLatin1() + '=' + value.toLatin1(), eol});
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{encode(key, encoding) + '=' + encode(value, encoding), eol});
     }
 
     QByteArray out;
     for (const Line& l : lines)
         out += l.text + l.end;
 
-    QSaveFile save(file);
-    if (!save.open(QIODevice::WriteOnly) || save.write(out) != out.size() || !save.commit()) {
+    try {
+        Files::WriteAtomically(file, out, Files::Folder::MustExist);
+    } catch (const RuntimeError& e) {
         if (error)
-            *error = save.errorString();
+            *error = e.Description();
         return false;
     }
     return true;
+}
+
+QString ProfileFile::Refusal(const QString& file)
+{
+    try {
+        readFile(file);
+    } catch (const RuntimeError& e) {
+        return e.Description();
+    }
+    return QString();
 }

@@ -23,6 +23,14 @@ public:
     // CSVInPath, "\", the name without ".CNC" (or the whole name), ".CSV"; blanks trimmed.
     QString CompanionPath(const QString& programName) const;
 
+    // A transfer is all or nothing for whoever reads the collecting file: before appending, a
+    // record of the collecting file and its size is saved here, and removed once the append is
+    // on the disk. A record found at start-up is a transfer that was cut off (the process killed,
+    // the power gone): the collecting file is cut back to the size it had before it, the
+    // companion is still there to be scanned again, and the log says so.
+    static QString PendingRecordPath(); // $XDG_DATA_HOME/tarvex/csv-transfer.pending
+    static void RecoverInterruptedTransfer();
+
 private:
     bool fail(const QString& status, const QString& detail);
 

@@ -2,12 +2,13 @@
 
 #include "config/MainView.h"
 #include "config/TextNumber.h"
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/PayloadCodec.h"
+#include "platform/RuntimeError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
@@ -64,13 +65,12 @@ bool PayloadExpander::ExpandThroughFiles(const QByteArray& data, int length, QBy
 
     // Written over the start of the file: a longer earlier file keeps its tail, and only the
     // data's length is read back.
-    QFile compressed(compressedPath);
-    if (!compressed.open(QIODevice::ReadWrite) || compressed.write(data) != data.size() || !compressed.flush()) {
-        Drop(QStringLiteral("cannot write ") + CompressedWorkFile,
-             QStringLiteral("%1: %2").arg(compressedPath, compressed.errorString()));
+    try {
+        Files::WriteOver(compressedPath, data, Files::Tail::Keep);
+    } catch (const RuntimeError& e) {
+        Drop(QStringLiteral("cannot write ") + CompressedWorkFile, e.Description());
         return false;
     }
-    compressed.close();
 
     QString error;
     // What the codec wrote to the file is also what it hands back; the file is not read again.

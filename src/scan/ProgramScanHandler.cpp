@@ -21,7 +21,6 @@
 
 namespace {
 const QString listRequest = QStringLiteral("*%00");
-const QString addingStatus = QStringLiteral("Adding to Barcode data to List.");
 } // namespace
 
 ProgramScanHandler::ProgramScanHandler(Services services, ScanFields& fields) : s_(std::move(services)), fields_(fields)
@@ -32,7 +31,6 @@ ProgramScanHandler::ProgramScanHandler(Services services, ScanFields& fields) : 
 void ProgramScanHandler::HandleProgramScan(QString& scan)
 {
     s_.status.BeginScan();
-    saveFailure_.clear();
     firstScan();
 
     if (!scan.isEmpty() && scan.at(0).unicode() == PrefixMarker)
@@ -53,8 +51,12 @@ void ProgramScanHandler::HandleProgramScan(QString& scan)
             fields_.RestoreChosenField(fieldChoice);
             return;
         }
-        if (saving)
-            saveProgram(text);
+        // A line for a program that is missing or older than the barcode would run the wrong one.
+        if (saving && !saveProgram(text)) {
+            endProgram(false);
+            fields_.RestoreChosenField(fieldChoice);
+            return;
+        }
         const ScanFields::Sizes sizes = s_.routines.CompleteSizes(fields_);
         fields_.TakeSizes(sizes);
         x = sizes.x;
@@ -149,7 +151,7 @@ bool ProgramScanHandler::refuseHeader(const QString& header, bool saving)
     return true;
 }
 
-void ProgramScanHandler::saveProgram(const QString& text)
+bool ProgramScanHandler::saveProgram(const QString& text)
 {
     const QString path = s_.config.GCodePath + fields_.CurrentProgramName;
     // A file that differs only in letter case is the same program to a Windows station.
@@ -158,27 +160,25 @@ void ProgramScanHandler::saveProgram(const QString& text)
         const QFileInfo existing(native);
         if (existing.isFile() && existing.size() > 0) {
             s_.status.Outcome(QStringLiteral("program %1 kept: it exists and Overwrite is off").arg(Log::Printable(path)));
-            return;
+            return true;
         }
     }
     const QByteArray content = text.toLatin1() + "\r\n";
     try {
         Files::WriteAtomically(native, content);
         s_.status.Outcome(QStringLiteral("program saved: %1 (%2 bytes)").arg(Log::Printable(path)).arg(content.size()));
+        return true;
     } catch (const RuntimeError& e) {
-        saveFailure_ = QStringLiteral("Program %1 not saved: %2").arg(Log::Printable(fields_.CurrentProgramName), e.Description());
-        s_.status.ReportTrouble(saveFailure_, QStringLiteral("program %1 not saved to %2 (error %3: %4); the line is still added")
-                                                     .arg(Log::Printable(path), native)
-                                                     .arg(e.Number())
-                                                     .arg(e.Description()));
+        s_.status.ReportTrouble(QStringLiteral("Program %1 not saved: %2; nothing added.").arg(Log::Printable(fields_.CurrentProgramName), e.Description()),
+                                QStringLiteral("program %1 not saved to %2 (error %3: %4); nothing added")
+                                    .arg(Log::Printable(path), native)
+                                    .arg(e.Number())
+                                    .arg(e.Description()));
+        return false;
     }
 }
 
 void ProgramScanHandler::addLines(float x, float y)
 {
     s_.routines.AddProgramLines(fields_, x, y, false);
-    // Adding the line took the status line; a failed save must stay in sight unless adding
-    // failed too and says so itself.
-    if (!saveFailure_.isEmpty() && s_.view.Status() == addingStatus)
-        s_.view.SetStatus(saveFailure_);
 }

@@ -49,13 +49,12 @@ private:
     // or that holds a line end; the refusal is reported. The field choice is the caller's to restore.
     bool refuseHeader(const QString& header, bool saving);
     // Saves the text as GCodePath + name, byte for byte plus CR LF, unless Overwrite is off and
-    // a non-empty file is there. A failure is reported and remembered in saveFailure_.
-    void saveProgram(const QString& text);
+    // a non-empty file is there. False when it failed: that is reported, and nothing is added.
+    bool saveProgram(const QString& text);
     void addLines(float x, float y);
     void endProgram(bool added);
 
     Services s_;
     ScanFields& fields_;
     FieldParser parser_;
-    QString saveFailure_; // the status text of a save that failed in this scan
 };

@@ -1,7 +1,9 @@
 // The scan intake fed with bursts and ticks, with the whole scan processing behind it on an
 // embedded list manager in a temporary folder. Each control byte says how many of the next bytes
-// arrive as one burst (low six bits) and how many ticks follow it (high two bits); 0xFF unplugs
-// the scanner or plugs it back in. Afterwards, enough silent ticks must empty the intake.
+// arrive as one burst (low six bits) and how many ticks of 100 ms follow it (high two bits); 0xFF
+// unplugs the scanner or plugs it back in. Bursts are stamped with the time of the tick they
+// follow, so the silences between them cut scans as they would on the line. Afterwards, enough
+// silent ticks must empty the intake.
 #include "FuzzEnvironment.h"
 #include "app/ScanIntake.h"
 #include "listmgr/EmbeddedListManager.h"
@@ -26,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Station station;
     FakeSerialPort& port = station.rig.port;
     ScanIntake& intake = station.intake;
+    constexpr int tickMs = 100;
+    intake.SetTickInterval(tickMs);
     size_t i = 0;
     while (i < size) {
         const uint8_t control = data[i++];
@@ -41,8 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const size_t length = std::min<size_t>(control & 0x3F, size - i);
         port.Receive(QString::fromLatin1(reinterpret_cast<const char*>(data + i), static_cast<qsizetype>(length)));
         i += length;
-        for (int tick = 0; tick < control >> 6; ++tick)
+        for (int tick = 0; tick < control >> 6; ++tick) {
             intake.Timer1_Timer();
+            port.nowMs += tickMs;
+        }
     }
 
     if (!port.open) {
@@ -50,8 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         port.SetPortOpen(true);
     }
     // Each scan left over needs two silent ticks, and each leftover is at least one character shorter.
-    for (size_t tick = 0; tick < 2 * size + 4; ++tick)
+    for (size_t tick = 0; tick < 2 * size + 4; ++tick) {
         intake.Timer1_Timer();
+        port.nowMs += tickMs;
+    }
     if (!intake.PendingScan().isEmpty() || intake.Processing())
         FuzzFailure("silent ticks did not empty the intake");
     return 0;

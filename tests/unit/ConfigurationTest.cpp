@@ -81,7 +81,8 @@ TEST_F(ConfigurationTest, PollTimeAbove99SetsTheTimer)
 
 TEST_F(ConfigurationTest, ValuesOutOfRangeTakeTheDefaultWithAWarningNamingTheKey)
 {
-    inProgramFolder("CommPollTime=70000\r\nCommPort=40000\r\nAutoClear=3\r\nOverwrite=2\r\nAutoStart=0\r\n");
+    // 2^64 + 3 for the port: it must not wrap around to port 3.
+    inProgramFolder("CommPollTime=70000\r\nCommPort=18446744073709551619\r\nAutoClear=3\r\nOverwrite=2\r\nAutoStart=0\r\n");
     view.timerInterval = 1000;
     load();
     EXPECT_EQ(view.timerInterval, 1000);
@@ -91,8 +92,24 @@ TEST_F(ConfigurationTest, ValuesOutOfRangeTakeTheDefaultWithAWarningNamingTheKey
     EXPECT_EQ(view.checks[FakeMainView::index(MainView::Box::AutoStart)], 0);
     const QString log = env.LogLines().join('\n');
     EXPECT_TRUE(log.contains("CommPollTime=70000"));
-    EXPECT_TRUE(log.contains("CommPort=40000"));
+    EXPECT_TRUE(log.contains("CommPort=9223372036854775807"));
     EXPECT_TRUE(log.contains("AutoClear=3"));
+}
+
+TEST_F(ConfigurationTest, AFileOverOneMebibyteIsRefusedAtStartUpAndNeverWrittenOver)
+{
+    const QByteArray big = "GCodePath=D:\\BIG\\\r\nCommPort=3\r\n" + QByteArray(20 * 1024 * 1024, ';');
+    inProgramFolder(big);
+    EXPECT_TRUE(load());
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith("File ZEM.INI Not Read\n\n" + env.ProgramFolder() + "/ZEM.INI is larger than 1048576 bytes"))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(boxes.shown[0].icon, MessageBoxes::Icon::Critical);
+    EXPECT_TRUE(env.LogLines().join('\n').contains("configuration file refused: "));
+    EXPECT_EQ(config.GCodePath, "C:\\KARN\\PRODUCT\\");
+    EXPECT_EQ(config.CommPort, 1);
+    EXPECT_FALSE(config.WriteIniValue(Configuration::Section, "AutoClear", "0"));
+    EXPECT_EQ(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI").size(), big.size() + 12);
 }
 
 TEST_F(ConfigurationTest, LongTextValuesAreCutTo127Characters)

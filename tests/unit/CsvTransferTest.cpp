@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,38 @@ TEST_F(CsvTransferTest, TheCollectingFileIsNeverAppendedToItself)
     EXPECT_THROW(Files::AppendFile(in("LINK.CSV"), in("OUT.CSV"), sourceFailed), RuntimeError);
     EXPECT_EQ(TestEnvironment::Read(in("OUT.CSV")), QByteArray("1;2\r\n"));
     EXPECT_TRUE(QFile::exists(in("LINK.CSV")));
+}
+
+TEST_F(CsvTransferTest, ACompanionThatIsALinkIsNotFollowed)
+{
+    const QString secret = env.Write(env.Root() + "/secret.csv", "private\n");
+    ASSERT_TRUE(QDir().mkpath(in("")));
+    ASSERT_TRUE(QFile::link(secret, in("P2.CSV")));
+    EXPECT_FALSE(transfer.TransferCsv("P2.CNC"));
+    EXPECT_EQ(view.status, "CSV not transferred: C:\\CSV\\P2.CSV cannot be read.");
+    EXPECT_TRUE(env.LogLines().join('\n').contains("is a symbolic link"));
+    EXPECT_FALSE(QFile::exists(out()));
+    EXPECT_TRUE(QFileInfo(in("P2.CSV")).isSymLink());
+}
+
+TEST_F(CsvTransferTest, ATransferCutOffIsTakenBackAtTheNextStartAndItsCompanionKept)
+{
+    // What a transfer killed half-way leaves: its record, part of a row, the companion.
+    env.Write(out(), "old\nhalf,r");
+    env.Write(in("P1.CSV"), "half,row\n");
+    env.Write(CsvTransfer::PendingRecordPath(), "4\n" + QFile::encodeName(out()) + "\n");
+    CsvTransfer::RecoverInterruptedTransfer();
+    EXPECT_EQ(TestEnvironment::Read(out()), "old\n");
+    EXPECT_FALSE(QFile::exists(CsvTransfer::PendingRecordPath()));
+    EXPECT_TRUE(env.LogLines().join('\n').contains("cut back from 10 to 4 bytes"));
+    EXPECT_EQ(TestEnvironment::Read(in("P1.CSV")), "half,row\n");
+
+    // Scanned again, the companion goes over whole, and a finished transfer leaves no record.
+    EXPECT_TRUE(transfer.TransferCsv("P1.CNC"));
+    EXPECT_EQ(TestEnvironment::Read(out()), "old\nhalf,row\n");
+    EXPECT_FALSE(QFile::exists(CsvTransfer::PendingRecordPath()));
+    CsvTransfer::RecoverInterruptedTransfer();
+    EXPECT_EQ(TestEnvironment::Read(out()), "old\nhalf,row\n");
 }
 
 TEST_F(CsvTransferTest, ANameTheFileSystemCannotLookUpIsThrownNotFatal)

@@ -8,7 +8,12 @@
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"
+#include "listmgr/ListFile.h"
+#include "listmgr/WorkList.h"
 #include "platform/Files.h"
+#include "platform/LineReader.h"
+#include "platform/PayloadCodec.h"
+#include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
 #include "support/FakeClock.h"
@@ -24,7 +29,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -267,6 +275,109 @@ TEST_F(DiskFaultTest, AtomicWritesOnAFullDiskOrIntoAnUnwritableFolder)
     Files::WriteAtomically(path, "G71 X1 Y2 Z3\r\n");
     EXPECT_EQ(TestEnvironment::Read(path), "G71 X1 Y2 Z3\r\n");
     EXPECT_EQ(filesIn(folder), 1);
+}
+
+// Every reader of the program with a pipe nobody writes to, and with a link to an endless
+// device, in place of its file: each is refused at once, with a text saying why, instead of
+// hanging the station or filling its memory.
+TEST_F(DiskFaultTest, EveryReaderRefusesPipesAndDevices)
+{
+    const auto refused = [](const std::function<void()>& read) {
+        try {
+            read();
+        } catch (const RuntimeError& e) {
+            return e.Description();
+        }
+        return QString();
+    };
+    const struct {
+        const char* file;
+        std::function<QString(const QString&)> read; // why it was refused, empty when it was not
+    } readers[] = {
+        {"ZEM.INI", [](const QString& f) { return ProfileFile::Refusal(f); }},
+        {"ZEM.INI", [](const QString& f) {
+             QString error;
+             return ProfileFile::WriteString(f, "S", "K", "v", &error) ? QString() : error;
+         }},
+        {"JOB7.LST", [&](const QString& f) { return refused([&] { ListFile::Read(f); }); }},
+        {"worklist.lst", [](const QString& f) { return WorkList(f).Load(); }},
+        {"P1.CNC", [](const QString& f) {
+             LineReader reader(f);
+             return reader.Open() ? QString() : reader.ErrorString();
+         }},
+        {"P1.CSV", [&](const QString& f) {
+             bool sourceFailed = false;
+             return refused([&] { Files::AppendFile(f, f + ".out", sourceFailed); });
+         }},
+        {"Temp.Cmp", [](const QString& f) {
+             QByteArray out;
+             QString error;
+             PayloadCodec::InflateFile(f, 10, f + ".dat", 10, out, error);
+             return error;
+         }},
+        {"Temp.Dat", [&](const QString& f) { return refused([&] { Files::WriteOver(f, "x", Files::Tail::Cut); }); }},
+        {"window-placement", [&](const QString& f) { return refused([&] { Files::ReadFrom(f, 0); }); }},
+    };
+    const QString folder = env.Root() + "/special";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const auto& reader : readers) {
+        const QString path = folder + "/" + reader.file;
+        for (const char* kind : {"pipe", "link to /dev/zero"}) {
+            QFile::remove(path);
+            if (QByteArray(kind) == "pipe")
+                ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            else
+                ASSERT_TRUE(QFile::link("/dev/zero", path));
+            const QString why = reader.read(path);
+            EXPECT_TRUE(why.contains("not a regular file") || why.contains("symbolic link")) << reader.file << ", " << kind << ": " << why.toStdString();
+        }
+    }
+}
+
+// A real file system that fills up: the save fails whole, the old file stays, nothing is left
+// behind, and the caller hears of it.
+TEST_F(DiskFaultTest, AFullFileSystemFailsTheSaveAndKeepsTheOldFile)
+{
+    const QString disk = env.Root() + "/disk";
+    ASSERT_TRUE(QDir().mkpath(disk));
+    const QByteArray target = QFile::encodeName(disk);
+    if (::mount("tmpfs", target.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "mounting a small file system is not permitted here";
+    struct Unmount {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{target};
+
+    const QByteArray ini = "[GESTBCOD]\r\nAutoStart=1\r\n" + bulk("\r\n", 20 * 1024);
+    env.Write(disk + "/ZEM.INI", ini);
+    WorkList list(disk + "/worklist.lst");
+    list.Replace({"#161=P1.CNC;", "#161=P2.CNC;"});
+    const QByteArray saved = TestEnvironment::Read(disk + "/worklist.lst");
+    // Fill what is left; a file system counts in pages, so write until it refuses.
+    {
+        QFile filler(disk + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray page(4096, 'f');
+        while (filler.write(page) == page.size() && filler.flush()) {
+        }
+    }
+    QString error;
+    EXPECT_FALSE(ProfileFile::WriteString(disk + "/ZEM.INI", "GESTBCOD", "AutoStart", "0", &error));
+    EXPECT_TRUE(error.contains(disk + "/ZEM.INI: ")) << error.toStdString();
+    EXPECT_TRUE(TestEnvironment::Read(disk + "/ZEM.INI") == ini);
+    try {
+        list.Append("#161=P3.CNC;");
+        ADD_FAILURE() << "the line was saved on a full disk";
+    } catch (const RuntimeError& e) {
+        EXPECT_TRUE(e.Description().startsWith("Cannot save " + disk + "/worklist.lst: ")) << e.Description().toStdString();
+    }
+    EXPECT_EQ(list.Lines(), QStringList({"#161=P1.CNC;", "#161=P2.CNC;"}));
+    EXPECT_TRUE(TestEnvironment::Read(disk + "/worklist.lst") == saved);
+    EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden).size(), 3);
+
+    QFile::remove(disk + "/filler");
+    list.Append("#161=P3.CNC;");
+    EXPECT_EQ(WorkList(disk + "/worklist.lst").Load(), "");
 }
 
 } // namespace

@@ -105,7 +105,7 @@ TEST_F(EmbeddedListManagerTest, ALineHoldingALineEndIsRefusedAndTheSavedListStay
 {
     EmbeddedListManager server;
     server.AddLine("#161=P1.CNC;");
-    for (const char* line : {"#161=P2\r.CNC;", "#161=P3.CNC;#168=6\n00;"}) {
+    for (const char* line : {"#161=P2\r.CNC;", "#161=P3.CNC;#168=6\n00;", "#161=P4\a.CNC;", "#161=P5\x1b.CNC;"}) {
         try {
             server.AddLine(line);
             ADD_FAILURE() << "accepted: " << line;
@@ -154,6 +154,20 @@ TEST_F(EmbeddedListManagerTest, AChangeThatCannotBeSavedIsNotMade)
     EXPECT_EQ(server.Lines(), QStringList({"#161=A.CNC;"}));
     EXPECT_TRUE(calls().last().startsWith("ClearList\terror "));
     EXPECT_TRUE(env.LogLines().last().contains("ClearList failed"));
+}
+
+TEST_F(EmbeddedListManagerTest, ALinkInPlaceOfTheSavedListIsNeitherReadNorWrittenThrough)
+{
+    const QString outside = env.Write(env.Root() + "/outside.txt", "#161=SECRET.CNC;\n");
+    ASSERT_TRUE(QDir().mkpath(env.DataFolder()));
+    ASSERT_TRUE(QFile::link(outside, EmbeddedListManager::WorkListPath()));
+    EmbeddedListManager server;
+    EXPECT_TRUE(server.Lines().isEmpty());
+    EXPECT_TRUE(env.LogLines().join('\n').contains("is a symbolic link")) << env.LogLines().join('\n').toStdString();
+    server.AddLine("#161=A.CNC;");
+    EXPECT_EQ(TestEnvironment::Read(outside), "#161=SECRET.CNC;\n");
+    EXPECT_FALSE(QFileInfo(EmbeddedListManager::WorkListPath()).isSymLink());
+    EXPECT_EQ(EmbeddedListManager().Lines(), QStringList({"#161=A.CNC;"}));
 }
 
 TEST_F(EmbeddedListManagerTest, FieldValuesAreFoundAtFieldStartsOnly)

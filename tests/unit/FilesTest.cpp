@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -56,10 +58,11 @@ TEST(FilesTest, AppendFileTakesFilesOfAnySizeAndPipesWithoutWaiting)
     EXPECT_GT(Files::AppendFile("/proc/self/status", status, sourceFailed), 0);
     EXPECT_TRUE(TestEnvironment::Read(status).startsWith("Name:"));
 
-    // Nobody writes to the pipe; an ordinary open would wait forever.
+    // Nobody writes to the pipe; an ordinary open would wait forever. It is no file: refused.
     const QString pipe = env.Root() + "/P1.CSV";
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    EXPECT_EQ(Files::AppendFile(pipe, out, sourceFailed), 0);
+    EXPECT_THROW(Files::AppendFile(pipe, out, sourceFailed), RuntimeError);
+    EXPECT_TRUE(sourceFailed);
     EXPECT_EQ(TestEnvironment::Read(out).size(), 4 + big.size());
 }
 
@@ -100,6 +103,73 @@ TEST(FilesTest, AtomicWritesCreateTheFolderAndNeverLeaveHalfAFile)
     }
     EXPECT_EQ(TestEnvironment::Read(path), QByteArray("G71 X1\r\n"));
     EXPECT_EQ(QDir(env.Root() + "/new/folder").entryList(QDir::Files).size(), 1);
+}
+
+// Stands in for the system calls behind the writes while it lives: a write fails once the given
+// number of bytes went through, fsync fails when told to, and every call is recorded in order.
+class FailingCalls {
+public:
+    explicit FailingCalls(qint64 failAfter = -1, bool failFsync = false) : saved_(Files::Calls())
+    {
+        Files::Calls().write = [this, failAfter](int fd, const void* p, size_t n) -> ssize_t {
+            if (failAfter >= 0 && written_ + static_cast<qint64>(n) > failAfter) {
+                errno = ENOSPC;
+                return -1;
+            }
+            written_ += static_cast<qint64>(n);
+            calls << "write";
+            return ::write(fd, p, n);
+        };
+        Files::Calls().fsync = [this, failFsync](int fd) {
+            calls << "fsync";
+            if (failFsync) {
+                errno = EIO;
+                return -1;
+            }
+            return ::fsync(fd);
+        };
+        Files::Calls().rename = [this](const char* from, const char* to) {
+            calls << "rename";
+            return ::rename(from, to);
+        };
+    }
+    ~FailingCalls() { Files::Calls() = saved_; }
+
+    QStringList calls;
+
+private:
+    Files::SystemCalls saved_;
+    qint64 written_ = 0;
+};
+
+TEST(FilesTest, AtomicWritesCheckEveryWriteAndTheFlushBeforeTheRename)
+{
+    TestEnvironment env;
+    const QString folder = env.Root() + "/programs";
+    const QString path = env.Write(folder + "/P1.CNC", "old\r\n");
+    const struct {
+        qint64 failAfter;
+        bool failFsync;
+    } faults[] = {{0, false}, {5, false}, {-1, true}};
+    for (const auto& fault : faults) {
+        FailingCalls calls(fault.failAfter, fault.failFsync);
+        EXPECT_THROW(Files::WriteAtomically(path, "G71 X1 Y2 Z3\r\n"), RuntimeError) << fault.failAfter;
+        EXPECT_FALSE(calls.calls.contains("rename")) << fault.failAfter;
+        EXPECT_EQ(TestEnvironment::Read(path), "old\r\n");
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+    {
+        FailingCalls calls;
+        Files::WriteAtomically(path, "new\r\n");
+        // The data is on the disk before the name points at it.
+        EXPECT_EQ(calls.calls, QStringList({"write", "fsync", "rename"}));
+    }
+    EXPECT_EQ(TestEnvironment::Read(path), "new\r\n");
+
+    // A name as long as a file name may be still gets its temporary file.
+    const QString longest = folder + "/" + QString(251, 'L') + ".CNC";
+    Files::WriteAtomically(longest, "x");
+    EXPECT_EQ(TestEnvironment::Read(longest), "x");
 }
 
 TEST(FilesTest, RemoveReportsWhatCannotBeRemoved)

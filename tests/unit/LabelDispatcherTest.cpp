@@ -1,5 +1,6 @@
 #include "autosel/AutoSelectRules.h"
 #include "listmgr/EmbeddedListManager.h"
+#include "listmgr/ListFile.h"
 #include "platform/RuntimeError.h"
 #include "support/ScanRig.h"
 
@@ -329,6 +330,34 @@ TEST_F(ListFileTest, AMissingFileIsToldAndTheListStaysCleared)
     EXPECT_EQ(rig.view.status, "Ready.");
     EXPECT_EQ(rig.view.indicators, (std::array<bool, 5>{}));
     EXPECT_TRUE(server().Lines().isEmpty());
+}
+
+TEST_F(ListFileTest, AListThatCannotBeTakenSafelyIsRefusedWithItsReason)
+{
+    rig.env.Write(rig.OnDriveC("OUTSIDE%.LST"), "#161=OUT.CNC;\r\n");
+    QByteArray many;
+    for (int i = 0; i <= ListFile::MaxLines; ++i)
+        many += "#161=P" + QByteArray::number(i) + ".CNC;\r\n";
+    rig.env.Write(rig.OnDriveC("LISTS/MANY%.LST"), many);
+    // A lone carriage return inside a line: a reader that takes it as a line end sees two lines.
+    rig.env.Write(rig.OnDriveC("LISTS/CR%.LST"), "; job\r\n#161=A.CNC;\r\n#161=P1.NGC\rset mode mdi\r\n");
+    const struct {
+        const char* label;
+        const char* status;
+    } cases[] = {
+        {"%01..\\OUTSIDE%", "List file refused: its list name ..\\OUTSIDE% points outside the list folder."},
+        {"%01MANY%", "holds more than 10000 list lines"},
+        {"%01CR%", "CR%.LST: line 3 holds a carriage return or another control character"},
+    };
+    for (const auto& c : cases) {
+        rig.server->AddLine("#161=OLD.CNC;");
+        rig.view.SetIndicator(0, true);
+        EXPECT_FALSE(rig.processing->DispatchLabel(c.label));
+        EXPECT_TRUE(rig.view.status.contains(c.status)) << rig.view.status.toStdString();
+        EXPECT_TRUE(server().Lines().isEmpty()) << c.label;
+        EXPECT_EQ(rig.view.indicators, (std::array<bool, 5>{}));
+    }
+    EXPECT_TRUE(rig.boxes.shown.isEmpty());
 }
 
 TEST_F(ListFileTest, WithoutTheListManagerALoadFailsQuietly)

@@ -62,6 +62,10 @@ TEST(LineReaderTest, ALineBeyondTheBoundEndsTheReadingInsteadOfFillingMemory)
     EXPECT_TRUE(reader.Failed());
     EXPECT_TRUE(reader.ErrorString().contains("longer than")) << reader.ErrorString().toStdString();
     EXPECT_FALSE(reader.ReadLine(line));
+
+    // A line of exactly the bound is still read.
+    const QByteArray atBound(LineReader::MaxLineLength, 'y');
+    EXPECT_EQ(readAll(env.Write(env.Root() + "/f.txt", atBound + "\r\n" + atBound)), QStringList({atBound, atBound}));
 }
 
 TEST(LineReaderTest, AMissingFileDoesNotOpen)

@@ -174,6 +174,22 @@ TEST_F(PayloadExpanderTest, WorkFilesThatCannotBeWrittenAreReported)
     EXPECT_EQ(view.status, "Compressed barcode dropped: work file could not be written: C:\\Veltra\\Bin\\Temp.Dat.");
 }
 
+TEST_F(PayloadExpanderTest, WorkFilesThatAreLinksAreNeitherWrittenNorReadThrough)
+{
+    const QByteArray scan = PayloadExpander::MakeScan(programText(30000));
+    const QString outside = env.Write(env.Root() + "/outside", "untouched");
+    ASSERT_TRUE(QDir().mkpath(workFile("")));
+    for (const char* name : {"Temp.Cmp", "Temp.Dat"}) {
+        QFile::remove(workFile("Temp.Cmp"));
+        QFile::remove(workFile("Temp.Dat"));
+        ASSERT_TRUE(QFile::link(outside, workFile(name)));
+        EXPECT_EQ(expand(scan), "") << name;
+        EXPECT_TRUE(view.status.endsWith(QString("C:\\Veltra\\Bin\\") + name + ".")) << view.status.toStdString();
+        EXPECT_TRUE(env.LogLines().last().contains("is a symbolic link")) << env.LogLines().last().toStdString();
+        EXPECT_EQ(TestEnvironment::Read(outside), "untouched");
+    }
+}
+
 TEST_F(PayloadExpanderTest, RandomBytesAfterTheMarkerNeverCrash)
 {
     std::mt19937 rng(20240611);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 class ProfileFileTest : public testing::Test {
@@ -58,13 +60,16 @@ TEST_F(ProfileFileTest, LongValuesAreCutToTheBuffer)
 
 TEST_F(ProfileFileTest, IntegersTakeTheLeadingNumber)
 {
-    const QString f = file("[S]\nA=12abc\nB= 1\nC=abc\nD=\nE=-5\n");
+    // F is 2^64 + 3: it must not wrap around to 3.
+    const QString f = file("[S]\nA=12abc\nB= 1\nC=abc\nD=\nE=-5\nF=18446744073709551619\nG=-99999999999999999999x\n");
     EXPECT_EQ(ProfileFile::ReadInt(f, "S", "A", 7), 12);
     EXPECT_EQ(ProfileFile::ReadInt(f, "S", "B", 7), 1);
     EXPECT_EQ(ProfileFile::ReadInt(f, "S", "C", 7), 0);
     EXPECT_EQ(ProfileFile::ReadInt(f, "S", "D", 7), 0);
     EXPECT_EQ(ProfileFile::ReadInt(f, "S", "E", 7), -5);
     EXPECT_EQ(ProfileFile::ReadInt(f, "S", "Missing", 7), 7);
+    EXPECT_EQ(ProfileFile::ReadInt(f, "S", "F", 7), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(ProfileFile::ReadInt(f, "S", "G", 7), -std::numeric_limits<qint64>::max());
 }
 
 TEST_F(ProfileFileTest, WriteChangesOnlyThatLineAndKeepsTheLayout)
@@ -116,6 +121,41 @@ TEST_F(ProfileFileTest, BytesPassThroughUnchanged)
     EXPECT_EQ(value, QString::fromLatin1("caf\xe9 \xf1"));
     ASSERT_TRUE(ProfileFile::WriteString(f, "S", "B", value));
     EXPECT_EQ(TestEnvironment::Read(f), QByteArray("[S]\nA=caf\xe9 \xf1\nB=caf\xe9 \xf1\n"));
+}
+
+TEST_F(ProfileFileTest, AFileInUtf8StaysInUtf8AndAnyOtherKeepsItsBytes)
+{
+    const QString utf8 = file("[S]\r\nGCodePath=C:\\PR\xc3\x9c" "F\\\r\n");
+    EXPECT_EQ(read(utf8, "S", "GCodePath"), QString::fromUtf8("C:\\PR\xc3\x9c" "F\\"));
+    ASSERT_TRUE(ProfileFile::WriteString(utf8, "S", "ListPath", QString::fromUtf8("C:\\PR\xc3\x9c" "F\\lsx\\")));
+    EXPECT_EQ(TestEnvironment::Read(utf8), QByteArray("[S]\r\nGCodePath=C:\\PR\xc3\x9c" "F\\\r\nListPath=C:\\PR\xc3\x9c" "F\\lsx\\\r\n"));
+
+    // Not valid UTF-8 (a lone 0xDC): the Windows code page, byte for byte. ASCII only: the same.
+    const QString latin1 = env.Write(env.Root() + "/latin1.ini", "[S]\r\nA=PR\xdc" "F\r\n");
+    EXPECT_EQ(read(latin1, "S", "A"), QString::fromLatin1("PR\xdc" "F"));
+    const QString ascii = env.Write(env.Root() + "/ascii.ini", "[S]\r\nA=x\r\n");
+    for (const QString& f : {latin1, ascii})
+        ASSERT_TRUE(ProfileFile::WriteString(f, "S", "B", QString::fromLatin1("\xdc")));
+    EXPECT_EQ(TestEnvironment::Read(latin1), QByteArray("[S]\r\nA=PR\xdc" "F\r\nB=\xdc\r\n"));
+    EXPECT_EQ(TestEnvironment::Read(ascii), QByteArray("[S]\r\nA=x\r\nB=\xdc\r\n"));
+}
+
+TEST_F(ProfileFileTest, AFileOverOneMebibyteIsNeitherReadNorWrittenOver)
+{
+    const QByteArray head = "[S]\r\nA=1\r\n";
+    const QByteArray atBound = head + QByteArray(ProfileFile::MaxFileSize - head.size(), ';');
+    const QString f = file(atBound);
+    EXPECT_EQ(ProfileFile::Refusal(f), "");
+    EXPECT_EQ(read(f, "S", "A"), "1");
+
+    const QString big = file(atBound + ";");
+    EXPECT_TRUE(ProfileFile::Refusal(big).contains("larger than 1048576 bytes")) << ProfileFile::Refusal(big).toStdString();
+    EXPECT_EQ(read(big, "S", "A"), "DEF");
+    QString error;
+    EXPECT_FALSE(ProfileFile::WriteString(big, "S", "A", "2", &error));
+    EXPECT_TRUE(error.contains("larger than")) << error.toStdString();
+    EXPECT_EQ(TestEnvironment::Read(big).size(), ProfileFile::MaxFileSize + 1);
+    EXPECT_EQ(ProfileFile::Refusal(env.Root() + "/missing.ini"), "");
 }
 
 TEST_F(ProfileFileTest, WriteIntoAMissingFolderFails)

@@ -224,21 +224,27 @@ TEST_F(ProgramScanHandlerTest, ANameReachingOutsideTheProgramFolderIsRefused)
     EXPECT_EQ(server->Count("AddLine"), 2);
 }
 
-TEST_F(ProgramScanHandlerTest, AFolderThatCannotBeWrittenIsReportedAndTheLineStillAdded)
+TEST_F(ProgramScanHandlerTest, AProgramThatCannotBeSavedIsReportedAndNothingAdded)
 {
+    // A line for a program that is missing, or older than the barcode, would run the wrong one.
     env.Write(rig.OnDriveC("PRODUCT"), "a file where the folder should be");
     scan("P11^X1^Y2^Z3^UN!" + isoProgram);
-    ASSERT_EQ(added().size(), 1);
-    EXPECT_TRUE(added()[0].contains("#168=1;#169=2;#170=3;"));
+    EXPECT_TRUE(added().isEmpty());
     // The failure, not "Ready.", stays on the status line.
     EXPECT_TRUE(view.status.startsWith("Program P11 not saved: ")) << view.status.toStdString();
+    EXPECT_TRUE(view.status.endsWith("; nothing added.")) << view.status.toStdString();
     EXPECT_TRUE(logHas("ERROR program C:\\PRODUCT\\P11 not saved to ")); // paths as they are
+    EXPECT_EQ(fields.CurrentProgramName, " "); // nothing of the failed scan stays for the next
+    QFile::remove(rig.OnDriveC("PRODUCT"));
 
-    // When adding fails as well, its own report is what stays.
-    server->failAddLine = -1;
-    scan("P12^X1^Y2^Z3^UN!" + isoProgram);
-    EXPECT_FALSE(view.status.startsWith("Program P12 not saved: "));
-    EXPECT_TRUE(logHas("program C:\\PRODUCT\\P12 not saved"));
+    // A name as long as a file name may be is saved: its temporary file needs no longer name.
+    const QByteArray longest(251, 'L');
+    scan(longest + ".CNC^X1^Y2^Z3^UN!" + isoProgram);
+    EXPECT_EQ(TestEnvironment::Read(programFile(longest + ".CNC")), isoProgram + "\r\n");
+    ASSERT_EQ(added().size(), 1);
+    scan(longest + "X.CNC^X1^Y2^Z3^UN!" + isoProgram); // one byte past what a name may be
+    EXPECT_TRUE(view.status.startsWith("Program " + longest + "X.CNC not saved: ")) << view.status.toStdString();
+    EXPECT_EQ(added().size(), 1);
 }
 
 TEST_F(ProgramScanHandlerTest, ShowEdStartsTheEditorAfterTheLine)
