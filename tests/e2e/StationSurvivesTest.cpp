@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 // The collecting file lies among the companions, named as a label's program could be.
@@ -70,6 +72,34 @@ TEST(StationSurvivesTest, ScansThatArriveWhileOneIsProcessedKeepTheirBoundaries)
     tarvex.Send("P3");
     EXPECT_TRUE(tarvex.WaitFor([&] { return addedPrograms(tarvex).size() >= 3; }));
     EXPECT_EQ(addedPrograms(tarvex), QStringList({"P1.CNC", "P2.CNC", "P3.CNC"}));
+}
+
+TEST(StationSurvivesTest, ACsvTransferKilledHalfWayIsCutBackAtTheNextStart)
+{
+    TarvexProcess tarvex;
+    tarvex.Configure(folders);
+    // What a transfer killed half-way leaves: the record written before it, a cut row after the
+    // collecting file's old end, and the companion still there.
+    const QString collecting = tarvex.DriveC() + "/CSV/OUT.CSV";
+    ASSERT_TRUE(QDir().mkpath(tarvex.DriveC() + "/CSV"));
+    for (const auto& [path, content] : {std::pair{collecting, QByteArray("1;2\r\n3;4")},
+                                        std::pair{tarvex.DriveC() + "/CSV/PART7.CSV", QByteArray("3;4\r\n")},
+                                        std::pair{tarvex.DataFolder() + "/csv-transfer.pending", "5\n" + QFile::encodeName(collecting) + "\n"}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    ASSERT_TRUE(tarvex.Start());
+    QFile out(collecting);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), QByteArray("1;2\r\n"));
+    EXPECT_FALSE(QFile::exists(tarvex.DataFolder() + "/csv-transfer.pending"));
+
+    // Scanned again, the label appends the companion once, whole.
+    tarvex.Scan("PART7");
+    out.close();
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(out.readAll(), QByteArray("1;2\r\n3;4\r\n"));
 }
 
 TEST(StationSurvivesTest, AScannerThatAppearsAfterStartUpIsOpened)
