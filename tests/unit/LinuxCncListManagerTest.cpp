@@ -140,9 +140,9 @@ TEST_F(LinuxCncListManagerTest, AProgramNameThatWouldBeMoreThanOneCommandFailsIt
         QString name;
         QString note;
     } cases[] = {
-        {"P1.NGC\x1Bset mdi G0 X7", "the command \"set open /cnc/P1.NGC\\x1Bset mdi G0 X7\" holds the control character \\x1B"},
-        {"P1.NGC\tset mdi G0 X7", "holds the control character \\x09"},
-        {"P1.NGC\x7Fset mdi G0 X7", "holds the control character \\x7F"},
+        {"P1.NGC\x1Bset mdi G0 X7", "its program name P1.NGC\\x1Bset mdi G0 X7 holds a control character"},
+        {"P1.NGC\tset mdi G0 X7", "its program name P1.NGC\\x09set mdi G0 X7 holds a control character"},
+        {"P1.NGC\x7Fset mdi G0 X7", "its program name P1.NGC\\x7Fset mdi G0 X7 holds a control character"},
         {"..\\..\\etc\\P1.NGC", "its program name ..\\..\\etc\\P1.NGC points outside the program folder"},
     };
     for (const auto& c : cases) {
