@@ -73,17 +73,31 @@ LinuxCncControl::LinuxCncControl(std::unique_ptr<LineChannel> channel, LinuxCncS
     : MachineControl(parent), channel_(std::move(channel)), settings_(std::move(settings)),
       client_(*channel_, settings_, journal, timing.client), timing_(timing)
 {
-    connect(&client_, &LinuxCncClient::Connected, this, &MachineControl::Connected);
-    connect(&client_, &LinuxCncClient::Lost, this, &MachineControl::Lost);
+    connect(&client_, &LinuxCncClient::Connected, this, &LinuxCncControl::client_Connected);
+    connect(&client_, &LinuxCncClient::Lost, this, &LinuxCncControl::client_Lost);
     client_.Open();
+}
+
+// Whatever was seen before a connection went says nothing of the machine after it.
+void LinuxCncControl::client_Connected()
+{
+    knownIdle_ = false;
+    Q_EMIT Connected();
+}
+
+void LinuxCncControl::client_Lost(const QString& reason)
+{
+    knownIdle_ = false;
+    Q_EMIT Lost(reason);
 }
 
 void LinuxCncControl::Look(Then then, bool quiet)
 {
-    send(machineQueries, then, [then](const QStringList& answers) {
+    send(machineQueries, then, [this, then](const QStringList& answers) {
         Reply r;
-        r.status = statusOf(valueOf(answers[0], QStringLiteral("ESTOP")), valueOf(answers[1], QStringLiteral("MACHINE")),
-                            valueOf(answers[2], QStringLiteral("PROGRAM_STATUS")));
+        const QString program = valueOf(answers[2], QStringLiteral("PROGRAM_STATUS"));
+        r.status = statusOf(valueOf(answers[0], QStringLiteral("ESTOP")), valueOf(answers[1], QStringLiteral("MACHINE")), program);
+        knownIdle_ = program == QLatin1String("IDLE");
         then(r);
     }, quiet);
 }
@@ -99,9 +113,13 @@ void LinuxCncControl::ReadMessages(Then then)
 
 void LinuxCncControl::TakeParameters(const QList<std::pair<int, QString>>& values, Then then)
 {
-    // The abort ends whatever LinuxCNC still had under way; the MDI waits for the last value to be set.
-    QStringList commands{QStringLiteral("set enable ") + settings_.enablePassword, QStringLiteral("set abort"),
-                         QStringLiteral("set mode mdi")};
+    // The abort ends whatever LinuxCNC still had under way: not needed when it was just seen idle
+    // with nothing asked of it since, and each set LinuxCNC's task takes costs about 100 ms. The
+    // MDI waits for the last value to be set.
+    QStringList commands{QStringLiteral("set enable ") + settings_.enablePassword};
+    if (!std::exchange(knownIdle_, false))
+        commands << QStringLiteral("set abort");
+    commands << QStringLiteral("set mode mdi");
     for (const QString& mdi : LinuxCncLine::MdiCommands(values))
         commands << QStringLiteral("set mdi ") + mdi;
     commands << QStringLiteral("set wait done");
@@ -124,6 +142,7 @@ void LinuxCncControl::TakeParameters(const QList<std::pair<int, QString>>& value
 
 void LinuxCncControl::Open(const QString& programName, Then then)
 {
+    knownIdle_ = false;
     QString why;
     const QString path = programPath(programName, why);
     if (path.isEmpty()) {
@@ -178,6 +197,7 @@ void LinuxCncControl::Watch(Then then)
         Reply r;
         const QString status = valueOf(answers[0], QStringLiteral("PROGRAM_STATUS"));
         r.status = {programState(status), programState(status) == State::Error ? status : QString()};
+        knownIdle_ = status == QLatin1String("IDLE");
         const QString error = errorText(answers[1]);
         if (error.compare(QLatin1String("OK"), Qt::CaseInsensitive) != 0)
             r.messages << error;
@@ -222,6 +242,7 @@ void LinuxCncControl::Abort(Then then)
 
 void LinuxCncControl::StartSetpoint(Then then)
 {
+    knownIdle_ = false;
     QStringList commands{QStringLiteral("set enable ") + settings_.enablePassword};
     if (setpointHomes()) {
         // Joints are homed one by one, in joint mode.
@@ -270,6 +291,7 @@ void LinuxCncControl::control(const QStringList& commands, const Then& then, Ans
 
 void LinuxCncControl::act(const QString& command, Then then)
 {
+    knownIdle_ = false;
     control({command}, then, [command, then](const QStringList& answers) {
         then(LinuxCncClient::Acknowledged(command, answers[0]) ? Reply() : reply(Reply::Kind::Refused, answers[0]));
     });

@@ -47,6 +47,9 @@ public:
 private:
     using Answers = std::function<void(const QStringList&)>;
 
+    void client_Connected();
+    void client_Lost(const QString& reason);
+
     // Sends the commands; a batch that cannot go (a control character) becomes a NotSent reply
     // on the next turn, as an answer would come.
     void send(const QStringList& commands, const Then& then, Answers answers, bool quiet = false);
@@ -66,4 +69,6 @@ private:
     int watches_ = 0;
     QString lineBefore_; // the program's line number when it was opened
     bool moved_ = false; // the opened program was seen at work
+    // The last look at the program said idle, and nothing was asked of LinuxCNC since.
+    bool knownIdle_ = false;
 };
