@@ -78,6 +78,12 @@ LinuxCncControl::LinuxCncControl(std::unique_ptr<LineChannel> channel, LinuxCncS
     client_.Open();
 }
 
+MachineControl::Line LinuxCncControl::Read(const QString& listLine, const QSet<int>& alsoZero) const
+{
+    const LinuxCncLine line(listLine);
+    return Line{line.ProgramName(), line.Numbers(), line.Assignments(alsoZero), line.Refusal()};
+}
+
 // Whatever was seen before a connection went says nothing of the machine after it.
 void LinuxCncControl::client_Connected()
 {

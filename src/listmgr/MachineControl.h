@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,14 @@ public:
     };
     using Then = std::function<void(const Reply&)>;
 
+    // A list line as this control runs it: its program, and every other field as a parameter.
+    struct Line {
+        QString program;
+        QList<int> numbers;                          // the parameters the line itself gives
+        QList<std::pair<int, QString>> parameters;   // with the values the control takes, in order
+        QString refusal;                             // why it cannot run here; empty when it can
+    };
+
     using QObject::QObject;
 
     virtual bool IsConnected() const = 0;
@@ -49,6 +58,10 @@ public:
     virtual QString Endpoint() const = 0;
     // Time the control has spent answering so far: the rest of a wait is Tarvex's.
     virtual qint64 AnsweringNs() const = 0;
+
+    // The line read for this control; numbers in alsoZero that the line lacks are set to 0, so
+    // that no value of an earlier line is left over.
+    virtual Line Read(const QString& listLine, const QSet<int>& alsoZero) const = 0;
 
     // The machine's state (E-stop, power, whether a program runs). A quiet look is a poll, kept
     // out of the journal unless its answer changed.

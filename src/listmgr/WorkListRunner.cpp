@@ -1,12 +1,14 @@
 #include "listmgr/WorkListRunner.h"
 
-#include "listmgr/LinuxCncLine.h"
 #include "platform/Log.h"
 #include "platform/RuntimeError.h"
 
 #include <utility>
 
 namespace {
+// The list line's field that names its program.
+constexpr int programField = 161;
+
 double ms(qint64 ns)
 {
     return static_cast<double>(ns) / 1e6;
@@ -327,7 +329,7 @@ void WorkListRunner::nextLine(bool machineSeen)
         return endRun(QStringLiteral("The work list has run: %1 program(s) done.").arg(done_));
     enter(held() ? State::PreparingHeld : State::Preparing);
     line_ = entry->id;
-    program_ = WorkListManager::FieldValue(entry->line, LinuxCncLine::ProgramField);
+    program_ = WorkListManager::FieldValue(entry->line, programField);
     errors_.clear();
     Q_EMIT Changed();
     // Right after a program's end the machine's state and its messages have just been read.
@@ -355,15 +357,14 @@ void WorkListRunner::setParameters()
     const WorkList::Entry* entry = List().Find(line_);
     if (!entry)
         return nextLine(); // cleared from the list meanwhile
-    const LinuxCncLine line(entry->line);
-    if (!line.Refusal().isEmpty())
-        return lineEnded(WorkList::State::Failed, line.Refusal());
-    program_ = line.ProgramName(); // the name checked is the name opened
     // Every number ever set goes with it, as 0 when this line lacks it: no value is left over.
-    const QList<std::pair<int, QString>> values = line.Assignments(parameters_);
-    for (int number : line.Numbers())
+    const MachineControl::Line line = control_->Read(entry->line, parameters_);
+    if (!line.refusal.isEmpty())
+        return lineEnded(WorkList::State::Failed, line.refusal);
+    program_ = line.program; // the name checked is the name opened
+    for (int number : line.numbers)
         parameters_.insert(number);
-    control_->TakeParameters(values, now([this](const MachineControl::Reply& reply) {
+    control_->TakeParameters(line.parameters, now([this](const MachineControl::Reply& reply) {
         switch (reply.kind) {
         case MachineControl::Reply::Kind::NotHomed:
             return refuse(QStringLiteral("%1's machine is not homed (%2): nothing runs until it is (Setpoint homes it).")

@@ -1,5 +1,7 @@
 #include "support/ScriptedMachineControl.h"
 
+#include "listmgr/LinuxCncLine.h"
+
 #include <QTimer>
 
 #include <utility>
@@ -7,6 +9,12 @@
 ScriptedMachineControl::ScriptedMachineControl()
 {
     QTimer::singleShot(0, this, &ScriptedMachineControl::Connect);
+}
+
+MachineControl::Line ScriptedMachineControl::Read(const QString& listLine, const QSet<int>& alsoZero) const
+{
+    const LinuxCncLine line(listLine);
+    return Line{line.ProgramName(), line.Numbers(), line.Assignments(alsoZero), line.Refusal()};
 }
 
 void ScriptedMachineControl::Look(Then then, bool quiet)
