@@ -68,6 +68,11 @@ QList<int> LinuxCncLine::Numbers() const
 
 QStringList LinuxCncLine::MdiCommands(const QSet<int>& alsoZero) const
 {
+    return MdiCommands(Assignments(alsoZero));
+}
+
+QList<std::pair<int, QString>> LinuxCncLine::Assignments(const QSet<int>& alsoZero) const
+{
     QList<std::pair<int, QString>> all = values_;
     QList<int> extra(alsoZero.cbegin(), alsoZero.cend());
     std::sort(extra.begin(), extra.end());
@@ -76,9 +81,14 @@ QStringList LinuxCncLine::MdiCommands(const QSet<int>& alsoZero) const
         if (!own.contains(number))
             all.append({number, QStringLiteral("0")});
     }
+    return all;
+}
+
+QStringList LinuxCncLine::MdiCommands(const QList<std::pair<int, QString>>& assignments)
+{
     QStringList commands;
     QString command;
-    for (const auto& [number, value] : all) {
+    for (const auto& [number, value] : assignments) {
         const QString assignment = QLatin1Char('#') + QString::number(number) + QLatin1Char('=') + value;
         if (!command.isEmpty() && command.size() + 1 + assignment.size() > MaxMdiLength) {
             commands << command;

@@ -32,6 +32,10 @@ public:
     // The MDI commands that set every parameter: "#164=1 #171=10 ...". Numbers in alsoZero that
     // this line does not set become 0 (fields an earlier line had).
     QStringList MdiCommands(const QSet<int>& alsoZero = {}) const;
+    // Every parameter with its value, in the order they are set; alsoZero as for MdiCommands.
+    QList<std::pair<int, QString>> Assignments(const QSet<int>& alsoZero = {}) const;
+    // "#164=1 #171=10 ...", split where a command would grow too long.
+    static QStringList MdiCommands(const QList<std::pair<int, QString>>& assignments);
 
     // The value as LinuxCNC takes it ("0" for a blank one), or empty text when it is no number.
     static QString NumberText(const QString& value);

@@ -36,7 +36,7 @@ void FakeLinuxCncrsh::write(const QByteArray& line)
     if (hung_)
         return;
     for (const auto& [start, text] : scripted) {
-        if (command.startsWith(start))
+        if (command == start || command.startsWith(start + QLatin1Char(' ')))
             return answer(text);
     }
     const QString text = reply(command);

@@ -30,7 +30,7 @@ public:
     QStringList runErrors;     // queued when a program runs
     int runPolls = 2;
     bool runsNothing = false;  // "set run" is acknowledged, yet the program stays idle at line 0
-    // Answers given instead of the model's: the first whose command starts so answers.
+    // Answers given instead of the model's: the first that is the command or its first words answers.
     QList<std::pair<QString, QString>> scripted;
     QStringList received;      // every line sent to it
 

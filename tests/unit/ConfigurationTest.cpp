@@ -192,6 +192,20 @@ TEST_F(ConfigurationTest, LinuxCncSetpointCommandsAreReadWhole)
     EXPECT_EQ(LinuxCncSettings::Read(config).setpoint, QStringList({"G53 G0 Z0", QString::fromLatin1(move)}));
 }
 
+TEST_F(ConfigurationTest, ALinuxCncPortOutsideOneTo65535KeepsTheDefault)
+{
+    const struct {
+        const char* port;
+        quint16 read;
+    } cases[] = {{"0", 5007}, {"65536", 5007}, {"-1", 5007}, {"50x", 5007}, {"1", 1}, {"65535", 65535}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.port);
+        inProgramFolder(QByteArray("[LinuxCNC]\r\nPort=") + c.port + "\r\n");
+        load();
+        EXPECT_EQ(LinuxCncSettings::Read(config).port, c.read);
+    }
+}
+
 TEST_F(ConfigurationTest, FileExistsMatchesNormalFilesAndWildcards)
 {
     env.Write(env.DataFolder() + "/drive_c/DATA/P1.CSV", "x");

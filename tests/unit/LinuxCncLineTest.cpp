@@ -35,6 +35,10 @@ TEST(LinuxCncLineTest, ALineThatCannotRunSaysWhy)
     EXPECT_EQ(LinuxCncLine("#161=P.CNC;#168=6,5;").Refusal(), "#168=6,5 is not a number");
     EXPECT_EQ(LinuxCncLine("#161=P.CNC;#5220=2;").Refusal(),
               "field #5220 cannot go to LinuxCNC: programs may only be given parameters #31 to #5000");
+    // #1 to #30 are a subroutine's arguments: a program's own.
+    EXPECT_EQ(LinuxCncLine("#161=P.CNC;#30=2;").Refusal(),
+              "field #30 cannot go to LinuxCNC: programs may only be given parameters #31 to #5000");
+    EXPECT_EQ(LinuxCncLine("#161=P.CNC;#31=2;#5000=1;").Refusal(), "");
     EXPECT_EQ(LinuxCncLine("#161=P.CNC;G0 X0;").Refusal(), "\"G0 X0\" in the line is no field (#number=value)");
     EXPECT_EQ(LinuxCncLine("#161=;#164=1;").Refusal(), "the line names no program (#161)");
     EXPECT_EQ(LinuxCncLine::NumberText(" 1e3"), "");

@@ -35,6 +35,15 @@ protected:
         server = std::make_shared<LinuxCncListManager>(settings, std::move(channel), timing);
     }
 
+    // Whatever path a test took, Tarvex never released E-stop nor switched the machine on.
+    void TearDown() override
+    {
+        for (const QString& command : rsh->received) {
+            EXPECT_FALSE(command.startsWith("set estop", Qt::CaseInsensitive)) << command.toStdString();
+            EXPECT_FALSE(command.startsWith("set machine", Qt::CaseInsensitive)) << command.toStdString();
+        }
+    }
+
     static bool until(const std::function<bool()>& condition) { return EventWait::Until(condition); }
     WorkList::State state(int row) const { return server->List().Entries().value(row).state; }
     QStringList journal() const
@@ -131,6 +140,27 @@ TEST_F(LinuxCncListManagerTest, StartIsRefusedAtOnceWhenTheMachineIsNotReadyOrNo
     EXPECT_EQ(server->Lines().size(), 2);
 }
 
+TEST_F(LinuxCncListManagerTest, AMachineSwitchedOffIsLeftOffWhetherBeforeStartOrDuringAProgram)
+{
+    ASSERT_TRUE(until([&] { return server->NewList(); }));
+    server->AddLine("#161=P1.CNC;");
+    server->AddLine("#161=P2.CNC;");
+    rsh->machine = "OFF";
+    ASSERT_TRUE(until([&] { return server->MachineStateText() == "LinuxCNC at 127.0.0.1:5007: connected, machine off"; }));
+    EXPECT_THROW(server->Start(), RuntimeError);
+
+    rsh->machine = "ON";
+    ASSERT_TRUE(until([&] { return server->MachineStateText() == "LinuxCNC at 127.0.0.1:5007: connected, idle"; }));
+    rsh->runPolls = 1000;
+    server->Start();
+    ASSERT_TRUE(until([&] { return state(0) == WorkList::State::Running; }));
+    rsh->machine = "OFF";
+    rsh->EndProgram();
+    ASSERT_TRUE(until([&] { return !server->IsRunning(); }));
+    EXPECT_EQ(WorkList::StateNote(server->List().Entries().value(0)), "aborted: the machine was switched off while it ran");
+    EXPECT_EQ(state(1), WorkList::State::Waiting);
+}
+
 TEST_F(LinuxCncListManagerTest, AProgramNameThatWouldBeMoreThanOneCommandFailsItsLineAndNothingOfItIsSent)
 {
     ASSERT_TRUE(until([&] { return server->NewList(); }));
@@ -181,6 +211,9 @@ TEST_F(LinuxCncListManagerTest, ALineIsDoneOnlyOnceItsProgramWasSeenAtWorkAndSet
          "LinuxCNC answered \"ACK\" to \"set run\""},
         {"another set's ACK", [](FakeLinuxCncrsh& r) { r.scripted = {{"set run", "SET MODE ACK"}}; }, WorkList::State::Unknown,
          "LinuxCNC answered \"SET MODE ACK\" to \"set run\""},
+        // A program still open from before would run in place of the line's.
+        {"another program open", [](FakeLinuxCncrsh& r) { r.scripted = {{"get program", "PROGRAM /cnc/OLD.CNC"}}; },
+         WorkList::State::Failed, "LinuxCNC did not open /cnc/P1.CNC (PROGRAM /cnc/OLD.CNC)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
