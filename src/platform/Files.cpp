@@ -65,6 +65,39 @@ void appendAndFlush(const QString& path, const std::function<void(int)>& write)
         throw RuntimeError::FromErrno(err, path);
     }
 }
+RuntimeError linkRefused(const QString& path)
+{
+    return RuntimeError(RuntimeError::PathFileAccessError, QStringLiteral("%1 is a symbolic link, which Tarvex does not follow there").arg(path));
+}
+
+RuntimeError notRegular(const QString& path)
+{
+    return RuntimeError(RuntimeError::PathFileAccessError, QStringLiteral("%1 is not a regular file (a folder, a pipe or a device)").arg(path));
+}
+
+// The bytes from offset on, at most most of them (all with most < 0), then closes the file.
+// pread: what the descriptor's own position is does not matter.
+QByteArray readAndClose(int fd, qint64 offset, qint64 most, const QString& path)
+{
+    QByteArray data;
+    QByteArray buffer(most < 0 ? CopyChunk : std::clamp<qint64>(most, 1, CopyChunk), Qt::Uninitialized);
+    while (most < 0 || data.size() < most) {
+        const qint64 ask = most < 0 ? buffer.size() : std::min<qint64>(buffer.size(), most - data.size());
+        const ssize_t n = ::pread(fd, buffer.data(), static_cast<size_t>(ask), offset + data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            ::close(fd);
+            throw RuntimeError::FromErrno(err, path);
+        }
+        if (n == 0)
+            break;
+        data.append(buffer.constData(), n);
+    }
+    ::close(fd);
+    return data;
+}
 } // namespace
 
 qint64 Files::AppendFile(const QString& from, const QString& to, bool& sourceFailed)
@@ -125,8 +158,7 @@ int Files::OpenForReading(const QString& path, Links links)
     if (fd < 0) {
         const int err = errno;
         if (err == ELOOP && links == Links::Refuse)
-            throw RuntimeError(RuntimeError::PathFileAccessError,
-                               QStringLiteral("%1 is a symbolic link, which Tarvex does not follow there").arg(path));
+            throw linkRefused(path);
         throw RuntimeError::FromErrno(err, path);
     }
     struct stat st {};
@@ -137,33 +169,14 @@ int Files::OpenForReading(const QString& path, Links links)
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw RuntimeError(RuntimeError::PathFileAccessError,
-                           QStringLiteral("%1 is not a regular file (a folder, a pipe or a device)").arg(path));
+        throw notRegular(path);
     }
     return fd;
 }
 
 QByteArray Files::ReadStart(const QString& path, qint64 bytes, Links links)
 {
-    const int fd = OpenForReading(path, links);
-    QByteArray data;
-    QByteArray buffer(static_cast<qsizetype>(std::min<qint64>(bytes, CopyChunk)), Qt::Uninitialized);
-    while (data.size() < bytes) {
-        const size_t ask = static_cast<size_t>(std::min<qint64>(buffer.size(), bytes - data.size()));
-        const ssize_t n = ::read(fd, buffer.data(), ask);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            throw RuntimeError::FromErrno(err, path);
-        }
-        if (n == 0)
-            break;
-        data.append(buffer.constData(), n);
-    }
-    ::close(fd);
-    return data;
+    return readAndClose(OpenForReading(path, links), 0, bytes, path);
 }
 
 QByteArray Files::ReadBounded(const QString& path, qint64 maxBytes, Links links)
@@ -231,8 +244,7 @@ void Files::WriteOver(const QString& path, const QByteArray& data, Tail tail)
     if (fd < 0) {
         const int err = errno;
         if (err == ELOOP)
-            throw RuntimeError(RuntimeError::PathFileAccessError,
-                               QStringLiteral("%1 is a symbolic link, which Tarvex does not follow there").arg(path));
+            throw linkRefused(path);
         throw RuntimeError::FromErrno(err, path);
     }
     try {
@@ -240,8 +252,7 @@ void Files::WriteOver(const QString& path, const QByteArray& data, Tail tail)
         if (::fstat(fd, &st) != 0)
             throw RuntimeError::FromErrno(errno, path);
         if (!S_ISREG(st.st_mode))
-            throw RuntimeError(RuntimeError::PathFileAccessError,
-                               QStringLiteral("%1 is not a regular file (a folder, a pipe or a device)").arg(path));
+            throw notRegular(path);
         writeAll(fd, data.constData(), data.size(), path);
         // Cutting only when the file is longer: truncating costs a flush to the disk on close.
         if (tail == Tail::Cut && st.st_size > data.size() && ::ftruncate(fd, data.size()) != 0)
@@ -256,24 +267,7 @@ void Files::WriteOver(const QString& path, const QByteArray& data, Tail tail)
 
 QByteArray Files::ReadFrom(const QString& path, qint64 offset)
 {
-    const int fd = OpenForReading(path);
-    QByteArray data;
-    QByteArray buffer(CopyChunk, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t n = ::pread(fd, buffer.data(), static_cast<size_t>(buffer.size()), offset + data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            throw RuntimeError::FromErrno(err, path);
-        }
-        if (n == 0)
-            break;
-        data.append(buffer.constData(), n);
-    }
-    ::close(fd);
-    return data;
+    return readAndClose(OpenForReading(path), offset, -1, path);
 }
 
 bool Files::MakeFolderOf(const QString& path, QString& folder)
