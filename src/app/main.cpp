@@ -73,6 +73,6 @@ int main(int argc, char* argv[])
     RaiseRequests raiseRequests;
     QObject::connect(&raiseRequests, &RaiseRequests::Requested, &window, &frmMain::BringToFront);
     if (!raiseRequests.Listen())
-        window.SetStatus(QStringLiteral("A second start cannot bring this window to the front."));
+        station.State().SetStatus(QStringLiteral("A second start cannot bring this window to the front."));
     return QApplication::exec();
 }

@@ -1,7 +1,7 @@
 #include "program/CsvTransfer.h"
 
 #include "config/Configuration.h"
-#include "config/MainView.h"
+#include "station/StationState.h"
 #include "config/RunState.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
@@ -22,8 +22,8 @@ QString baseName(const QString& programName)
 }
 } // namespace
 
-CsvTransfer::CsvTransfer(Configuration& config, const RunState& run, MainView& view)
-    : config_(config), run_(run), view_(view)
+CsvTransfer::CsvTransfer(Configuration& config, const RunState& run, StationState& state)
+    : config_(config), run_(run), state_(state)
 {
 }
 
@@ -155,6 +155,6 @@ void CsvTransfer::RecoverInterruptedTransfer()
 bool CsvTransfer::fail(const QString& status, const QString& detail)
 {
     Log::Error(detail);
-    view_.SetStatus(status);
+    state_.SetStatus(status);
     return false;
 }

@@ -21,7 +21,7 @@
 class Configuration;
 class FieldCodeTable;
 class ListManagerLink;
-class MainView;
+class StationState;
 class MessageBoxes;
 class Pauser;
 class RunState;
@@ -29,13 +29,13 @@ class SerialPort;
 
 // The whole scan processing of a run: the program being assembled, the automatic field
 // selection rules, and the routines that turn labels, program barcodes and compressed payloads
-// into lines of the work list. The main window owns one; tests build their own around fakes.
+// into lines of the work list. The station owns one; tests build their own around fakes.
 class ScanProcessing : public ScanConsumers {
 public:
     struct Services {
         Configuration& config;
         RunState& run;
-        MainView& view;
+        StationState& state;
         MessageBoxes& boxes;
         Pauser& pauser;
         ListManagerLink& link;

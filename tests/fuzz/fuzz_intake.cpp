@@ -18,7 +18,7 @@ namespace {
 // One station per input, so that nothing of one input's scans carries over into the next.
 struct Station {
     ScanRig rig{[] { return std::make_shared<EmbeddedListManager>(); }};
-    ScanIntake intake{rig.port, rig.view, *rig.processing, rig.processing->History()};
+    ScanIntake intake{rig.port, rig.state, *rig.processing, rig.processing->History()};
 };
 } // namespace
 

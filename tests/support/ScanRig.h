@@ -8,7 +8,8 @@
 #include "support/FakeClock.h"
 #include "support/FakeListManager.h"
 #include "support/FakeListManagerFactory.h"
-#include "support/FakeMainView.h"
+#include "station/StationState.h"
+#include "support/StatusRecorder.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
 #include "support/QtPrinters.h"
@@ -35,7 +36,8 @@ public:
     TestEnvironment env;
     FakeMessageBoxes boxes;
     InstantPauser pauser;
-    FakeMainView view;
+    StationState state;
+    StatusRecorder statuses{state};
     FakeSerialPort port;
     Configuration config{boxes};
     RunState run;

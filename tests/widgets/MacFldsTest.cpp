@@ -510,7 +510,7 @@ TEST_F(MacFldsMenuTest, AnOkThatCannotSaveIsReportedAndTheEditsStayInForce)
         d.findChild<QLineEdit*>("HlfLimX")->setText("900");
         d.findChild<QPushButton*>("BtnOK")->click();
     });
-    EXPECT_TRUE(window.Status().startsWith("Could not save the automatic field selection to ")) << window.Status().toStdString();
+    EXPECT_TRUE(opened.station.State().Status().startsWith("Could not save the automatic field selection to ")) << opened.station.State().Status().toStdString();
     EXPECT_EQ(opened.station.Processing().Rules().HalfLimitX(), "900");
 }
 

@@ -113,7 +113,7 @@ TEST_F(frmMainManualEntryTest, RefusedLabelStaysForCorrection)
 TEST_F(frmMainManualEntryTest, EmptyOkRestoresIdleAndReady)
 {
     type("");
-    window.SetStatus("something else");
+    station.State().SetStatus("something else");
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_TRUE(dispatcher.labels.isEmpty());
     EXPECT_EQ(status->text(), "Ready.");
