@@ -1,5 +1,7 @@
 #include "app/Station.h"
 
+#include "app/CommandLineInfo.h"
+
 #include "listmgr/EmbeddedListManager.h"
 #include "listmgr/LinuxCncListManager.h"
 #include "listmgr/LinuxCncSettings.h"
@@ -65,7 +67,8 @@ bool Station::Start()
     if (ownPort_)
         ownPort_->SetConfigFile(config_.NativeIniFilePath());
 
-    link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED"));
+    link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED")) ||
+                       CommandLineInfo::NoWindow(services_.arguments);
     link_.OpenSerialPort();
 
     if (!services_.instances.EnhancedInterfaceAvailable()) {
