@@ -4,7 +4,7 @@
 #include "BenchEnvironment.h"
 #include "station/StationState.h"
 #include "config/Configuration.h"
-#include "config/RunState.h"
+#include "station/RunState.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"

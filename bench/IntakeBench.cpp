@@ -3,7 +3,7 @@
 // any intake does. The sizes step by four so that the fitted complexity shows it is linear.
 #include "station/StationState.h"
 #include "app/ScanIntake.h"
-#include "config/ScanHistory.h"
+#include "station/ScanHistory.h"
 #include "platform/Log.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeSerialPort.h"

@@ -1,7 +1,7 @@
 #include "app/ScanIntake.h"
 
 #include "station/StationState.h"
-#include "config/ScanHistory.h"
+#include "station/ScanHistory.h"
 #include "platform/Log.h"
 #include "scan/ScanConsumers.h"
 

@@ -2,8 +2,8 @@
 
 #include "app/ScanIntake.h"
 #include "config/Configuration.h"
-#include "config/RunState.h"
-#include "config/SerialLink.h"
+#include "station/RunState.h"
+#include "app/SerialLink.h"
 #include "listmgr/WorkListManager.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerFactory.h"

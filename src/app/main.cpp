@@ -1,7 +1,7 @@
 #include "app/CommandLineInfo.h"
 #include "app/Station.h"
-#include "app/frmMain.h"
-#include "config/RunState.h"
+#include "app/windows/frmMain.h"
+#include "station/RunState.h"
 #include "platform/EventLoopPauser.h"
 #include "platform/ImmediateExit.h"
 #include "platform/Log.h"
@@ -11,7 +11,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "platform/Version.h"
-#include "platform/WidgetMessageBoxes.h"
+#include "platform/windows/WidgetMessageBoxes.h"
 
 #include <QApplication>
 #include <QIcon>

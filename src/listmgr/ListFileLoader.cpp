@@ -1,7 +1,7 @@
 #include "listmgr/ListFileLoader.h"
 
 #include "config/Configuration.h"
-#include "config/StatusLine.h"
+#include "station/StatusLine.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"

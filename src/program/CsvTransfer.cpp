@@ -2,7 +2,7 @@
 
 #include "config/Configuration.h"
 #include "station/StationState.h"
-#include "config/RunState.h"
+#include "station/RunState.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/Log.h"

@@ -2,9 +2,9 @@
 
 #include "config/Configuration.h"
 #include "station/StationState.h"
-#include "config/RunState.h"
+#include "station/RunState.h"
 #include "config/Spaces.h"
-#include "config/StatusLine.h"
+#include "station/StatusLine.h"
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"

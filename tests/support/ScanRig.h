@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/Configuration.h"
-#include "config/RunState.h"
+#include "station/RunState.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerLink.h"
 #include "scan/ScanProcessing.h"

@@ -1,5 +1,5 @@
 #include "config/Configuration.h"
-#include "config/RunState.h"
+#include "station/RunState.h"
 #include "platform/FileSearch.h"
 #include "platform/Files.h"
 #include "platform/RuntimeError.h"

@@ -2,8 +2,8 @@
 // told, the log has a record, what the file held before is still there, and once the disk has
 // room again the next write works.
 #include "config/Configuration.h"
-#include "config/RunState.h"
-#include "config/SerialLink.h"
+#include "station/RunState.h"
+#include "app/SerialLink.h"
 #include "listmgr/EmbeddedListManager.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListLine.h"

@@ -1,9 +1,9 @@
 // The intake and the list line under bad conditions: a scanner unplugged in the middle of a scan,
 // a list manager that fails every call, an overlong scan, control bytes in a label.
 #include "app/ScanIntake.h"
-#include "config/ScanHistory.h"
+#include "station/ScanHistory.h"
 #include "config/Configuration.h"
-#include "config/SerialLink.h"
+#include "app/SerialLink.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"

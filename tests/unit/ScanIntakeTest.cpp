@@ -1,5 +1,5 @@
 #include "app/ScanIntake.h"
-#include "config/ScanHistory.h"
+#include "station/ScanHistory.h"
 #include "platform/MessageBoxes.h"
 #include "scan/ScanConsumers.h"
 #include "station/StationState.h"

@@ -1,6 +1,6 @@
 #include "StationWindow.h"
 #include "autosel/AutoSelectRules.h"
-#include "autosel/MacFlds.h"
+#include "autosel/windows/MacFlds.h"
 #include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
 #include "scan/ScanFields.h"

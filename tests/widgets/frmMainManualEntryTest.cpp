@@ -1,6 +1,6 @@
 #include "app/ScanIntake.h"
 #include "app/Station.h"
-#include "app/frmMain.h"
+#include "app/windows/frmMain.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"

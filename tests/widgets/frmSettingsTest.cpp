@@ -1,5 +1,5 @@
 #include "StationWindow.h"
-#include "config/frmSettings.h"
+#include "config/windows/frmSettings.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"

@@ -1,4 +1,4 @@
-#include "config/SerialLink.h"
+#include "app/SerialLink.h"
 
 #include "config/Configuration.h"
 #include "station/StationState.h"

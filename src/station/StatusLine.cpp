@@ -1,7 +1,7 @@
-#include "config/StatusLine.h"
+#include "station/StatusLine.h"
 
 #include "station/StationState.h"
-#include "config/ScanHistory.h"
+#include "station/ScanHistory.h"
 #include "platform/Log.h"
 #include "platform/Pauser.h"
 

@@ -1,6 +1,6 @@
-#include "app/frmAbout.h"
+#include "app/windows/frmAbout.h"
 
-#include "platform/Screen.h"
+#include "platform/windows/Screen.h"
 #include "platform/Version.h"
 
 #include <QApplication>
