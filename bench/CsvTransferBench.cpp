@@ -2,11 +2,11 @@
 // that is also flushed to the disk as the transfer's append is, before the companion may be
 // deleted: the differences are the file search, the append that can be taken back, and the flush.
 #include "BenchEnvironment.h"
-#include "station/StationState.h"
 #include "config/Configuration.h"
-#include "station/RunState.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "program/CsvTransfer.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,7 @@
 // same list line alone: the difference is what the dispatcher costs around the line (the label's
 // reading, the CSV and program file lookups, the field choice, the mirror test, the log).
 #include "BenchEnvironment.h"
-#include "station/StationState.h"
 #include "config/Configuration.h"
-#include "station/RunState.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
@@ -13,6 +11,8 @@
 #include "platform/Pauser.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "scan/ScanProcessing.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 #include "support/FakeClock.h"
 #include "support/FakeListManagerFactory.h"
 #include "support/FakeSerialPort.h"

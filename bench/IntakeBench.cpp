@@ -1,11 +1,11 @@
 // One long burst through the intake, delivered a kilobyte per tick as a serial port does, then
 // the two silent ticks that end it; against collecting the same pieces into one text, the least
 // any intake does. The sizes step by four so that the fitted complexity shows it is linear.
-#include "station/StationState.h"
 #include "app/ScanIntake.h"
-#include "station/ScanHistory.h"
 #include "platform/Log.h"
 #include "scan/ScanConsumers.h"
+#include "station/ScanHistory.h"
+#include "station/StationState.h"
 #include "support/FakeSerialPort.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // ExpandPayload against a bare zlib uncompress of the same data: the difference is the cost of
 // the scan layout, the backslash rule and, above 23,072 characters, the work files.
-#include "station/StationState.h"
 #include "program/PayloadExpander.h"
+#include "station/StationState.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>

@@ -1,9 +1,9 @@
 #include "app/ScanIntake.h"
 
-#include "station/StationState.h"
-#include "station/ScanHistory.h"
 #include "platform/Log.h"
 #include "scan/ScanConsumers.h"
+#include "station/ScanHistory.h"
+#include "station/StationState.h"
 
 #include <exception>
 #include <utility>

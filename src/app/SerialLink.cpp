@@ -1,11 +1,11 @@
 #include "app/SerialLink.h"
 
 #include "config/Configuration.h"
-#include "station/StationState.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
+#include "station/StationState.h"
 
 SerialLink::SerialLink(Configuration& config, SerialPort& port, StationState& state, MessageBoxes& boxes)
     : config_(config), port_(port), state_(state), boxes_(boxes)

@@ -1,21 +1,21 @@
 #pragma once
 
 #include "app/ScanIntake.h"
-#include "config/Configuration.h"
-#include "station/RunState.h"
 #include "app/SerialLink.h"
-#include "listmgr/WorkListManager.h"
+#include "config/Configuration.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerFactory.h"
 #include "listmgr/ListManagerLink.h"
+#include "listmgr/WorkListManager.h"
 #include "platform/FileSearch.h"
 #include "platform/SystemClock.h"
 #include "scan/ScanProcessing.h"
+#include "station/RunState.h"
 #include "station/StationState.h"
 
 #include <QObject>
-#include <QTimer>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>

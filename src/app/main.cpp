@@ -1,7 +1,6 @@
 #include "app/CommandLineInfo.h"
 #include "app/Station.h"
 #include "app/windows/frmMain.h"
-#include "station/RunState.h"
 #include "platform/EventLoopPauser.h"
 #include "platform/ImmediateExit.h"
 #include "platform/Log.h"
@@ -12,6 +11,7 @@
 #include "platform/UnattendedMessageBoxes.h"
 #include "platform/Version.h"
 #include "platform/windows/WidgetMessageBoxes.h"
+#include "station/RunState.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,14 +1,14 @@
 #include "config/Configuration.h"
 
-#include "station/StationState.h"
-#include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/FileSearch.h"
 #include "platform/ImmediateExit.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
+#include "station/StationState.h"
 
 namespace {
 const QString defaultGCodePath = QStringLiteral("C:\\KARN\\PRODUCT\\");

@@ -1,6 +1,5 @@
 #include "listmgr/ListLine.h"
 
-#include "station/StationState.h"
 #include "config/Spaces.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldCodeTable.h"
@@ -9,6 +8,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
+#include "station/StationState.h"
 
 #include <algorithm>
 

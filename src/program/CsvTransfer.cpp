@@ -1,13 +1,13 @@
 #include "program/CsvTransfer.h"
 
 #include "config/Configuration.h"
-#include "station/StationState.h"
-#include "station/RunState.h"
-#include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/FileSearch.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 
 #include <QFile>
 

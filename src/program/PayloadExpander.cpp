@@ -1,12 +1,12 @@
 #include "program/PayloadExpander.h"
 
-#include "station/StationState.h"
 #include "config/TextNumber.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/PayloadCodec.h"
 #include "platform/RuntimeError.h"
+#include "station/StationState.h"
 
 #include <QDir>
 #include <QFileInfo>

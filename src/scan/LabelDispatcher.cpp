@@ -3,10 +3,7 @@
 #include "autosel/AutoSelectRules.h"
 #include "autosel/FieldSelection.h"
 #include "config/Configuration.h"
-#include "station/StationState.h"
-#include "station/RunState.h"
 #include "config/Spaces.h"
-#include "station/StatusLine.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListFileLoader.h"
@@ -17,6 +14,9 @@
 #include "program/ProgramHeaderReader.h"
 #include "scan/ScanFields.h"
 #include "scan/ScanRoutines.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
+#include "station/StatusLine.h"
 
 namespace {
 const QString programExtension = QStringLiteral(".CNC");

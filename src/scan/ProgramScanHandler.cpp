@@ -1,21 +1,21 @@
 #include "scan/ProgramScanHandler.h"
 
 #include "config/Configuration.h"
-#include "station/StationState.h"
-#include "station/RunState.h"
 #include "config/Spaces.h"
-#include "station/StatusLine.h"
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
-#include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/FileSearch.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
 #include "scan/ScanFields.h"
 #include "scan/ScanRoutines.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
+#include "station/StatusLine.h"
 
 #include <QFileInfo>
 

@@ -3,8 +3,6 @@
 #include "autosel/AutoSelectRules.h"
 #include "autosel/FieldSelection.h"
 #include "autosel/MirrorTrigger.h"
-#include "station/ScanHistory.h"
-#include "station/StatusLine.h"
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListLine.h"
 #include "platform/DetachedProcessStarter.h"
@@ -17,6 +15,8 @@
 #include "scan/ScanConsumers.h"
 #include "scan/ScanFields.h"
 #include "scan/ScanRoutines.h"
+#include "station/ScanHistory.h"
+#include "station/StatusLine.h"
 
 class Configuration;
 class FieldCodeTable;

@@ -3,9 +3,6 @@
 #include "autosel/FieldSelection.h"
 #include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
-#include "station/StationState.h"
-#include "station/RunState.h"
-#include "station/StatusLine.h"
 #include "config/TextNumber.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
@@ -14,6 +11,9 @@
 #include "platform/SerialPort.h"
 #include "program/EditorLauncher.h"
 #include "program/ProgramHeaderReader.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
+#include "station/StatusLine.h"
 
 ScanRoutines::ScanRoutines(Services services) : s_(services)
 {

@@ -1,9 +1,9 @@
 #include "station/StatusLine.h"
 
-#include "station/StationState.h"
-#include "station/ScanHistory.h"
 #include "platform/Log.h"
 #include "platform/Pauser.h"
+#include "station/ScanHistory.h"
+#include "station/StationState.h"
 
 StatusLine::StatusLine(StationState& state, Pauser& pauser, ScanHistory& history)
     : state_(state), pauser_(pauser), history_(history)

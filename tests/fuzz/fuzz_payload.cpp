@@ -2,8 +2,8 @@
 // 0 the marker followed by the bytes, 1 the bytes as they are, 2 a well-formed scan of the
 // bytes as text, which must expand back to exactly that text.
 #include "FuzzEnvironment.h"
-#include "station/StationState.h"
 #include "program/PayloadExpander.h"
+#include "station/StationState.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,13 +1,13 @@
 #include "config/Configuration.h"
-#include "station/RunState.h"
-#include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/FileSearch.h"
 #include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
+#include "station/RunState.h"
 #include "station/StationState.h"
-#include "support/StatusRecorder.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
+#include "support/StatusRecorder.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -1,14 +1,13 @@
 // Every writer of the program on a full disk and in a folder it may not write: the operator is
 // told, the log has a record, what the file held before is still there, and once the disk has
 // room again the next write works.
-#include "config/Configuration.h"
-#include "station/RunState.h"
 #include "app/SerialLink.h"
+#include "config/Configuration.h"
 #include "listmgr/EmbeddedListManager.h"
 #include "listmgr/FieldCodeTable.h"
+#include "listmgr/ListFile.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"
-#include "listmgr/ListFile.h"
 #include "listmgr/WorkList.h"
 #include "platform/Files.h"
 #include "platform/LineReader.h"
@@ -16,9 +15,10 @@
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 #include "support/FakeClock.h"
 #include "support/FakeListManagerFactory.h"
-#include "station/StationState.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
 #include "support/FileSizeLimit.h"

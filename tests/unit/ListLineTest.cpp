@@ -1,11 +1,11 @@
-#include "scan/ScanFields.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"
-#include "support/FakeListManager.h"
-#include "support/FakeClock.h"
-#include "support/FakeListManagerFactory.h"
+#include "scan/ScanFields.h"
 #include "station/StationState.h"
+#include "support/FakeClock.h"
+#include "support/FakeListManager.h"
+#include "support/FakeListManagerFactory.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "app/ScanIntake.h"
-#include "station/ScanHistory.h"
 #include "platform/MessageBoxes.h"
 #include "scan/ScanConsumers.h"
+#include "station/ScanHistory.h"
 #include "station/StationState.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"

@@ -1,5 +1,5 @@
-#include "config/Configuration.h"
 #include "app/SerialLink.h"
+#include "config/Configuration.h"
 #include "platform/RuntimeError.h"
 #include "station/StationState.h"
 #include "support/FakeMessageBoxes.h"

@@ -1,6 +1,6 @@
+#include "platform/QtSerialPort.h"
 #include "program/PayloadExpander.h"
 #include "station/StationState.h"
-#include "platform/QtSerialPort.h"
 #include "support/EventWait.h"
 #include "support/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 #include "app/windows/frmAbout.h"
 
-#include "platform/windows/Screen.h"
 #include "platform/Version.h"
+#include "platform/windows/Screen.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,11 +1,11 @@
 #include "app/windows/frmMain.h"
 
-#include "app/windows/ElidedLabel.h"
-#include "app/windows/ScanHistoryView.h"
 #include "app/Station.h"
+#include "app/windows/ElidedLabel.h"
 #include "app/windows/frmAbout.h"
 #include "app/windows/frmHelp.h"
 #include "app/windows/frmLogViewer.h"
+#include "app/windows/ScanHistoryView.h"
 #include "autosel/windows/MacFlds.h"
 #include "config/windows/frmSettings.h"
 #include "listmgr/windows/ExInsForm.h"
