@@ -2,11 +2,11 @@
 // that is also flushed to the disk as the transfer's append is, before the companion may be
 // deleted: the differences are the file search, the append that can be taken back, and the flush.
 #include "BenchEnvironment.h"
-#include "NullMainView.h"
 #include "config/Configuration.h"
-#include "config/RunState.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "program/CsvTransfer.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,13 +52,13 @@ void BM_TransferCsv(benchmark::State& state)
 {
     writeCompanion();
     UnattendedMessageBoxes boxes;
-    NullMainView view;
+    StationState shown;
     Configuration config(boxes);
     config.CSVInPath = QStringLiteral("C:\\CSV");
     config.CSVOutPath = QStringLiteral("C:\\OUT\\Tarvex.csv");
     RunState run;
     run.CommandLine = QStringLiteral("KEEPCSV"); // the companion stays for the next round
-    CsvTransfer transfer(config, run, view);
+    CsvTransfer transfer(config, run, shown);
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(collecting());

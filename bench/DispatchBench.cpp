@@ -2,9 +2,7 @@
 // same list line alone: the difference is what the dispatcher costs around the line (the label's
 // reading, the CSV and program file lookups, the field choice, the mirror test, the log).
 #include "BenchEnvironment.h"
-#include "NullMainView.h"
 #include "config/Configuration.h"
-#include "config/RunState.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
@@ -13,6 +11,8 @@
 #include "platform/Pauser.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "scan/ScanProcessing.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 #include "support/FakeClock.h"
 #include "support/FakeListManagerFactory.h"
 #include "support/FakeSerialPort.h"
@@ -74,7 +74,7 @@ struct ScanBench {
     ScanBench& operator=(const ScanBench&) = delete;
 
     UnattendedMessageBoxes boxes;
-    NullMainView view;
+    StationState shown;
     NoPause pauser;
     Configuration config{boxes};
     RunState run;
@@ -84,7 +84,7 @@ struct ScanBench {
     FakeClock clock;
     ListManagerLink link{factory, clock};
     FakeSerialPort port;
-    ScanProcessing processing{{config, run, view, boxes, pauser, link, codes, port}};
+    ScanProcessing processing{{config, run, shown, boxes, pauser, link, codes, port}};
 };
 
 void trimLog(benchmark::State& state, int& count)
@@ -113,7 +113,7 @@ void BM_DispatchCompletedProgram(benchmark::State& state)
 void BM_ComposeListLineAlone(benchmark::State& state)
 {
     ScanBench station;
-    ListLine line(station.codes, station.link, station.view);
+    ListLine line(station.codes, station.link, station.shown);
     ScanFields fields;
     for (auto _ : state) {
         fields.CurrentProgramName = QStringLiteral("PROG1.CNC");

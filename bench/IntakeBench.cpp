@@ -1,11 +1,11 @@
 // One long burst through the intake, delivered a kilobyte per tick as a serial port does, then
 // the two silent ticks that end it; against collecting the same pieces into one text, the least
 // any intake does. The sizes step by four so that the fitted complexity shows it is linear.
-#include "NullMainView.h"
 #include "app/ScanIntake.h"
-#include "config/ScanHistory.h"
 #include "platform/Log.h"
 #include "scan/ScanConsumers.h"
+#include "station/ScanHistory.h"
+#include "station/StationState.h"
 #include "support/FakeSerialPort.h"
 
 #include <QFile>
@@ -39,13 +39,13 @@ QString burst(qsizetype size)
 void BM_IntakeBurst(benchmark::State& state)
 {
     const QString text = burst(state.range(0));
-    NullMainView view;
+    StationState shown;
     for (auto _ : state) {
         FakeSerialPort port;
         port.open = true;
         CountingConsumers consumers;
         ScanHistory history;
-        ScanIntake intake(port, view, consumers, history);
+        ScanIntake intake(port, shown, consumers, history);
         for (qsizetype at = 0; at < text.size(); at += chunk) {
             port.Receive(text.mid(at, chunk));
             intake.Timer1_Timer();

@@ -1,7 +1,7 @@
 // ExpandPayload against a bare zlib uncompress of the same data: the difference is the cost of
 // the scan layout, the backslash rule and, above 23,072 characters, the work files.
-#include "NullMainView.h"
 #include "program/PayloadExpander.h"
+#include "station/StationState.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
@@ -25,8 +25,8 @@ void BM_ExpandPayload(benchmark::State& state)
 {
     const QByteArray text = programText(static_cast<int>(state.range(0)));
     const QString scan = QString::fromLatin1(PayloadExpander::MakeScan(text));
-    NullMainView view;
-    PayloadExpander expander(view);
+    StationState shown;
+    PayloadExpander expander(shown);
     for (auto _ : state) {
         QString s = scan;
         const QString out = expander.ExpandPayload(s);

@@ -51,6 +51,13 @@ QString CommandLineInfo::Text(const QStringList& arguments)
     return QString();
 }
 
+bool CommandLineInfo::NoWindow(const QStringList& arguments)
+{
+    return std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()), arguments.end(), [](const QString& a) {
+        return a.compare(QLatin1String("--no-window"), Qt::CaseInsensitive) == 0;
+    });
+}
+
 QString CommandLineInfo::VersionText()
 {
     return QStringLiteral("tarvex %1\n"
@@ -64,7 +71,7 @@ QString CommandLineInfo::VersionText()
 QString CommandLineInfo::HelpText()
 {
     return QStringLiteral(
-               "Usage: tarvex [NOAPP] [UNATTENDED] [KEEPCSV]\n"
+               "Usage: tarvex [NOAPP] [UNATTENDED] [KEEPCSV] [--no-window]\n"
                "       tarvex --help | --version\n"
                "\n"
                "Tarvex reads labels and 2D barcodes from a scanner on a serial port and sends\n"
@@ -75,6 +82,7 @@ QString CommandLineInfo::HelpText()
                "  UNATTENDED   no operator: message boxes become log records answered by\n"
                "               their safe button; the serial settings do not open by themselves\n"
                "  KEEPCSV      keep companion CSV files after they were appended (also KEEP CSV)\n"
+               "  --no-window  run with no window, as a service: no operator, as UNATTENDED\n"
                "  --help, -h   print this help and exit\n"
                "  --version    print the version and exit\n"
                "\n"

@@ -1,9 +1,9 @@
 #include "app/ScanIntake.h"
 
-#include "config/MainView.h"
-#include "config/ScanHistory.h"
 #include "platform/Log.h"
 #include "scan/ScanConsumers.h"
+#include "station/ScanHistory.h"
+#include "station/StationState.h"
 
 #include <exception>
 #include <utility>
@@ -12,8 +12,8 @@ namespace {
 constexpr char16_t payloadMark = 241;
 } // namespace
 
-ScanIntake::ScanIntake(SerialPort& port, MainView& view, ScanConsumers& consumers, ScanHistory& history)
-    : port_(port), view_(view), consumers_(&consumers), history_(history)
+ScanIntake::ScanIntake(SerialPort& port, StationState& state, ScanConsumers& consumers, ScanHistory& history)
+    : port_(port), state_(state), consumers_(&consumers), history_(history)
 {
 }
 
@@ -38,7 +38,7 @@ void ScanIntake::Timer1_Timer()
         return;
 
     IdleTicks = 0;
-    view_.SetActivity(false, activity_);
+    state_.SetActivity(false, activity_);
     dispatchScan(takeBurst());
 }
 
@@ -66,7 +66,7 @@ bool ScanIntake::receive()
     }
     if (!any)
         return false;
-    view_.SetActivity(true, activity_);
+    state_.SetActivity(true, activity_);
     if (processing_)
         IdleTicks = 0;
     return true;
@@ -114,8 +114,8 @@ void ScanIntake::dropCutOffScan()
                      .arg(Log::Excerpt(partial.text)));
     history_.Begin(partial.text);
     history_.Refuse(QStringLiteral("dropped: the scanner was disconnected during the scan"));
-    view_.SetActivity(false, activity_);
-    view_.SetStatus(QStringLiteral("Scanner disconnected during a scan: the scan was dropped. Scan it again."));
+    state_.SetActivity(false, activity_);
+    state_.SetStatus(QStringLiteral("Scanner disconnected during a scan: the scan was dropped. Scan it again."));
 }
 
 void ScanIntake::dispatchScan(const Finished& scan)
@@ -125,7 +125,7 @@ void ScanIntake::dispatchScan(const Finished& scan)
         history_.Refuse(QStringLiteral("refused: the scan is %1 characters long; at most %2 are read")
                             .arg(scan.overlong)
                             .arg(MaxScanLength));
-        view_.SetStatus(QStringLiteral("Scan refused: it is %1 characters long. Scan the label again.").arg(scan.overlong));
+        state_.SetStatus(QStringLiteral("Scan refused: it is %1 characters long. Scan the label again.").arg(scan.overlong));
         return;
     }
     QString remainder;
@@ -183,7 +183,7 @@ QString ScanIntake::processScan(QString scan)
     }
 
     scan.replace(QLatin1Char('!'), QLatin1Char(' '));
-    view_.SetStatus(QStringLiteral("Reading Barcode-Label.") + scan);
+    state_.SetStatus(QStringLiteral("Reading Barcode-Label.") + scan);
     if (const int waiting = port_.InBufferCount(); waiting != 0)
         Log::Warning(QStringLiteral("%1 characters received during the scan's silence discarded").arg(waiting));
     port_.ClearInput();
@@ -211,7 +211,7 @@ void ScanIntake::guarded(const std::function<void()>& work)
         // The consumers report their own errors; one that escapes must not stop the intake.
         const QString what = QString::fromLocal8Bit(e.what());
         Log::Error(QStringLiteral("scan processing failed: %1").arg(what));
-        view_.SetStatus(QStringLiteral("Scan processing failed: %1").arg(what));
+        state_.SetStatus(QStringLiteral("Scan processing failed: %1").arg(what));
         history_.Refuse(QStringLiteral("scan processing failed: %1").arg(what));
     }
     processing_ = false;

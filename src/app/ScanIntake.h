@@ -7,7 +7,7 @@
 
 #include <functional>
 
-class MainView;
+class StationState;
 class ScanConsumers;
 class ScanHistory;
 
@@ -30,7 +30,7 @@ public:
     static constexpr qsizetype MaxScanLength = 64 * 1024;
 
     // history gets an entry for every scan and typed label.
-    ScanIntake(SerialPort& port, MainView& view, ScanConsumers& consumers, ScanHistory& history);
+    ScanIntake(SerialPort& port, StationState& state, ScanConsumers& consumers, ScanHistory& history);
 
     void SetConsumers(ScanConsumers& consumers) { consumers_ = &consumers; }
 
@@ -79,7 +79,7 @@ private:
     void drainTyped();
 
     SerialPort& port_;
-    MainView& view_;
+    StationState& state_;
     ScanConsumers* consumers_;
     ScanHistory& history_;
 

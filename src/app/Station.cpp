@@ -1,5 +1,7 @@
 #include "app/Station.h"
 
+#include "app/CommandLineInfo.h"
+
 #include "listmgr/EmbeddedListManager.h"
 #include "listmgr/LinuxCncListManager.h"
 #include "listmgr/LinuxCncSettings.h"
@@ -26,20 +28,19 @@ SerialPort& portOf(SerialPort* given, std::unique_ptr<QtSerialPort>& own)
 Station::Station(Services services, QObject* parent)
     : QObject(parent), services_(std::move(services)),
       config_(services_.boxes, configFiles_, services_.exit),
-      port_(portOf(services_.serial, ownPort_)), link_(config_, port_, view_, services_.boxes),
+      port_(portOf(services_.serial, ownPort_)), link_(config_, port_, state_, services_.boxes),
       listLink_(services_.listManagers ? *services_.listManagers : static_cast<ListManagerFactory&>(*this),
                 services_.clock ? *services_.clock : systemClock_),
-      processing_({config_, run_, view_, services_.boxes, services_.pauser, listLink_, fieldCodes_, port_}),
-      intake_(port_, view_, services_.consumers ? *services_.consumers : processing_, processing_.History())
+      processing_({config_, run_, state_, services_.boxes, services_.pauser, listLink_, fieldCodes_, port_}),
+      intake_(port_, state_, services_.consumers ? *services_.consumers : processing_, processing_.History())
 {
+    Timer1.setParent(this); // found by its name, like the window's controls
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    connect(&Timer1, &QTimer::timeout, this, &Station::Timer1_Timer);
+    link_.AskForSettings = [this] { Q_EMIT SettingsWanted(); };
 }
 
 Station::~Station() = default;
-
-void Station::AttachView(MainView* window)
-{
-    view_.Attach(window);
-}
 
 bool Station::Start()
 {
@@ -55,7 +56,10 @@ bool Station::Start()
         return false;
     }
 
-    config_.LoadSettings(view_);
+    config_.LoadSettings(state_);
+    // From here on an option that changes is the operator's choice, saved at once.
+    connect(&state_, &StationState::OptionChanged, this, &Station::saveOption);
+    Timer1.setInterval(config_.TimerInterval);
     intake_.SetTickInterval(config_.TimerInterval);
     // Read once, like the other settings: paths are converted several times for every scan.
     Paths::SetDriveRoots(config_.DriveRoots());
@@ -63,7 +67,8 @@ bool Station::Start()
     if (ownPort_)
         ownPort_->SetConfigFile(config_.NativeIniFilePath());
 
-    link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED"));
+    link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED")) ||
+                       CommandLineInfo::NoWindow(services_.arguments);
     link_.OpenSerialPort();
 
     if (!services_.instances.EnhancedInterfaceAvailable()) {
@@ -91,6 +96,7 @@ bool Station::Start()
     runStep([this] { run_.FirstScanPending = true; });
 
     Log::Info(QStringLiteral("start-up done"));
+    Timer1.start();
     return true;
 }
 
@@ -111,6 +117,7 @@ void Station::Timer1_Timer()
 
 void Station::Shutdown()
 {
+    Timer1.stop();
     if (port_.PortOpen())
         port_.SetPortOpen(false);
     listLink_.Shutdown();
@@ -133,7 +140,7 @@ std::shared_ptr<ListManager> Station::CreateListManager()
     } else {
         if (!chosen.isEmpty() && chosen.compare(QLatin1String("Embedded"), Qt::CaseInsensitive) != 0) {
             Log::Warning(QStringLiteral("[ListManager] Server=%1 is not known; the embedded list manager runs").arg(chosen));
-            view_.SetStatus(QStringLiteral("List manager \"%1\" unknown: the embedded one runs.").arg(chosen));
+            state_.SetStatus(QStringLiteral("List manager \"%1\" unknown: the embedded one runs.").arg(chosen));
         }
         server = std::make_shared<EmbeddedListManager>();
     }
@@ -141,7 +148,7 @@ std::shared_ptr<ListManager> Station::CreateListManager()
     // "Ready." that ends a scan under way does not cover it. It belongs to no scan: the history
     // is left alone, the List Manager window shows it.
     connect(server.get(), &WorkListManager::StatusMessage, this, [this](const QString& text) {
-        view_.SetStatus(text);
+        state_.SetStatus(text);
         processing_.Status().KeepTroubleShown();
     });
     Q_EMIT ListManagerCreated(server.get());
@@ -164,7 +171,7 @@ void Station::ApplySerialSettings(int port, const QString& settings, const QStri
     // Opening puts its own outcome on the status line; a device that will not be found again
     // at the next start must not go unseen.
     if (!unsaved.isEmpty())
-        view_.SetStatus(unsaved);
+        state_.SetStatus(unsaved);
 }
 
 QMap<int, QString> Station::PortDevices() const
@@ -182,24 +189,24 @@ QStringList Station::PresentSerialDevices() const
     return port_.PresentDevices();
 }
 
-void Station::SaveToggle(MainView::Box box, bool ticked)
+void Station::saveOption(StationState::Option option, int value)
 {
     QString key;
-    switch (box) {
-    case MainView::Box::AClear:
+    switch (option) {
+    case StationState::Option::AClear:
         key = QStringLiteral("AutoClear");
         break;
-    case MainView::Box::Overwrite:
+    case StationState::Option::Overwrite:
         key = QStringLiteral("Overwrite");
         break;
-    case MainView::Box::AutoStart:
+    case StationState::Option::AutoStart:
         key = QStringLiteral("AutoStart");
         break;
-    case MainView::Box::ShowEd:
+    case StationState::Option::ShowEd:
         return; // not kept in the configuration
     }
-    const QString value = ticked ? QStringLiteral("1") : QStringLiteral("0");
-    reportSave(config_.WriteIniValue(Configuration::Section, key, value), QStringLiteral("%1=%2").arg(key, value), key);
+    const QString text = QString::number(value);
+    reportSave(config_.WriteIniValue(Configuration::Section, key, text), QStringLiteral("%1=%2").arg(key, text), key);
 }
 
 void Station::SetExclusionMask(const QString& mask)
@@ -228,6 +235,6 @@ QString Station::reportSave(bool saved, const QString& record, const QString& wh
     if (!warning.isEmpty())
         Log::Warning(warning);
     const QString problem = QStringLiteral("Could not save %1 to %2.").arg(what, config_.NativeIniFilePath());
-    view_.SetStatus(problem);
+    state_.SetStatus(problem);
     return problem;
 }

@@ -1,20 +1,21 @@
 #pragma once
 
-#include "app/AttachedView.h"
 #include "app/ScanIntake.h"
+#include "app/SerialLink.h"
 #include "config/Configuration.h"
-#include "config/RunState.h"
-#include "config/SerialLink.h"
-#include "listmgr/WorkListManager.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerFactory.h"
 #include "listmgr/ListManagerLink.h"
+#include "listmgr/WorkListManager.h"
 #include "platform/FileSearch.h"
 #include "platform/SystemClock.h"
 #include "scan/ScanProcessing.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -31,7 +32,7 @@ class SerialPort;
 // tests), it owns the configuration, the scanner's port and its link, the scan processing and
 // the link to the list manager, and it outlives every window. It runs the start-up, each tick
 // of the scan intake and the shutdown, and applies and saves what the operator chooses in the
-// windows. The main window attaches itself as the view while it is open.
+// windows. Its state is what windows show; it runs the same with none.
 class Station : public QObject, private ListManagerFactory {
     Q_OBJECT
 public:
@@ -51,15 +52,12 @@ public:
     explicit Station(Services services, QObject* parent = nullptr);
     ~Station() override;
 
-    // The window that shows what the station does; null when it has gone.
-    void AttachView(MainView* window);
-
-    // The start-up sequence. False when the process was ended (second instance, no window
-    // interface, Exit while waiting for the list manager).
+    // The start-up sequence, then the intake timer starts. False when the process was ended
+    // (second instance, no window interface, Exit while waiting for the list manager).
     bool Start();
     // One tick of the scanner's timer: a lost or missing scanner is looked for, then the intake runs.
     void Timer1_Timer();
-    // The orderly end: the port closed, the list manager's objects dropped.
+    // The orderly end: the timer stopped, the port closed, the list manager's objects dropped.
     void Shutdown();
     // "E&xit": ends the process at once.
     void Exit();
@@ -68,10 +66,10 @@ public:
     // the status line and logged, and holds for this run.
     // device, when not empty, becomes the device of the port (section [Ports]).
     void ApplySerialSettings(int port, const QString& settings, const QString& device = QString());
-    void SaveToggle(MainView::Box box, bool ticked);
     void SetExclusionMask(const QString& mask);
     void SaveAutoSelectRules();
 
+    StationState& State() { return state_; }
     Configuration& Config() { return config_; }
     RunState& Run() { return run_; }
     const QString& HelpFile() const { return helpFile_; }
@@ -89,17 +87,23 @@ public:
 Q_SIGNALS:
     // The list manager was made, for its window to follow.
     void ListManagerCreated(WorkListManager* server);
+    // The scanner's port did not open at start-up and an operator is there: a window connected
+    // here shows the serial settings dialog, modal, and start-up goes on when it is closed.
+    void SettingsWanted();
 
 private:
     std::shared_ptr<ListManager> CreateListManager() override;
     // Runs one start-up step; a run-time error is reported and start-up goes on.
     void runStep(const std::function<void()>& step);
+    // An option the operator changed is written at once; ShowEd is never kept.
+    void saveOption(StationState::Option option, int value);
     // A setting saved is logged as "setting saved: " and record (when given); one that was not
     // is put on the status line, after warning (when given) in the log. Returns what was shown.
     QString reportSave(bool saved, const QString& record, const QString& what, const QString& warning = QString());
 
     Services services_;
-    AttachedView view_;
+    StationState state_;
+    QTimer Timer1;
     SystemClock systemClock_;
     FileSearch configFiles_;
     Configuration config_;

@@ -1,7 +1,6 @@
 #include "app/CommandLineInfo.h"
 #include "app/Station.h"
-#include "app/frmMain.h"
-#include "config/RunState.h"
+#include "app/windows/frmMain.h"
 #include "platform/EventLoopPauser.h"
 #include "platform/ImmediateExit.h"
 #include "platform/Log.h"
@@ -11,7 +10,8 @@
 #include "platform/TerminationSignals.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "platform/Version.h"
-#include "platform/WidgetMessageBoxes.h"
+#include "platform/windows/WidgetMessageBoxes.h"
+#include "station/RunState.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -19,34 +19,43 @@
 #include <cstdio>
 #include <memory>
 
-int main(int argc, char* argv[])
+namespace {
+// --no-window: the same station, with no window system asked for. Message boxes are log
+// records answered by their safe button; a stop from the service manager is the shutdown.
+int runWithoutWindow(Station& station)
 {
-    if (CommandLineInfo::Asked(argc, argv)) {
-        // Answered before any window system is asked for, so that it works without a display.
-        const QCoreApplication core(argc, argv);
-        std::fputs(CommandLineInfo::Text(QCoreApplication::arguments()).toLocal8Bit().constData(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+    TerminationSignals termination;
+    bool started = false;
+    bool stopRequested = false;
+    QObject::connect(&termination, &TerminationSignals::Requested, &station, [&](int number) {
+        Log::Info(QStringLiteral("signal %1: stopping").arg(number));
+        // The scan under way ends first: the shutdown runs once the event loop has returned.
+        if (started)
+            QCoreApplication::quit();
+        else
+            stopRequested = true;
+    });
+    if (!station.Start())
+        return 0;
+    started = true;
+    if (stopRequested) {
+        station.Shutdown();
+        return 0;
     }
-    MemoryTuning::KeepWorkingMemory();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tarvex"));
-    QApplication::setApplicationVersion(Version::Text());
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvex.svg")));
-    QGuiApplication::setDesktopFileName(QStringLiteral("tarvex"));
+    // A second start is told that this one runs; there is no window to bring forward.
+    RaiseRequests raiseRequests;
+    QObject::connect(&raiseRequests, &RaiseRequests::Requested, &station, [] {
+        Log::Info(QStringLiteral("another start of Tarvex asked for the window: this one runs without a window"));
+    });
+    if (!raiseRequests.Listen())
+        Log::Warning(QStringLiteral("a second start cannot reach this Tarvex"));
+    const int code = QCoreApplication::exec();
+    station.Shutdown();
+    return code;
+}
 
-    const QStringList arguments = QApplication::arguments();
-    const bool unattended = RunState::CommandLineOf(arguments).contains(QStringLiteral("UNATTENDED"));
-    std::unique_ptr<MessageBoxes> boxes;
-    if (unattended)
-        boxes = std::make_unique<UnattendedMessageBoxes>();
-    else
-        boxes = std::make_unique<WidgetMessageBoxes>();
-    ProcessInstanceCounter instances;
-    EventLoopPauser pauser;
-    ImmediateExit exit;
-
-    // The composition root: the station owns the services and outlives the window.
-    Station station({*boxes, instances, pauser, exit, arguments});
+int runWithWindow(Station& station)
+{
     frmMain window(station);
 
     // Installed before start-up says it is done, so that a stop from a service manager at any
@@ -73,6 +82,46 @@ int main(int argc, char* argv[])
     RaiseRequests raiseRequests;
     QObject::connect(&raiseRequests, &RaiseRequests::Requested, &window, &frmMain::BringToFront);
     if (!raiseRequests.Listen())
-        window.SetStatus(QStringLiteral("A second start cannot bring this window to the front."));
+        station.State().SetStatus(QStringLiteral("A second start cannot bring this window to the front."));
     return QApplication::exec();
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (CommandLineInfo::Asked(argc, argv)) {
+        // Answered before any window system is asked for, so that it works without a display.
+        const QCoreApplication core(argc, argv);
+        std::fputs(CommandLineInfo::Text(QCoreApplication::arguments()).toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    MemoryTuning::KeepWorkingMemory();
+    QStringList given;
+    for (int i = 0; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    const bool windowed = !CommandLineInfo::NoWindow(given);
+    // Only a station with a window needs the window system (and a display).
+    std::unique_ptr<QCoreApplication> app =
+        windowed ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tarvex"));
+    QCoreApplication::setApplicationVersion(Version::Text());
+    if (windowed) {
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvex.svg")));
+        QGuiApplication::setDesktopFileName(QStringLiteral("tarvex"));
+    }
+
+    const QStringList arguments = QCoreApplication::arguments();
+    const bool unattended = !windowed || RunState::CommandLineOf(arguments).contains(QStringLiteral("UNATTENDED"));
+    std::unique_ptr<MessageBoxes> boxes;
+    if (unattended)
+        boxes = std::make_unique<UnattendedMessageBoxes>();
+    else
+        boxes = std::make_unique<WidgetMessageBoxes>();
+    ProcessInstanceCounter instances;
+    EventLoopPauser pauser;
+    ImmediateExit exit;
+
+    // The composition root: the station owns the services and outlives the window.
+    Station station({*boxes, instances, pauser, exit, arguments});
+    return windowed ? runWithWindow(station) : runWithoutWindow(station);
 }

@@ -1,14 +1,14 @@
 #include "config/Configuration.h"
 
-#include "config/MainView.h"
-#include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/FileSearch.h"
 #include "platform/ImmediateExit.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
+#include "station/StationState.h"
 
 namespace {
 const QString defaultGCodePath = QStringLiteral("C:\\KARN\\PRODUCT\\");
@@ -45,7 +45,7 @@ Configuration::Configuration(MessageBoxes& boxes, FileFinder& files, ProcessExit
 {
 }
 
-bool Configuration::LoadSettings(MainView& view)
+bool Configuration::LoadSettings(StationState& state)
 {
     WindowsDirectory = Paths::WindowsDirectory();
     IniFilePath = Paths::ProgramFolder() + QLatin1Char('\\') + FileName;
@@ -77,7 +77,7 @@ bool Configuration::LoadSettings(MainView& view)
                     MessageBoxes::Icon::Critical);
     }
 
-    view.HideShowEd();
+    state.HideShowEd();
 
     SerialSettings = readText(QStringLiteral("Settings"), QStringLiteral("9600,N,8,1"));
     GCodePath = readText(QStringLiteral("GCodePath"), defaultGCodePath);
@@ -89,17 +89,15 @@ bool Configuration::LoadSettings(MainView& view)
 
     CommPort = readChoice(QStringLiteral("CommPort"), 1, -32768, 32767);
     const int pollTime = readChoice(QStringLiteral("CommPollTime"), 1000, -65536, 65535);
-    if (pollTime > 99) {
+    if (pollTime > 99)
         TimerInterval = pollTime;
-        view.SetTimerInterval(pollTime);
-    }
 
     CSVInPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVInPath"), QStringLiteral("C:\\")).trimmed());
     CSVOutPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVOutPath"), QStringLiteral("C:\\Tarvex.csv")).trimmed());
 
-    view.SetCheckValue(MainView::Box::AutoStart, readChoice(QStringLiteral("AutoStart"), 1, 0, 2));
-    view.SetCheckValue(MainView::Box::Overwrite, readChoice(QStringLiteral("Overwrite"), 1, 0, 2));
-    view.SetCheckValue(MainView::Box::AClear, readChoice(QStringLiteral("AutoClear"), 1, 0, 2));
+    state.SetOption(StationState::Option::AutoStart, readChoice(QStringLiteral("AutoStart"), 1, 0, 2));
+    state.SetOption(StationState::Option::Overwrite, readChoice(QStringLiteral("Overwrite"), 1, 0, 2));
+    state.SetOption(StationState::Option::AClear, readChoice(QStringLiteral("AutoClear"), 1, 0, 2));
     return true;
 }
 

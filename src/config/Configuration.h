@@ -4,11 +4,11 @@
 #include <QString>
 
 class FileFinder;
-class MainView;
+class StationState;
 class MessageBoxes;
 class ProcessExit;
 
-// The configuration file ZEM.INI and the settings the main window loads from it at start-up.
+// The configuration file ZEM.INI and the settings the station loads from it at start-up.
 // The file is never cached: every later read and write goes to the file at IniFilePath.
 class Configuration {
 public:
@@ -23,8 +23,8 @@ public:
     Configuration(MessageBoxes& boxes, FileFinder& files, ProcessExit& exit);
 
     // Finds the file (program folder, then the Windows directory) and reads every main key into
-    // the settings below and the main window. False when no file was found.
-    bool LoadSettings(MainView& view);
+    // the settings below and the options into the station's state. False when no file was found.
+    bool LoadSettings(StationState& state);
 
     // What FileExists does with an error it has no answer for: end the program (the start-up
     // looking for the configuration), or throw it to the caller (a lookup of a name from a scan,

@@ -1,13 +1,13 @@
 #include "listmgr/ListFileLoader.h"
 
 #include "config/Configuration.h"
-#include "config/StatusLine.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RuntimeError.h"
+#include "station/StatusLine.h"
 
 ListFileLoader::ListFileLoader(Configuration& config, ListManagerLink& link, MessageBoxes& boxes, StatusLine& status)
     : config_(config), link_(link), boxes_(boxes), status_(status)

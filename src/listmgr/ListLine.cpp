@@ -1,6 +1,5 @@
 #include "listmgr/ListLine.h"
 
-#include "config/MainView.h"
 #include "config/Spaces.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldCodeTable.h"
@@ -9,6 +8,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
+#include "station/StationState.h"
 
 #include <algorithm>
 
@@ -30,8 +30,8 @@ bool mirrored(int position)
 }
 } // namespace
 
-ListLine::ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView& view)
-    : table_(table), link_(link), view_(view)
+ListLine::ListLine(const FieldCodeTable& table, ListManagerLink& link, StationState& state)
+    : table_(table), link_(link), state_(state)
 {
 }
 
@@ -126,7 +126,7 @@ bool ListLine::AddLineToList(const Values& values)
         Log::Info(QStringLiteral("line added after recovery"));
         return true;
     } catch (const RuntimeError& e) {
-        view_.SetStatus(QStringLiteral("The line was not added to the list (error %1: %2).").arg(e.Number()).arg(e.Description()));
+        state_.SetStatus(QStringLiteral("The line was not added to the list (error %1: %2).").arg(e.Number()).arg(e.Description()));
         Log::Error(QStringLiteral("line not added (error %1: %2): %3").arg(e.Number()).arg(e.Description(), Log::Printable(line)));
         return false;
     }

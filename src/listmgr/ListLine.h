@@ -4,7 +4,7 @@
 
 class FieldCodeTable;
 class ListManagerLink;
-class MainView;
+class StationState;
 
 // The line of numbered fields that puts one program on the machine's work list, and sending it.
 class ListLine {
@@ -23,7 +23,7 @@ public:
         QString field283;
     };
 
-    ListLine(const FieldCodeTable& table, ListManagerLink& link, MainView& view);
+    ListLine(const FieldCodeTable& table, ListManagerLink& link, StationState& state);
 
     // Why a program name from a scan or a list cannot be used, or empty text when it can: it must
     // name a file below the program folder, and hold no control character and nothing that would
@@ -55,5 +55,5 @@ public:
 private:
     const FieldCodeTable& table_;
     ListManagerLink& link_;
-    MainView& view_;
+    StationState& state_;
 };

@@ -1,13 +1,13 @@
 #include "program/CsvTransfer.h"
 
 #include "config/Configuration.h"
-#include "config/MainView.h"
-#include "config/RunState.h"
-#include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/FileSearch.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 
 #include <QFile>
 
@@ -22,8 +22,8 @@ QString baseName(const QString& programName)
 }
 } // namespace
 
-CsvTransfer::CsvTransfer(Configuration& config, const RunState& run, MainView& view)
-    : config_(config), run_(run), view_(view)
+CsvTransfer::CsvTransfer(Configuration& config, const RunState& run, StationState& state)
+    : config_(config), run_(run), state_(state)
 {
 }
 
@@ -155,6 +155,6 @@ void CsvTransfer::RecoverInterruptedTransfer()
 bool CsvTransfer::fail(const QString& status, const QString& detail)
 {
     Log::Error(detail);
-    view_.SetStatus(status);
+    state_.SetStatus(status);
     return false;
 }

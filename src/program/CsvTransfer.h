@@ -3,7 +3,7 @@
 #include <QString>
 
 class Configuration;
-class MainView;
+class StationState;
 class RunState;
 
 // Moves the companion CSV file of a labelled program (same base name, ".CSV", in CSVInPath)
@@ -12,7 +12,7 @@ class RunState;
 // says KEEPCSV or "KEEP CSV".
 class CsvTransfer {
 public:
-    CsvTransfer(Configuration& config, const RunState& run, MainView& view);
+    CsvTransfer(Configuration& config, const RunState& run, StationState& state);
 
     // programName is the label's program name, normally ending in ".CNC". Returns false when
     // something went wrong (the status line and the log say what); a missing companion is fine.
@@ -36,5 +36,5 @@ private:
 
     Configuration& config_;
     const RunState& run_;
-    MainView& view_;
+    StationState& state_;
 };

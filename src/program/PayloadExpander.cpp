@@ -1,12 +1,12 @@
 #include "program/PayloadExpander.h"
 
-#include "config/MainView.h"
 #include "config/TextNumber.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/PayloadCodec.h"
 #include "platform/RuntimeError.h"
+#include "station/StationState.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +14,7 @@
 #include <cmath>
 #include <cstring>
 
-PayloadExpander::PayloadExpander(MainView& view) : view_(view) {}
+PayloadExpander::PayloadExpander(StationState& state) : state_(state) {}
 
 QString PayloadExpander::ExpandPayload(QString& scan)
 {
@@ -95,7 +95,7 @@ bool PayloadExpander::ExpandThroughFiles(const QByteArray& data, int length, QBy
 void PayloadExpander::Drop(const QString& reason, const QString& details)
 {
     dropReason_ = reason;
-    view_.SetStatus(QStringLiteral("Compressed barcode dropped: ") + reason + QLatin1Char('.'));
+    state_.SetStatus(QStringLiteral("Compressed barcode dropped: ") + reason + QLatin1Char('.'));
     Log::Error(QStringLiteral("Compressed payload dropped: %1 (%2)").arg(reason, details));
 }
 

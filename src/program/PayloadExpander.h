@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-class MainView;
+class StationState;
 
 // `ExpandPayload`: turns a compressed scan back into the text it carries.
 //
@@ -20,7 +20,7 @@ public:
     static inline const QString CompressedWorkFile = QStringLiteral("C:\\Veltra\\Bin\\Temp.Cmp");
     static inline const QString ExpandedWorkFile = QStringLiteral("C:\\Veltra\\Bin\\Temp.Dat");
 
-    explicit PayloadExpander(MainView& view);
+    explicit PayloadExpander(StationState& state);
 
     // The expanded text (one byte one character), or empty when the scan holds nothing usable;
     // every such case is reported on the status line and in the log. On return scan holds the
@@ -40,6 +40,6 @@ private:
     bool ExpandThroughFiles(const QByteArray& data, int length, QByteArray& out);
     void Drop(const QString& reason, const QString& details);
 
-    MainView& view_;
+    StationState& state_;
     QString dropReason_;
 };

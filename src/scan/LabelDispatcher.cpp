@@ -3,10 +3,7 @@
 #include "autosel/AutoSelectRules.h"
 #include "autosel/FieldSelection.h"
 #include "config/Configuration.h"
-#include "config/MainView.h"
-#include "config/RunState.h"
 #include "config/Spaces.h"
-#include "config/StatusLine.h"
 #include "config/TextNumber.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListFileLoader.h"
@@ -17,6 +14,9 @@
 #include "program/ProgramHeaderReader.h"
 #include "scan/ScanFields.h"
 #include "scan/ScanRoutines.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
+#include "station/StatusLine.h"
 
 namespace {
 const QString programExtension = QStringLiteral(".CNC");
@@ -86,13 +86,13 @@ bool LabelDispatcher::DispatchLabel(QString label)
     }
     switch (outcome) {
     case Outcome::Stored:
-        s_.view.SetStatus(QStringLiteral(" Waiting for next barcode..."));
+        s_.state.SetStatus(QStringLiteral(" Waiting for next barcode..."));
         s_.status.Outcome(QStringLiteral("part stored: %1 of %2 collected, waiting for the rest")
                               .arg(partsSeen_.size())
                               .arg(numberOf(count)));
         break;
     case Outcome::NotStored:
-        s_.view.SetStatus(QStringLiteral("Barcode Formating Error.  ") + label);
+        s_.state.SetStatus(QStringLiteral("Barcode Formating Error.  ") + label);
         Log::Warning(QStringLiteral("label not understood: %1").arg(Log::Printable(label)));
         s_.status.Refusal(QStringLiteral("barcode format error: not a label, or a part already scanned"));
         break;
@@ -106,7 +106,7 @@ bool LabelDispatcher::DispatchLabel(QString label)
 
 void LabelDispatcher::refuse(const QString& label, const QString& why)
 {
-    s_.view.SetStatus(QStringLiteral("Label refused: %1.").arg(why));
+    s_.state.SetStatus(QStringLiteral("Label refused: %1.").arg(why));
     Log::Warning(QStringLiteral("label %1 refused, nothing added: %2").arg(Log::Printable(label), why));
     s_.status.Refusal(why);
 }
@@ -173,7 +173,7 @@ LabelDispatcher::Outcome LabelDispatcher::plainLabel(const QString& label, QStri
         partsSeen_ = QStringLiteral("1");
         return Outcome::Stored;
     }
-    s_.view.SetStatus(QStringLiteral("Run Field Not Selected"));
+    s_.state.SetStatus(QStringLiteral("Run Field Not Selected"));
     Log::Warning(QStringLiteral("label %1 refused: no work field can be determined").arg(Log::Printable(label)));
     s_.status.Refusal(QStringLiteral("no work field can be determined for the program (Run Field Not Selected)"));
     return Outcome::Refused;
@@ -210,7 +210,7 @@ bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& o
     partsSeen_ += part;
     // Parts 5 to 9 have no indicator of their own; they only count toward completion.
     if (number >= 0 && number <= 4)
-        s_.view.SetIndicator(number, true);
+        s_.state.SetIndicator(number, true);
 
     if (number == 0) {
         partsSeen_.clear();
@@ -270,7 +270,7 @@ void LabelDispatcher::complete()
     partsSeen_.clear();
     const ScanFields::Sizes sizes = s_.routines.CompleteSizes(fields_);
     fields_.TakeSizes(sizes);
-    if (s_.view.IsChecked(MainView::Box::AClear))
+    if (s_.state.IsTicked(StationState::Option::AClear))
         s_.routines.ClearWorkList();
 
     s_.routines.AddProgramLines(fields_, sizes.x, sizes.y, true);

@@ -8,7 +8,7 @@ class CsvTransfer;
 class FieldCodeTable;
 class FieldSelection;
 class ListFileLoader;
-class MainView;
+class StationState;
 class ProgramHeaderReader;
 class RunState;
 class ScanFields;
@@ -24,7 +24,7 @@ public:
     struct Services {
         Configuration& config;
         RunState& run;
-        MainView& view;
+        StationState& state;
         StatusLine& status;
         ScanRoutines& routines;
         const FieldCodeTable& codes;

@@ -1,21 +1,21 @@
 #include "scan/ProgramScanHandler.h"
 
 #include "config/Configuration.h"
-#include "config/MainView.h"
-#include "config/RunState.h"
 #include "config/Spaces.h"
-#include "config/StatusLine.h"
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
-#include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/FileSearch.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
 #include "scan/ScanFields.h"
 #include "scan/ScanRoutines.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
+#include "station/StatusLine.h"
 
 #include <QFileInfo>
 
@@ -40,7 +40,7 @@ void ProgramScanHandler::HandleProgramScan(QString& scan)
     float y = 0;
     const qsizetype bang = scan.indexOf(QLatin1Char('!'));
     if (bang >= 0) {
-        s_.view.SetStatus(QStringLiteral("Wait saving g-code."));
+        s_.state.SetStatus(QStringLiteral("Wait saving g-code."));
         // A refused barcode leaves the field choice as it found it.
         const ScanFields::FieldChoice fieldChoice = fields_.ChosenField();
         readHeader(scan.left(bang));
@@ -101,7 +101,7 @@ void ProgramScanHandler::readHeader(const QString& header)
     fields_.CurrentProgramName = parser_.Field(1);
     fields_.CurrentField164 = QStringLiteral("1");
     fields_.CurrentField165 = QStringLiteral("1");
-    s_.view.SetIndicator(1, true);
+    s_.state.SetIndicator(1, true);
 
     for (int i = 2; i <= 14; ++i) {
         const QString field = parser_.Field(i);
@@ -111,15 +111,15 @@ void ProgramScanHandler::readHeader(const QString& header)
         switch (field.at(0).unicode()) {
         case u'X':
             fields_.CurrentSizeX = value;
-            s_.view.SetIndicator(2, true);
+            s_.state.SetIndicator(2, true);
             break;
         case u'Y':
             fields_.CurrentSizeY = value;
-            s_.view.SetIndicator(2, true);
+            s_.state.SetIndicator(2, true);
             break;
         case u'Z':
             fields_.CurrentSizeZ = value;
-            s_.view.SetIndicator(2, true);
+            s_.state.SetIndicator(2, true);
             break;
         case u'U':
             // A field fixed earlier by a field-selection label wins.
@@ -156,7 +156,7 @@ bool ProgramScanHandler::saveProgram(const QString& text)
     const QString path = s_.config.GCodePath + fields_.CurrentProgramName;
     // A file that differs only in letter case is the same program to a Windows station.
     const QString native = FileSearch::ResolveCase(Paths::ToNative(path));
-    if (!s_.view.IsChecked(MainView::Box::Overwrite)) {
+    if (!s_.state.IsTicked(StationState::Option::Overwrite)) {
         const QFileInfo existing(native);
         if (existing.isFile() && existing.size() > 0) {
             s_.status.Outcome(QStringLiteral("program %1 kept: it exists and Overwrite is off").arg(Log::Printable(path)));

@@ -7,7 +7,7 @@
 class Configuration;
 class ListFileLoader;
 class ListManagerLink;
-class MainView;
+class StationState;
 class RunState;
 class ScanFields;
 class ScanRoutines;
@@ -23,7 +23,7 @@ public:
     struct Services {
         Configuration& config;
         RunState& run;
-        MainView& view;
+        StationState& state;
         StatusLine& status;
         ScanRoutines& routines;
         ListManagerLink& link;

@@ -3,8 +3,6 @@
 #include "autosel/AutoSelectRules.h"
 #include "autosel/FieldSelection.h"
 #include "autosel/MirrorTrigger.h"
-#include "config/ScanHistory.h"
-#include "config/StatusLine.h"
 #include "listmgr/ListFileLoader.h"
 #include "listmgr/ListLine.h"
 #include "platform/DetachedProcessStarter.h"
@@ -17,11 +15,13 @@
 #include "scan/ScanConsumers.h"
 #include "scan/ScanFields.h"
 #include "scan/ScanRoutines.h"
+#include "station/ScanHistory.h"
+#include "station/StatusLine.h"
 
 class Configuration;
 class FieldCodeTable;
 class ListManagerLink;
-class MainView;
+class StationState;
 class MessageBoxes;
 class Pauser;
 class RunState;
@@ -29,13 +29,13 @@ class SerialPort;
 
 // The whole scan processing of a run: the program being assembled, the automatic field
 // selection rules, and the routines that turn labels, program barcodes and compressed payloads
-// into lines of the work list. The main window owns one; tests build their own around fakes.
+// into lines of the work list. The station owns one; tests build their own around fakes.
 class ScanProcessing : public ScanConsumers {
 public:
     struct Services {
         Configuration& config;
         RunState& run;
-        MainView& view;
+        StationState& state;
         MessageBoxes& boxes;
         Pauser& pauser;
         ListManagerLink& link;

@@ -3,9 +3,6 @@
 #include "autosel/FieldSelection.h"
 #include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
-#include "config/MainView.h"
-#include "config/RunState.h"
-#include "config/StatusLine.h"
 #include "config/TextNumber.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
@@ -14,6 +11,9 @@
 #include "platform/SerialPort.h"
 #include "program/EditorLauncher.h"
 #include "program/ProgramHeaderReader.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
+#include "station/StatusLine.h"
 
 ScanRoutines::ScanRoutines(Services services) : s_(services)
 {
@@ -24,9 +24,9 @@ void ScanRoutines::EndProgramScan(bool added, const QString& programName)
     s_.status.Pause(0.6f);
     s_.status.ShowReady();
     s_.status.HideIndicators();
-    if (added && s_.view.IsChecked(MainView::Box::ShowEd))
+    if (added && s_.state.IsTicked(StationState::Option::ShowEd))
         s_.editor.LaunchEditor(programName);
-    s_.view.SetAutoFieldSelection(false);
+    s_.state.SetAutoFieldSelection(false);
 }
 
 ScanFields::Sizes ScanRoutines::CompleteSizes(const ScanFields& program)
@@ -62,7 +62,7 @@ bool ScanRoutines::AddLineRoutine(const ScanFields& program, const QString& fiel
     QString code = fieldCode;
     const QChar first = code.isEmpty() ? QChar() : code.at(0);
     const auto choose = [&](int mode) {
-        s_.view.SetAutoFieldSelection(true);
+        s_.state.SetAutoFieldSelection(true);
         code = s_.selection.FieldChoice(mode, code, x, y);
     };
     if (first == QLatin1Char('&')) {
@@ -76,7 +76,7 @@ bool ScanRoutines::AddLineRoutine(const ScanFields& program, const QString& fiel
         s_.selection.FieldChoice(mode, code, 0, 0);
     }
 
-    s_.view.SetStatus(QStringLiteral("Adding to Barcode data to List."));
+    s_.state.SetStatus(QStringLiteral("Adding to Barcode data to List."));
     const ListLine::Values values = program.LineValues(code);
     const bool added = s_.line.AddLineToList(values);
     if (added) {
@@ -90,7 +90,7 @@ bool ScanRoutines::AddLineRoutine(const ScanFields& program, const QString& fiel
     }
 
     // Without the list manager there is no machine to start.
-    const bool started = s_.view.IsChecked(MainView::Box::AutoStart) && s_.link.ListApp && StartWorkList();
+    const bool started = s_.state.IsTicked(StationState::Option::AutoStart) && s_.link.ListApp && StartWorkList();
 
     // The scanner's acknowledgement says the line is on the work list: a line that did not get
     // there is not acknowledged.

@@ -10,7 +10,7 @@ class EditorLauncher;
 class FieldSelection;
 class ListLine;
 class ListManagerLink;
-class MainView;
+class StationState;
 class MirrorTrigger;
 class ProgramHeaderReader;
 class RunState;
@@ -25,7 +25,7 @@ public:
     struct Services {
         Configuration& config;
         const RunState& run;
-        MainView& view;
+        StationState& state;
         StatusLine& status;
         ListManagerLink& link;
         FieldSelection& selection;

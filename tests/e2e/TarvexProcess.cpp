@@ -81,7 +81,7 @@ QProcessEnvironment TarvexProcess::environment() const
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.path() + QStringLiteral("/config"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), dir_.path() + QStringLiteral("/data"));
     env.insert(QStringLiteral("XDG_STATE_HOME"), dir_.path() + QStringLiteral("/state"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), Platform);
     return env;
 }
 
@@ -91,7 +91,7 @@ int TarvexProcess::RunAnother(const QStringList& arguments)
     another.setProcessEnvironment(environment());
     another.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     another.setStandardOutputFile(QProcess::nullDevice());
-    another.start(QStringLiteral(TARVEX_EXECUTABLE), QStringList{QStringLiteral("UNATTENDED")} + arguments);
+    another.start(QStringLiteral(TARVEX_EXECUTABLE), FixedArguments + arguments);
     if (!another.waitForFinished(15000)) {
         another.kill();
         another.waitForFinished(5000);
@@ -107,7 +107,7 @@ bool TarvexProcess::Start(const QStringList& arguments, const QString& record, s
     process_.setStandardOutputFile(QProcess::nullDevice());
     // A test program that is killed (at a time-out) takes its tarvex along.
     process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    process_.start(QStringLiteral(TARVEX_EXECUTABLE), QStringList{QStringLiteral("UNATTENDED")} + arguments);
+    process_.start(QStringLiteral(TARVEX_EXECUTABLE), FixedArguments + arguments);
     if (!process_.waitForStarted(10000))
         return false;
     return WaitFor([&] { return Log().join(QLatin1Char('\n')).contains(record); }, std::chrono::seconds(15), poll);

@@ -26,7 +26,11 @@ public:
     // COM1 on another device from now on (a tarvex-scanner's), in place of the own pty.
     void UsePortDevice(const QString& device) { port_ = device; }
 
-    // Starts tarvex with the arguments (UNATTENDED is always added) and waits until the log has
+    // Added to every start's arguments, and the platform plugin Qt is given.
+    QStringList FixedArguments{QStringLiteral("UNATTENDED")};
+    QString Platform = QStringLiteral("offscreen");
+
+    // Starts tarvex with the arguments (FixedArguments first) and waits until the log has
     // the record (by default: start-up is done), looking every poll.
     bool Start(const QStringList& arguments = {}, const QString& record = QStringLiteral("start-up done"),
                std::chrono::milliseconds poll = std::chrono::milliseconds(20));

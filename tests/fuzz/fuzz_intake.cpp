@@ -4,8 +4,8 @@
 // unplugs the scanner or plugs it back in. Bursts are stamped with the time of the tick they
 // follow, so the silences between them cut scans as they would on the line. Afterwards, enough
 // silent ticks must empty the intake.
-#include "FuzzEnvironment.h"
 #include "app/ScanIntake.h"
+#include "FuzzEnvironment.h"
 #include "listmgr/EmbeddedListManager.h"
 #include "support/ScanRig.h"
 
@@ -18,7 +18,7 @@ namespace {
 // One station per input, so that nothing of one input's scans carries over into the next.
 struct Station {
     ScanRig rig{[] { return std::make_shared<EmbeddedListManager>(); }};
-    ScanIntake intake{rig.port, rig.view, *rig.processing, rig.processing->History()};
+    ScanIntake intake{rig.port, rig.state, *rig.processing, rig.processing->History()};
 };
 } // namespace
 

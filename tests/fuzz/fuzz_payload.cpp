@@ -2,8 +2,8 @@
 // 0 the marker followed by the bytes, 1 the bytes as they are, 2 a well-formed scan of the
 // bytes as text, which must expand back to exactly that text.
 #include "FuzzEnvironment.h"
-#include "NullMainView.h"
 #include "program/PayloadExpander.h"
+#include "station/StationState.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     FuzzEnvironment::Get().ResetLog();
     const QByteArray bytes(reinterpret_cast<const char*>(data) + 1, static_cast<qsizetype>(size - 1));
-    NullMainView view;
-    PayloadExpander expander(view);
+    StationState state;
+    PayloadExpander expander(state);
 
     QString scan;
     switch (data[0] % 3) {
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString out = expander.ExpandPayload(scan);
     if (out.size() > PayloadExpander::MaxLength)
         FuzzFailure("expanded beyond the largest length the field can announce");
-    if (out.isEmpty() && !view.Status().startsWith(QStringLiteral("Compressed barcode dropped: ")))
+    if (out.isEmpty() && !state.Status().startsWith(QStringLiteral("Compressed barcode dropped: ")))
         FuzzFailure("a dropped payload was not reported on the status line");
     return 0;
 }

@@ -18,6 +18,9 @@ expect_exe() { [ -x "$prefix/$1" ] && [ -f "$prefix/$1" ] || fail "missing execu
 
 expect_exe bin/tarvex
 expect_file share/applications/tarvex.desktop
+expect_file lib/systemd/user/tarvex.service
+[ -f "$prefix/lib/systemd/user/tarvex.service" ] && ! grep -qx "ExecStart=tarvex --no-window" "$prefix/lib/systemd/user/tarvex.service" &&
+  fail "tarvex.service does not run tarvex --no-window"
 expect_file share/icons/hicolor/scalable/apps/tarvex.svg
 expect_file share/man/man1/tarvex.1.gz
 expect_file share/doc/tarvex/ZEM.INI.sample

@@ -3,7 +3,7 @@
 ScanRig::ScanRig(const std::function<std::shared_ptr<ListManager>()>& makeServer)
 {
     env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n");
-    config.LoadSettings(view);
+    config.LoadSettings(state);
     config.GCodePath = "C:\\PRODUCT\\";
     config.ListPath = "C:\\LISTS\\";
     config.CSVInPath = "C:\\CSV";
@@ -20,7 +20,7 @@ ScanRig::ScanRig(const std::function<std::shared_ptr<ListManager>()>& makeServer
     link.ExeListObject = server;
     port.SetPortOpen(true);
     processing = std::make_unique<ScanProcessing>(
-        ScanProcessing::Services{config, run, view, boxes, pauser, link, codes, port});
+        ScanProcessing::Services{config, run, state, boxes, pauser, link, codes, port});
 }
 
 QString ScanRig::OnDriveC(const QString& relative) const

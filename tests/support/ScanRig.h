@@ -1,17 +1,18 @@
 #pragma once
 
 #include "config/Configuration.h"
-#include "config/RunState.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerLink.h"
 #include "scan/ScanProcessing.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 #include "support/FakeClock.h"
 #include "support/FakeListManager.h"
 #include "support/FakeListManagerFactory.h"
-#include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
 #include "support/QtPrinters.h"
+#include "support/StatusRecorder.h"
 #include "support/TestEnvironment.h"
 
 #include <functional>
@@ -35,7 +36,8 @@ public:
     TestEnvironment env;
     FakeMessageBoxes boxes;
     InstantPauser pauser;
-    FakeMainView view;
+    StationState state;
+    StatusRecorder statuses{state};
     FakeSerialPort port;
     Configuration config{boxes};
     RunState run;

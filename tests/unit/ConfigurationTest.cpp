@@ -4,7 +4,7 @@
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
-#include "support/FakeMainView.h"
+#include "station/StationState.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
 #include "support/TestEnvironment.h"
@@ -21,11 +21,11 @@ class ConfigurationTest : public testing::Test {
 protected:
     void inProgramFolder(const QByteArray& body) { env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n" + body); }
     void inWindowsDirectory(const QByteArray& body) { env.Write(env.WindowsDirectory() + "/ZEM.INI", "[GESTBCOD]\r\n" + body); }
-    bool load() { return config.LoadSettings(view); }
+    bool load() { return config.LoadSettings(state); }
 
     TestEnvironment env;
     FakeMessageBoxes boxes;
-    FakeMainView view;
+    StationState state;
     Configuration config{boxes};
 };
 
@@ -39,11 +39,11 @@ TEST_F(ConfigurationTest, AnEmptyFileGivesTheDefaults)
     EXPECT_EQ(config.CommPort, 1);
     EXPECT_EQ(config.CSVInPath, "C:");
     EXPECT_EQ(config.CSVOutPath, "C:\\Tarvex.csv");
-    EXPECT_EQ(view.timerInterval, 1000);
-    EXPECT_TRUE(view.IsChecked(MainView::Box::AutoStart));
-    EXPECT_TRUE(view.IsChecked(MainView::Box::Overwrite));
-    EXPECT_TRUE(view.IsChecked(MainView::Box::AClear));
-    EXPECT_TRUE(view.showEdHidden);
+    EXPECT_EQ(config.TimerInterval, 1000);
+    EXPECT_TRUE(state.IsTicked(StationState::Option::AutoStart));
+    EXPECT_TRUE(state.IsTicked(StationState::Option::Overwrite));
+    EXPECT_TRUE(state.IsTicked(StationState::Option::AClear));
+    EXPECT_TRUE(state.ShowEdHidden());
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
@@ -73,23 +73,23 @@ TEST_F(ConfigurationTest, PollTimeAbove99SetsTheTimer)
 {
     inProgramFolder("CommPollTime=99\r\n");
     load();
-    EXPECT_EQ(view.timerInterval, 1000);
+    EXPECT_EQ(config.TimerInterval, 1000);
     ProfileFile::WriteString(config.NativeIniFilePath(), "GESTBCOD", "CommPollTime", "100");
     load();
-    EXPECT_EQ(view.timerInterval, 100);
+    EXPECT_EQ(config.TimerInterval, 100);
 }
 
 TEST_F(ConfigurationTest, ValuesOutOfRangeTakeTheDefaultWithAWarningNamingTheKey)
 {
     // 2^64 + 3 for the port: it must not wrap around to port 3.
     inProgramFolder("CommPollTime=70000\r\nCommPort=18446744073709551619\r\nAutoClear=3\r\nOverwrite=2\r\nAutoStart=0\r\n");
-    view.timerInterval = 1000;
+    config.TimerInterval = 1000;
     load();
-    EXPECT_EQ(view.timerInterval, 1000);
+    EXPECT_EQ(config.TimerInterval, 1000);
     EXPECT_EQ(config.CommPort, 1);
-    EXPECT_EQ(view.checks[FakeMainView::index(MainView::Box::AClear)], 1);
-    EXPECT_EQ(view.checks[FakeMainView::index(MainView::Box::Overwrite)], 2);
-    EXPECT_EQ(view.checks[FakeMainView::index(MainView::Box::AutoStart)], 0);
+    EXPECT_EQ(state.OptionValue(StationState::Option::AClear), 1);
+    EXPECT_EQ(state.OptionValue(StationState::Option::Overwrite), 2);
+    EXPECT_EQ(state.OptionValue(StationState::Option::AutoStart), 0);
     const QString log = env.LogLines().join('\n');
     EXPECT_TRUE(log.contains("CommPollTime=70000"));
     EXPECT_TRUE(log.contains("CommPort=9223372036854775807"));
@@ -147,7 +147,7 @@ TEST_F(ConfigurationTest, NoFileIsReportedAndLaterWritesGoToTheWindowsDirectory)
     EXPECT_TRUE(boxes.shown[0].text.contains(env.WindowsDirectory() + "/ZEM.INI"));
     EXPECT_TRUE(boxes.shown[0].text.contains(Configuration::SampleFile));
     EXPECT_EQ(boxes.shown[0].icon, MessageBoxes::Icon::Critical);
-    EXPECT_FALSE(view.showEdHidden);
+    EXPECT_FALSE(state.ShowEdHidden());
     EXPECT_TRUE(config.SerialSettings.isEmpty());
     EXPECT_EQ(config.CommPort, 0);
 

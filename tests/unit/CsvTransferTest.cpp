@@ -1,12 +1,13 @@
 #include "config/Configuration.h"
-#include "config/RunState.h"
-#include "platform/FileSearch.h"
 #include "platform/Files.h"
+#include "platform/FileSearch.h"
 #include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
-#include "support/FakeMainView.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
+#include "support/StatusRecorder.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -29,10 +30,11 @@ protected:
 
     TestEnvironment env;
     FakeMessageBoxes boxes;
-    FakeMainView view;
+    StationState state;
+    StatusRecorder statuses{state};
     Configuration config{boxes};
     RunState run;
-    CsvTransfer transfer{config, run, view};
+    CsvTransfer transfer{config, run, state};
     FileSearch files;
 };
 
@@ -74,7 +76,7 @@ TEST_F(CsvTransferTest, NoCompanionDoesNothing)
 {
     EXPECT_TRUE(transfer.TransferCsv("NONE.CNC"));
     EXPECT_FALSE(QFile::exists(out()));
-    EXPECT_TRUE(view.statusHistory.isEmpty());
+    EXPECT_TRUE(statuses.texts.isEmpty());
 }
 
 TEST_F(CsvTransferTest, ACollectingFileThatCannotBeWrittenKeepsTheCompanion)
@@ -84,7 +86,7 @@ TEST_F(CsvTransferTest, ACollectingFileThatCannotBeWrittenKeepsTheCompanion)
     env.Write(env.DataFolder() + "/drive_c/OUT/other", "");
     EXPECT_FALSE(transfer.TransferCsv("B.CNC"));
     EXPECT_TRUE(QFile::exists(in("B.CSV")));
-    EXPECT_TRUE(view.status.startsWith("CSV not transferred: C:\\OUT cannot be written"));
+    EXPECT_TRUE(state.Status().startsWith("CSV not transferred: C:\\OUT cannot be written"));
     EXPECT_TRUE(env.LogLines().join('\n').contains("cannot append"));
 
     config.CSVOutPath = "/dev/full";
@@ -96,9 +98,9 @@ TEST_F(CsvTransferTest, NamesReachingOutsideTheFolderAreRefused)
 {
     env.Write(env.DataFolder() + "/drive_c/SECRET.CSV", "private\n");
     for (const QString& name : {QString("..\\SECRET.CNC"), QString("/etc/passwd"), QString("D:\\X.CNC")}) {
-        view.status.clear();
+        state.SetStatus(QString());
         EXPECT_FALSE(transfer.TransferCsv(name));
-        EXPECT_TRUE(view.status.contains("points outside the CSV folder")) << name.toStdString();
+        EXPECT_TRUE(state.Status().contains("points outside the CSV folder")) << name.toStdString();
     }
     EXPECT_TRUE(QFile::exists(env.DataFolder() + "/drive_c/SECRET.CSV"));
     EXPECT_FALSE(QFile::exists(out()));
@@ -110,7 +112,7 @@ TEST_F(CsvTransferTest, TheCollectingFileIsNeverAppendedToItself)
     config.CSVOutPath = "C:\\CSV\\OUT.CSV";
     env.Write(in("OUT.CSV"), "1;2\r\n");
     EXPECT_FALSE(transfer.TransferCsv("OUT.CNC"));
-    EXPECT_EQ(view.status, "CSV not transferred: C:\\CSV\\OUT.CSV is the collecting file C:\\CSV\\OUT.CSV itself.");
+    EXPECT_EQ(state.Status(), "CSV not transferred: C:\\CSV\\OUT.CSV is the collecting file C:\\CSV\\OUT.CSV itself.");
 
     // A link to it, and the same through the file operation itself.
     ASSERT_TRUE(QFile::link(in("OUT.CSV"), in("LINK.CSV")));
@@ -127,7 +129,7 @@ TEST_F(CsvTransferTest, ACompanionThatIsALinkIsNotFollowed)
     ASSERT_TRUE(QDir().mkpath(in("")));
     ASSERT_TRUE(QFile::link(secret, in("P2.CSV")));
     EXPECT_FALSE(transfer.TransferCsv("P2.CNC"));
-    EXPECT_EQ(view.status, "CSV not transferred: C:\\CSV\\P2.CSV cannot be read.");
+    EXPECT_EQ(state.Status(), "CSV not transferred: C:\\CSV\\P2.CSV cannot be read.");
     EXPECT_TRUE(env.LogLines().join('\n').contains("is a symbolic link"));
     EXPECT_FALSE(QFile::exists(out()));
     EXPECT_TRUE(QFileInfo(in("P2.CSV")).isSymLink());
@@ -157,7 +159,7 @@ TEST_F(CsvTransferTest, ANameTheFileSystemCannotLookUpIsThrownNotFatal)
 {
     FakeProcessExit exit;
     Configuration config(boxes, files, exit);
-    CsvTransfer transfer(config, run, view);
+    CsvTransfer transfer(config, run, state);
     config.CSVInPath = this->config.CSVInPath;
     config.CSVOutPath = this->config.CSVOutPath;
     ASSERT_TRUE(QDir().mkpath(in("")));

@@ -1,14 +1,13 @@
 // Every writer of the program on a full disk and in a folder it may not write: the operator is
 // told, the log has a record, what the file held before is still there, and once the disk has
 // room again the next write works.
+#include "app/SerialLink.h"
 #include "config/Configuration.h"
-#include "config/RunState.h"
-#include "config/SerialLink.h"
 #include "listmgr/EmbeddedListManager.h"
 #include "listmgr/FieldCodeTable.h"
+#include "listmgr/ListFile.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"
-#include "listmgr/ListFile.h"
 #include "listmgr/WorkList.h"
 #include "platform/Files.h"
 #include "platform/LineReader.h"
@@ -16,9 +15,10 @@
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
+#include "station/RunState.h"
+#include "station/StationState.h"
 #include "support/FakeClock.h"
 #include "support/FakeListManagerFactory.h"
-#include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
 #include "support/FileSizeLimit.h"
@@ -68,7 +68,7 @@ protected:
 
     TestEnvironment env;
     FakeMessageBoxes boxes;
-    FakeMainView view;
+    StationState state;
     Configuration config{boxes};
 };
 
@@ -80,7 +80,7 @@ TEST_F(DiskFaultTest, ConfigurationOnAFullDisk)
     config.SerialSettings = "19200,E,7,1";
     config.CommPort = 2;
     FakeSerialPort port;
-    SerialLink link(config, port, view, boxes);
+    SerialLink link(config, port, state, boxes);
     {
         FileSizeLimit full(limit);
         EXPECT_FALSE(config.WriteIniValue(Configuration::Section, "AutoStart", "0"));
@@ -88,7 +88,7 @@ TEST_F(DiskFaultTest, ConfigurationOnAFullDisk)
     }
     EXPECT_TRUE(TestEnvironment::Read(ini()) == before);
     EXPECT_EQ(filesIn(env.WindowsDirectory()), 1);
-    EXPECT_EQ(view.status, "Could not save the serial settings to " + ini() + ".");
+    EXPECT_EQ(state.Status(), "Could not save the serial settings to " + ini() + ".");
     EXPECT_TRUE(logged("could not write AutoStart=0 to " + ini()));
     EXPECT_TRUE(logged("could not write Settings=19200,E,7,1"));
 
@@ -147,7 +147,7 @@ protected:
     FakeListManagerFactory factory;
     FakeClock clock;
     ListManagerLink link{factory, clock};
-    ListLine line{table, link, view};
+    ListLine line{table, link, state};
     ListLine::Values values;
     QStringList saved;
 };
@@ -162,7 +162,7 @@ TEST_F(WorkListFaultTest, AFullDiskLosesNeitherTheQueuedLinesNorTheNewOne)
         FileSizeLimit full(limit);
         EXPECT_FALSE(line.AddLineToList(values));
     }
-    EXPECT_TRUE(view.status.startsWith("The line was not added to the list (error 75")) << view.status.toStdString();
+    EXPECT_TRUE(state.Status().startsWith("The line was not added to the list (error 75")) << state.Status().toStdString();
     EXPECT_TRUE(env.LogLines().last().endsWith(text));
     EXPECT_EQ(lastJournalLine(), "AddLine\t" + text + "\terror 75");
     // The recovery must not have cleared the work list on the way.
@@ -203,7 +203,7 @@ protected:
     QString collecting() const { return env.DataFolder() + "/drive_c/OUT/Tarvex.csv"; }
 
     RunState run;
-    CsvTransfer transfer{config, run, view};
+    CsvTransfer transfer{config, run, state};
 };
 
 TEST_F(CsvFaultTest, AFullDiskAppendsNothingAndKeepsTheCompanion)
@@ -217,7 +217,7 @@ TEST_F(CsvFaultTest, AFullDiskAppendsNothingAndKeepsTheCompanion)
         FileSizeLimit full(limit);
         EXPECT_FALSE(transfer.TransferCsv("P1.CNC"));
     }
-    EXPECT_EQ(view.status, "CSV not transferred: C:\\OUT\\Tarvex.csv cannot be written; C:\\CSV\\P1.CSV is kept.");
+    EXPECT_EQ(state.Status(), "CSV not transferred: C:\\OUT\\Tarvex.csv cannot be written; C:\\CSV\\P1.CSV is kept.");
     EXPECT_TRUE(logged("cannot append " + companion()));
     EXPECT_TRUE(TestEnvironment::Read(collecting()) == before);
     EXPECT_TRUE(TestEnvironment::Read(companion()) == content);
@@ -235,7 +235,7 @@ TEST_F(CsvFaultTest, AReadOnlyFolderKeepsBothFiles)
     // The companion cannot be deleted: its content is appended once, and the operator is told.
     if (makeReadOnly(folder)) {
         EXPECT_FALSE(transfer.TransferCsv("P1.CNC"));
-        EXPECT_EQ(view.status, "CSV transferred, but C:\\CSV\\P1.CSV could not be deleted.");
+        EXPECT_EQ(state.Status(), "CSV transferred, but C:\\CSV\\P1.CSV could not be deleted.");
         EXPECT_TRUE(logged("cannot delete " + companion()));
         EXPECT_EQ(TestEnvironment::Read(collecting()), "old\nnew\n");
     }
@@ -244,7 +244,7 @@ TEST_F(CsvFaultTest, AReadOnlyFolderKeepsBothFiles)
     env.Write(env.Root() + "/plain", "not a folder");
     config.CSVOutPath = env.Root() + "/plain/Tarvex.csv";
     EXPECT_FALSE(transfer.TransferCsv("P1.CNC"));
-    EXPECT_TRUE(view.status.startsWith("CSV not transferred: "));
+    EXPECT_TRUE(state.Status().startsWith("CSV not transferred: "));
     EXPECT_TRUE(QFile::exists(companion()));
 }
 

@@ -37,7 +37,7 @@ TEST_F(HostileScanTest, ProgramNamesThatLeaveTheFolderOrChangeTheLineAreRefusedW
                               " ",                    "%11 N X %",              QString::fromLatin1("P\0X", 3)};
     for (const QString& label : labels) {
         EXPECT_FALSE(dispatch(label)) << label.toStdString();
-        EXPECT_TRUE(rig.view.status.startsWith("Label refused: ")) << rig.view.status.toStdString();
+        EXPECT_TRUE(rig.state.Status().startsWith("Label refused: ")) << rig.state.Status().toStdString();
         EXPECT_TRUE(rig.processing->Dispatcher().PartsSeen().isEmpty()) << label.toStdString();
     }
     EXPECT_TRUE(rig.Lines().isEmpty());
@@ -52,7 +52,7 @@ TEST_F(HostileScanTest, ProgramNamesThatLeaveTheFolderOrChangeTheLineAreRefusedW
     programScan(".^X1^Y1^Z1^UN!" + isoProgram);
     programScan("SUB/^X1^Y1^Z1^UN!" + isoProgram);
     programScan(QByteArray("P\0" "3^X1^Y1^Z1^UN!", 16) + isoProgram);
-    EXPECT_TRUE(rig.view.status.startsWith("Program barcode refused: ")) << rig.view.status.toStdString();
+    EXPECT_TRUE(rig.state.Status().startsWith("Program barcode refused: ")) << rig.state.Status().toStdString();
     EXPECT_FALSE(QFile::exists(rig.OnDriveC("PRODUCT/P;1")));
     EXPECT_TRUE(rig.Lines().isEmpty());
 
@@ -73,7 +73,7 @@ TEST_F(HostileScanTest, ARefusedScanLeavesTheFieldChoiceAsItWas)
 
     // Taken by the program, the choice is gone: a plain label now has no field.
     EXPECT_FALSE(dispatch("PROG4"));
-    EXPECT_EQ(rig.view.status, "Run Field Not Selected");
+    EXPECT_EQ(rig.state.Status(), "Run Field Not Selected");
 }
 
 TEST_F(HostileScanTest, ARefusedLabelLeavesTheProgramBeingAssembledAndTheSelectionAsTheyWere)

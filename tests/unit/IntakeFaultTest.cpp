@@ -1,17 +1,17 @@
 // The intake and the list line under bad conditions: a scanner unplugged in the middle of a scan,
 // a list manager that fails every call, an overlong scan, control bytes in a label.
 #include "app/ScanIntake.h"
-#include "config/ScanHistory.h"
+#include "app/SerialLink.h"
 #include "config/Configuration.h"
-#include "config/SerialLink.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"
 #include "scan/ScanConsumers.h"
-#include "support/FakeListManager.h"
+#include "station/ScanHistory.h"
+#include "station/StationState.h"
 #include "support/FakeClock.h"
+#include "support/FakeListManager.h"
 #include "support/FakeListManagerFactory.h"
-#include "support/FakeMainView.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
@@ -50,13 +50,13 @@ protected:
 
     TestEnvironment env;
     FakeMessageBoxes boxes;
-    FakeMainView view;
+    StationState state;
     FakeSerialPort port;
     Configuration config{boxes};
-    SerialLink link{config, port, view, boxes};
+    SerialLink link{config, port, state, boxes};
     CountingConsumers consumers;
     ScanHistory history;
-    ScanIntake intake{port, view, consumers, history};
+    ScanIntake intake{port, state, consumers, history};
 };
 
 TEST_F(IntakeFaultTest, AScanCutOffByUnpluggingIsDroppedAndTheNextScanAfterReplugIsWhole)
@@ -67,8 +67,8 @@ TEST_F(IntakeFaultTest, AScanCutOffByUnpluggingIsDroppedAndTheNextScanAfterReplu
     tick(5);
     EXPECT_TRUE(consumers.labels.isEmpty());
     EXPECT_TRUE(intake.PendingScan().isEmpty());
-    EXPECT_FALSE(view.activityVisible);
-    EXPECT_EQ(view.status, "Scanner disconnected during a scan: the scan was dropped. Scan it again.");
+    EXPECT_FALSE(state.ActivityShown());
+    EXPECT_EQ(state.Status(), "Scanner disconnected during a scan: the scan was dropped. Scan it again.");
     EXPECT_TRUE(logged("scanner disconnected in the middle of a scan: 3 characters dropped: P12"));
     EXPECT_TRUE(logged("scanner disconnected: /dev/fake"));
 
@@ -76,7 +76,7 @@ TEST_F(IntakeFaultTest, AScanCutOffByUnpluggingIsDroppedAndTheNextScanAfterReplu
     port.available = true;
     tick();
     ASSERT_TRUE(port.open);
-    EXPECT_EQ(view.status, "Ready.");
+    EXPECT_EQ(state.Status(), "Ready.");
     port.Receive("P123.CNC");
     tick(3);
     EXPECT_EQ(consumers.labels, QStringList{"P123.CNC"});
@@ -108,7 +108,7 @@ TEST_F(IntakeFaultTest, AnOverlongScanIsRefusedWithItsLengthAndTheNextScanIsWhol
     }
     tick(4);
     EXPECT_TRUE(consumers.labels.isEmpty());
-    EXPECT_EQ(view.status, QStringLiteral("Scan refused: it is %1 characters long. Scan the label again.").arg(label.size()));
+    EXPECT_EQ(state.Status(), QStringLiteral("Scan refused: it is %1 characters long. Scan the label again.").arg(label.size()));
     ASSERT_EQ(history.Entries().size(), 1);
     EXPECT_TRUE(history.Entries()[0].refused);
     EXPECT_LT(history.Entries()[0].arrived.size(), 400);
@@ -158,8 +158,8 @@ protected:
     FakeListManagerFactory factory;
     FakeClock clock;
     ListManagerLink link{factory, clock};
-    FakeMainView view;
-    ListLine line{table, link, view};
+    StationState state;
+    ListLine line{table, link, state};
     ListLine::Values values;
 };
 
@@ -169,7 +169,7 @@ TEST_F(ListManagerFaultTest, AServerFailingEveryCallIsReportedAndTheNextLineGoes
     server->failEveryCall = true;
     EXPECT_FALSE(line.AddLineToList(values));
     EXPECT_EQ(server->Count("AddLine"), 2);
-    EXPECT_TRUE(view.status.startsWith("The line was not added to the list (error -2147417848")) << view.status.toStdString();
+    EXPECT_TRUE(state.Status().startsWith("The line was not added to the list (error -2147417848")) << state.Status().toStdString();
     const QStringList log = env.LogLines();
     EXPECT_TRUE(log.join('\n').contains("fallback work list failed"));
     EXPECT_TRUE(log.last().startsWith("ERROR line not added") && log.last().endsWith(text)) << log.last().toStdString();

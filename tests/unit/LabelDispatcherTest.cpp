@@ -35,7 +35,7 @@ TEST_F(LabelDispatcherTest, TheFirstLabelClearsTheWorkListEvenWhenItIsACommand)
     EXPECT_TRUE(dispatch("%START%"));
     EXPECT_EQ(calls(), QStringList({"ClearList", "Start"}));
     EXPECT_FALSE(rig.run.FirstScanPending);
-    EXPECT_EQ(rig.view.status, "Ready.");
+    EXPECT_EQ(rig.state.Status(), "Ready.");
 
     EXPECT_TRUE(dispatch("%START%"));
     EXPECT_EQ(calls().size(), 3); // no second clearing
@@ -57,11 +57,11 @@ TEST_F(LabelDispatcherTest, EachCommandReachesItsMember)
 TEST_F(LabelDispatcherTest, ClearWithPartsCollectedDiscardsThemAndLeavesTheWorkList)
 {
     EXPECT_FALSE(dispatch("%12PROG1 N X %"));
-    EXPECT_TRUE(rig.view.indicators[1]);
+    EXPECT_TRUE(rig.state.Indicator(1));
     EXPECT_TRUE(dispatch("%CLEAR%"));
     EXPECT_TRUE(calls().isEmpty());
     EXPECT_TRUE(partsSeen().isEmpty());
-    EXPECT_FALSE(rig.view.indicators[1]);
+    EXPECT_FALSE(rig.state.Indicator(1));
     EXPECT_TRUE(rig.processing->Fields().CurrentProgramName.trimmed().isEmpty());
 
     // Nothing collected any more: now it clears the list.
@@ -78,11 +78,11 @@ TEST_F(LabelDispatcherTest, ACommandTheListManagerRefusesIsNotAcceptedAndStaysOn
 {
     ScanRig refusing([] { return std::make_shared<RefusingListManager>(); });
     EXPECT_FALSE(refusing.processing->DispatchLabel("%START%"));
-    EXPECT_EQ(refusing.view.status, "List manager error #-2147418113 on Start: Catastrophic failure");
+    EXPECT_EQ(refusing.state.Status(), "List manager error #-2147418113 on Start: Catastrophic failure");
     EXPECT_TRUE(refusing.env.LogLines().last().contains("Start failed"));
     // The next command works and brings "Ready." back.
     EXPECT_TRUE(refusing.processing->DispatchLabel("%STOP%"));
-    EXPECT_EQ(refusing.view.status, "Ready.");
+    EXPECT_EQ(refusing.state.Status(), "Ready.");
 }
 
 TEST_F(LabelDispatcherTest, WithoutTheListManagerCommandsDoNothing)
@@ -94,7 +94,7 @@ TEST_F(LabelDispatcherTest, WithoutTheListManagerCommandsDoNothing)
     EXPECT_TRUE(dispatch("%START%"));
     EXPECT_TRUE(dispatch("%CLEAR%"));
     EXPECT_TRUE(calls().isEmpty());
-    EXPECT_EQ(rig.view.status, "Ready.");
+    EXPECT_EQ(rig.state.Status(), "Ready.");
 }
 
 // --- field selection ------------------------------------------------------------------------
@@ -114,7 +114,7 @@ TEST_F(LabelDispatcherTest, FieldSelectionLabelsOfThreeToFiveCharacters)
 
     // Six characters are too many, even when the middle is a code: a part label not stored.
     EXPECT_FALSE(dispatch(" %R1/%"));
-    EXPECT_EQ(rig.view.status, "Barcode Formating Error.   %R1/%");
+    EXPECT_EQ(rig.state.Status(), "Barcode Formating Error.   %R1/%");
 }
 
 TEST_F(LabelDispatcherTest, TheFixedFieldGoesToTheNextProgramAndPartOneReadsButIgnoresItsOwn)
@@ -146,12 +146,12 @@ TEST_F(LabelDispatcherTest, APlainLabelWithTheDefaultFieldIsOneLine)
     EXPECT_EQ(TestEnvironment::Read(rig.OnDriveC("OUT/Tarvex.csv")), QByteArray("a;b\r\n"));
     EXPECT_FALSE(QFile::exists(rig.OnDriveC("CSV/PROG1.CSV")));
     EXPECT_EQ(rig.port.sent, QStringList({"ACK\r"}));
-    EXPECT_EQ(rig.view.status, "Ready.");
+    EXPECT_EQ(rig.state.Status(), "Ready.");
     EXPECT_EQ(rig.processing->Fields().LastProgramName, "PROG1.CNC");
     EXPECT_EQ(rig.processing->Fields().LastComment, "PANEL");
     // Two pauses of 0.6 s after the line.
     EXPECT_NEAR(rig.pauser.paused, 1.2, 1e-5);
-    EXPECT_FALSE(rig.view.autoFieldSelection);
+    EXPECT_FALSE(rig.state.AutoFieldSelection());
 }
 
 TEST_F(LabelDispatcherTest, APlainLabelKeepsAnExtensionInAnyCaseAndAMissingFileGivesEmptySizes)
@@ -166,7 +166,7 @@ TEST_F(LabelDispatcherTest, APlainLabelWithNoWayToChooseAFieldIsRefused)
 {
     ASSERT_EQ(rules().TriggerSource(), AutoSelectRules::Source::Barcode);
     EXPECT_FALSE(dispatch("PROG1"));
-    EXPECT_EQ(rig.view.status, "Run Field Not Selected");
+    EXPECT_EQ(rig.state.Status(), "Run Field Not Selected");
     EXPECT_TRUE(calls().isEmpty());
     EXPECT_TRUE(rig.port.sent.isEmpty());
 
@@ -183,17 +183,17 @@ TEST_F(LabelDispatcherTest, TwoPartsInEitherOrderGiveTheSameLine)
 {
     const QString expected = lineOnN("PROG1.CNC", "600", "400", "20");
     EXPECT_FALSE(dispatch("%12PROG1 N X %"));
-    EXPECT_EQ(rig.view.status, " Waiting for next barcode...");
+    EXPECT_EQ(rig.state.Status(), " Waiting for next barcode...");
     EXPECT_EQ(partsSeen(), "1");
     EXPECT_TRUE(dispatch("%22600 400 20 %"));
     EXPECT_EQ(rig.Lines(), QStringList({expected}));
     EXPECT_EQ(rig.port.sent, QStringList({"ACK\r"}));
     EXPECT_TRUE(partsSeen().isEmpty());
-    EXPECT_EQ(rig.view.indicators, (std::array<bool, 5>{}));
+    EXPECT_EQ(rig.state.Indicators(), (std::array<bool, 5>{}));
 
     ScanRig fresh;
     EXPECT_FALSE(fresh.processing->DispatchLabel("%22600 400 20 %"));
-    EXPECT_TRUE(fresh.view.indicators[2]);
+    EXPECT_TRUE(fresh.state.Indicator(2));
     EXPECT_TRUE(fresh.processing->DispatchLabel("%12PROG1 N X %"));
     EXPECT_EQ(fresh.Lines(), QStringList({expected}));
 
@@ -207,7 +207,7 @@ TEST_F(LabelDispatcherTest, ARepeatedPartIsRefusedAndTheCollectionGoesOn)
 {
     EXPECT_FALSE(dispatch("%12PROG1 N X %"));
     EXPECT_FALSE(dispatch("%12PROG2 M X %"));
-    EXPECT_EQ(rig.view.status, "Barcode Formating Error.  %12PROG2 M X %");
+    EXPECT_EQ(rig.state.Status(), "Barcode Formating Error.  %12PROG2 M X %");
     EXPECT_EQ(partsSeen(), "1");
     EXPECT_TRUE(dispatch("%22600 400 20 %"));
     EXPECT_EQ(rig.Lines(), QStringList({lineOnN("PROG1.CNC", "600", "400", "20")}));
@@ -235,7 +235,7 @@ TEST_F(LabelDispatcherTest, PartsFiveToNineCountButShowNoIndicator)
 {
     EXPECT_FALSE(dispatch("%13PROG1 N X %"));
     EXPECT_FALSE(dispatch("%73%"));
-    EXPECT_EQ(rig.view.indicators, (std::array<bool, 5>{false, true, false, false, false}));
+    EXPECT_EQ(rig.state.Indicators(), (std::array<bool, 5>{false, true, false, false, false}));
     EXPECT_EQ(partsSeen(), "17");
     EXPECT_TRUE(dispatch("%23600 400 20 %"));
     EXPECT_EQ(rig.Lines().size(), 1);
@@ -247,13 +247,13 @@ TEST_F(LabelDispatcherTest, AFieldChosenByRulesWhenPartOneHasNone)
     EXPECT_FALSE(dispatch("%12PROG1 %"));
     EXPECT_TRUE(dispatch("%22600 400 20 %"));
     ASSERT_EQ(rig.Lines().size(), 1);
-    EXPECT_TRUE(rig.view.statusHistory.contains("Adding to Barcode data to List."));
+    EXPECT_TRUE(rig.statuses.texts.contains("Adding to Barcode data to List."));
 }
 
 TEST_F(LabelDispatcherTest, AutoClearAndAutoStartFrameTheLine)
 {
-    rig.view.SetCheckValue(MainView::Box::AClear, 1);
-    rig.view.SetCheckValue(MainView::Box::AutoStart, 1);
+    rig.state.SetOption(StationState::Option::AClear, 1);
+    rig.state.SetOption(StationState::Option::AutoStart, 1);
     EXPECT_TRUE(dispatch("%19PROG1 N X %"));
     ASSERT_EQ(calls().size(), 3);
     EXPECT_EQ(calls()[0], "ClearList");
@@ -292,7 +292,7 @@ TEST_F(LabelDispatcherTest, NoAcknowledgementWhenThePortIsClosedOrTheLineWasNotA
     EXPECT_TRUE(dispatch("%19PROG2 N X %"));
     EXPECT_TRUE(rig.port.sent.isEmpty());
     // The failure stays on the status line instead of "Ready.".
-    EXPECT_TRUE(rig.view.status.startsWith("The line was not added")) << rig.view.status.toStdString();
+    EXPECT_TRUE(rig.state.Status().startsWith("The line was not added")) << rig.state.Status().toStdString();
 }
 
 // --- list files -----------------------------------------------------------------------------
@@ -309,12 +309,12 @@ TEST_F(ListFileTest, APartZeroLabelReplacesTheWorkListWithTheFile)
 {
     rig.env.Write(rig.OnDriveC("LISTS/JOB7%.LST"), "; job seven\r\n#161=A.CNC;\r\n\r\n#161=B.CNC;\r\n");
     rig.server->AddLine("#161=OLD.CNC;");
-    rig.view.SetIndicator(3, true);
+    rig.state.SetIndicator(3, true);
     EXPECT_FALSE(rig.processing->DispatchLabel("%01JOB7%"));
     EXPECT_EQ(server().Lines(), QStringList({"#161=A.CNC;", "#161=B.CNC;"}));
     EXPECT_TRUE(rig.boxes.shown.isEmpty());
     // The list is loaded: nothing of the scan is pending, "Load List" and the rest go off.
-    EXPECT_EQ(rig.view.indicators, (std::array<bool, 5>{}));
+    EXPECT_EQ(rig.state.Indicators(), (std::array<bool, 5>{}));
     EXPECT_EQ(rig.processing->History().Entries().first().outcomes.last(), "list loaded: C:\\LISTS\\JOB7%.LST");
     EXPECT_TRUE(rig.processing->Dispatcher().PartsSeen().isEmpty());
 }
@@ -327,8 +327,8 @@ TEST_F(ListFileTest, AMissingFileIsToldAndTheListStaysCleared)
     ASSERT_EQ(rig.boxes.shown.size(), 1);
     EXPECT_EQ(rig.boxes.shown[0].text, "List File C:\\LISTSjob7%.LST Not Found");
     EXPECT_EQ(rig.boxes.shown[0].caption, "Tarvex");
-    EXPECT_EQ(rig.view.status, "Ready.");
-    EXPECT_EQ(rig.view.indicators, (std::array<bool, 5>{}));
+    EXPECT_EQ(rig.state.Status(), "Ready.");
+    EXPECT_EQ(rig.state.Indicators(), (std::array<bool, 5>{}));
     EXPECT_TRUE(server().Lines().isEmpty());
 }
 
@@ -351,11 +351,11 @@ TEST_F(ListFileTest, AListThatCannotBeTakenSafelyIsRefusedWithItsReason)
     };
     for (const auto& c : cases) {
         rig.server->AddLine("#161=OLD.CNC;");
-        rig.view.SetIndicator(0, true);
+        rig.state.SetIndicator(0, true);
         EXPECT_FALSE(rig.processing->DispatchLabel(c.label));
-        EXPECT_TRUE(rig.view.status.contains(c.status)) << rig.view.status.toStdString();
+        EXPECT_TRUE(rig.state.Status().contains(c.status)) << rig.state.Status().toStdString();
         EXPECT_TRUE(server().Lines().isEmpty()) << c.label;
-        EXPECT_EQ(rig.view.indicators, (std::array<bool, 5>{}));
+        EXPECT_EQ(rig.state.Indicators(), (std::array<bool, 5>{}));
     }
     EXPECT_TRUE(rig.boxes.shown.isEmpty());
 }
@@ -367,7 +367,7 @@ TEST_F(ListFileTest, WithoutTheListManagerALoadFailsQuietly)
     rig.run.CommandLine = "NOAPP";
     EXPECT_FALSE(rig.processing->DispatchLabel("%01JOB7%"));
     EXPECT_TRUE(rig.boxes.shown.isEmpty());
-    EXPECT_EQ(rig.view.status, "Ready.");
+    EXPECT_EQ(rig.state.Status(), "Ready.");
 }
 
 } // namespace

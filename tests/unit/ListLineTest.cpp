@@ -1,11 +1,11 @@
-#include "scan/ScanFields.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"
-#include "support/FakeListManager.h"
+#include "scan/ScanFields.h"
+#include "station/StationState.h"
 #include "support/FakeClock.h"
+#include "support/FakeListManager.h"
 #include "support/FakeListManagerFactory.h"
-#include "support/FakeMainView.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +34,8 @@ protected:
     FakeListManagerFactory factory;
     FakeClock clock;
     ListManagerLink link{factory, clock};
-    FakeMainView view;
-    ListLine line{table, link, view};
+    StationState state;
+    ListLine line{table, link, state};
     ScanFields fields;
 };
 
@@ -106,14 +106,14 @@ TEST_F(ListLineTest, AFailedLineGetsExactlyOneRecoveryThenTheReport)
     EXPECT_TRUE(line.AddLineToList(fields.LineValues(fields.CurrentFieldCode)));
     // The fallback is the same server: it is shown, but not cleared, so the queued lines stay.
     EXPECT_EQ(server->calls, QStringList({"AddLine " + text, "Visible True", "AddLine " + text}));
-    EXPECT_EQ(view.status, "Ready.");
+    EXPECT_EQ(state.Status(), "Ready.");
 
     server->calls.clear();
     server->failAddLine = -1;
     EXPECT_FALSE(line.AddLineToList(fields.LineValues(fields.CurrentFieldCode)));
     EXPECT_EQ(server->Count("AddLine"), 2);
     EXPECT_EQ(server->Count("Clear"), 0);
-    EXPECT_TRUE(view.status.startsWith("The line was not added to the list (error -2147417848")) << view.status.toStdString();
+    EXPECT_TRUE(state.Status().startsWith("The line was not added to the list (error -2147417848")) << state.Status().toStdString();
     EXPECT_TRUE(env.LogLines().last().contains("line not added") && env.LogLines().last().endsWith(text));
 }
 
@@ -123,7 +123,7 @@ TEST_F(ListLineTest, WithoutAWorkListNothingIsSentAndTheLogKeepsTheLine)
     EXPECT_FALSE(line.AddLineToList(fields.LineValues(fields.CurrentFieldCode)));
     EXPECT_FALSE(line.AddLineToList(fields.LineValues(fields.CurrentFieldCode)));
     EXPECT_TRUE(server->calls.isEmpty());
-    EXPECT_EQ(view.status, "Ready.");
+    EXPECT_EQ(state.Status(), "Ready.");
     EXPECT_TRUE(env.LogLines().last().endsWith("line not added, running without the list manager: " + text));
 }
 

@@ -1,7 +1,7 @@
 #include "autosel/AutoSelectRules.h"
 #include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
-#include "support/FakeMainView.h"
+#include "station/StationState.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -14,7 +14,7 @@ protected:
     MirrorTriggerTest()
     {
         env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n");
-        config.LoadSettings(view);
+        config.LoadSettings(state);
         rules.Load();
     }
     // Makes the rule of the source and outcome the active one.
@@ -47,7 +47,7 @@ protected:
 
     TestEnvironment env;
     FakeMessageBoxes boxes;
-    FakeMainView view;
+    StationState state;
     Configuration config{boxes};
     AutoSelectRules rules{config};
     MirrorTrigger trigger{rules};

@@ -1,6 +1,6 @@
 #include "config/TextNumber.h"
 #include "program/PayloadExpander.h"
-#include "support/FakeMainView.h"
+#include "station/StationState.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -37,11 +37,11 @@ protected:
         return expander.ExpandPayload(s);
     }
     QString workFile(const char* name) const { return env.DataFolder() + "/drive_c/Veltra/Bin/" + name; }
-    bool reported() const { return view.status.startsWith("Compressed barcode dropped: "); }
+    bool reported() const { return state.Status().startsWith("Compressed barcode dropped: "); }
 
     TestEnvironment env;
-    FakeMainView view;
-    PayloadExpander expander{view};
+    StationState state;
+    PayloadExpander expander{state};
 };
 
 TEST_F(PayloadExpanderTest, UpTo23072CharactersStayInMemory)
@@ -52,7 +52,7 @@ TEST_F(PayloadExpanderTest, UpTo23072CharactersStayInMemory)
     EXPECT_EQ(expand(scan), QString::fromLatin1(text));
     EXPECT_FALSE(QFile::exists(workFile("Temp.Cmp")));
     EXPECT_FALSE(QFile::exists(workFile("Temp.Dat")));
-    EXPECT_EQ(view.status, "Ready.");
+    EXPECT_EQ(state.Status(), "Ready.");
 }
 
 TEST_F(PayloadExpanderTest, LongerPayloadsGoThroughTheWorkFilesWhichStay)
@@ -120,7 +120,7 @@ TEST_F(PayloadExpanderTest, ALengthFieldThatIsNoPositiveNumberDropsTheScan)
     for (const QByteArray field : {"ABCDE", "00000", "-0500", "0.4  "}) {
         QByteArray scan = PayloadExpander::MakeScan(text);
         scan.replace(3, 5, field);
-        view.status = "Ready.";
+        state.SetStatus("Ready.");
         EXPECT_EQ(expand(scan), "") << field.constData();
         EXPECT_TRUE(reported()) << field.constData();
     }
@@ -138,26 +138,26 @@ TEST_F(PayloadExpanderTest, DamagedDataIsReportedAndDropped)
     const QByteArray scan = PayloadExpander::MakeScan(text);
 
     EXPECT_EQ(expand(scan.left(scan.size() - 20)), "");
-    EXPECT_EQ(view.status, "Compressed barcode dropped: data is truncated.");
+    EXPECT_EQ(state.Status(), "Compressed barcode dropped: data is truncated.");
 
     QByteArray corrupt = scan;
     for (int i = 40; i < 60; ++i)
         corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5a);
-    view.status.clear();
+    state.SetStatus(QString());
     EXPECT_EQ(expand(corrupt), "");
     EXPECT_TRUE(reported());
 
     QByteArray wrongLength = scan;
     wrongLength.replace(3, 5, "05001");
     EXPECT_EQ(expand(wrongLength), "");
-    EXPECT_EQ(view.status, "Compressed barcode dropped: data expands to fewer characters than announced.");
+    EXPECT_EQ(state.Status(), "Compressed barcode dropped: data expands to fewer characters than announced.");
     EXPECT_TRUE(env.LogLines().last().startsWith("ERROR Compressed payload dropped: "));
 
     // The same through the work files.
     const QByteArray big = programText(40000);
     const QByteArray bigScan = PayloadExpander::MakeScan(big);
     EXPECT_EQ(expand(bigScan.left(bigScan.size() / 2)), "");
-    EXPECT_EQ(view.status, "Compressed barcode dropped: data is truncated.");
+    EXPECT_EQ(state.Status(), "Compressed barcode dropped: data is truncated.");
 }
 
 TEST_F(PayloadExpanderTest, WorkFilesThatCannotBeWrittenAreReported)
@@ -166,12 +166,12 @@ TEST_F(PayloadExpanderTest, WorkFilesThatCannotBeWrittenAreReported)
     // A file where the work folder should be.
     env.Write(env.DataFolder() + "/drive_c/Veltra", "in the way");
     EXPECT_EQ(expand(scan), "");
-    EXPECT_EQ(view.status, "Compressed barcode dropped: cannot create the work folder.");
+    EXPECT_EQ(state.Status(), "Compressed barcode dropped: cannot create the work folder.");
 
     QFile::remove(env.DataFolder() + "/drive_c/Veltra");
     ASSERT_TRUE(QDir().mkpath(workFile("Temp.Dat"))); // a folder where the output should go
     EXPECT_EQ(expand(scan), "");
-    EXPECT_EQ(view.status, "Compressed barcode dropped: work file could not be written: C:\\Veltra\\Bin\\Temp.Dat.");
+    EXPECT_EQ(state.Status(), "Compressed barcode dropped: work file could not be written: C:\\Veltra\\Bin\\Temp.Dat.");
 }
 
 TEST_F(PayloadExpanderTest, WorkFilesThatAreLinksAreNeitherWrittenNorReadThrough)
@@ -184,7 +184,7 @@ TEST_F(PayloadExpanderTest, WorkFilesThatAreLinksAreNeitherWrittenNorReadThrough
         QFile::remove(workFile("Temp.Dat"));
         ASSERT_TRUE(QFile::link(outside, workFile(name)));
         EXPECT_EQ(expand(scan), "") << name;
-        EXPECT_TRUE(view.status.endsWith(QString("C:\\Veltra\\Bin\\") + name + ".")) << view.status.toStdString();
+        EXPECT_TRUE(state.Status().endsWith(QString("C:\\Veltra\\Bin\\") + name + ".")) << state.Status().toStdString();
         EXPECT_TRUE(env.LogLines().last().contains("is a symbolic link")) << env.LogLines().last().toStdString();
         EXPECT_EQ(TestEnvironment::Read(outside), "untouched");
     }

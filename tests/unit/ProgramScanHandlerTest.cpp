@@ -13,7 +13,7 @@ const QByteArray isoProgram = "G71 X600 Y400 Z20\r\n(TABLE TOP)\r\nG0 X0 Y0\r\nM
 class ProgramScanHandlerTest : public testing::Test {
 protected:
     // Overwrite starts unticked here; the tests that need it tick it.
-    ProgramScanHandlerTest() { view.checks[FakeMainView::index(MainView::Box::Overwrite)] = 0; }
+    ProgramScanHandlerTest() { state.SetOption(StationState::Option::Overwrite, 0); }
 
     void scan(const QByteArray& bytes)
     {
@@ -26,7 +26,8 @@ protected:
 
     ScanRig rig;
     TestEnvironment& env = rig.env;
-    FakeMainView& view = rig.view;
+    StationState& state = rig.state;
+    StatusRecorder& statuses = rig.statuses;
     FakeSerialPort& port = rig.port;
     RunState& run = rig.run;
     ListManagerLink& link = rig.link;
@@ -51,10 +52,10 @@ TEST_F(ProgramScanHandlerTest, AHeaderWithAllSizesSavesTheTextAndReadsNoFile)
     EXPECT_EQ(fields.LastProgramName, "P1");
 
     EXPECT_TRUE(port.sent.isEmpty()); // no acknowledgement for program scans
-    EXPECT_TRUE(view.statusHistory.contains("Wait saving g-code."));
-    EXPECT_EQ(view.status, "Ready.");
-    EXPECT_EQ(view.indicators, (std::array<bool, 5>{}));
-    EXPECT_FALSE(view.autoFieldSelection);
+    EXPECT_TRUE(statuses.texts.contains("Wait saving g-code."));
+    EXPECT_EQ(state.Status(), "Ready.");
+    EXPECT_EQ(state.Indicators(), (std::array<bool, 5>{}));
+    EXPECT_FALSE(state.AutoFieldSelection());
     EXPECT_EQ(fields.CurrentProgramName, " ");
     EXPECT_EQ(fields.CurrentFieldCode, " ");
     EXPECT_EQ(pauser.pauses, 2);
@@ -97,7 +98,7 @@ TEST_F(ProgramScanHandlerTest, OverwriteDecidesWhetherAnExistingProgramIsReplace
     scan("EMPTY^UN!" + isoProgram);
     EXPECT_EQ(TestEnvironment::Read(programFile("EMPTY")), isoProgram + "\r\n");
 
-    view.checks[FakeMainView::index(MainView::Box::Overwrite)] = 1;
+    state.SetOption(StationState::Option::Overwrite, 1);
     scan("P3^UN!" + isoProgram);
     EXPECT_EQ(TestEnvironment::Read(programFile("P3")), isoProgram + "\r\n");
     EXPECT_TRUE(added().last().contains("#168=600;#169=400;#170=20;"));
@@ -204,9 +205,9 @@ TEST_F(ProgramScanHandlerTest, ANameReachingOutsideTheProgramFolderIsRefused)
 {
     const QByteArray names[] = {"..\\P1", "SUB/../../P1", "/tmp/P1", "D:\\P1", "C:P1", "  "};
     for (const QByteArray& name : names) {
-        view.status = "Ready.";
+        state.SetStatus("Ready.");
         scan(name + "^X1^Y1^Z1^UN!" + isoProgram);
-        EXPECT_TRUE(view.status.startsWith("Program barcode refused: ")) << name.constData();
+        EXPECT_TRUE(state.Status().startsWith("Program barcode refused: ")) << name.constData();
         EXPECT_TRUE(env.LogLines().last().startsWith("ERROR program barcode refused, nothing saved or added: "))
             << name.constData();
     }
@@ -231,8 +232,8 @@ TEST_F(ProgramScanHandlerTest, AProgramThatCannotBeSavedIsReportedAndNothingAdde
     scan("P11^X1^Y2^Z3^UN!" + isoProgram);
     EXPECT_TRUE(added().isEmpty());
     // The failure, not "Ready.", stays on the status line.
-    EXPECT_TRUE(view.status.startsWith("Program P11 not saved: ")) << view.status.toStdString();
-    EXPECT_TRUE(view.status.endsWith("; nothing added.")) << view.status.toStdString();
+    EXPECT_TRUE(state.Status().startsWith("Program P11 not saved: ")) << state.Status().toStdString();
+    EXPECT_TRUE(state.Status().endsWith("; nothing added.")) << state.Status().toStdString();
     EXPECT_TRUE(logHas("ERROR program C:\\PRODUCT\\P11 not saved to ")); // paths as they are
     EXPECT_EQ(fields.CurrentProgramName, " "); // nothing of the failed scan stays for the next
     QFile::remove(rig.OnDriveC("PRODUCT"));
@@ -243,18 +244,18 @@ TEST_F(ProgramScanHandlerTest, AProgramThatCannotBeSavedIsReportedAndNothingAdde
     EXPECT_EQ(TestEnvironment::Read(programFile(longest + ".CNC")), isoProgram + "\r\n");
     ASSERT_EQ(added().size(), 1);
     scan(longest + "X.CNC^X1^Y2^Z3^UN!" + isoProgram); // one byte past what a name may be
-    EXPECT_TRUE(view.status.startsWith("Program " + longest + "X.CNC not saved: ")) << view.status.toStdString();
+    EXPECT_TRUE(state.Status().startsWith("Program " + longest + "X.CNC not saved: ")) << state.Status().toStdString();
     EXPECT_EQ(added().size(), 1);
 }
 
 TEST_F(ProgramScanHandlerTest, ShowEdStartsTheEditorAfterTheLine)
 {
-    view.checks[FakeMainView::index(MainView::Box::ShowEd)] = 1;
+    state.SetOption(StationState::Option::ShowEd, 1);
     scan("P13^X1^Y2^Z3^UN!" + isoProgram);
     // No editor is installed here: the failure is logged and nothing else changes.
     EXPECT_TRUE(logHas("editor not started for " + programFile("P13")));
     EXPECT_EQ(added().size(), 1);
-    EXPECT_EQ(view.status, "Ready.");
+    EXPECT_EQ(state.Status(), "Ready.");
 }
 
 } // namespace

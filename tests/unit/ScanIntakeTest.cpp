@@ -1,8 +1,8 @@
 #include "app/ScanIntake.h"
-#include "config/ScanHistory.h"
 #include "platform/MessageBoxes.h"
 #include "scan/ScanConsumers.h"
-#include "support/FakeMainView.h"
+#include "station/ScanHistory.h"
+#include "station/StationState.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
@@ -55,10 +55,10 @@ protected:
 
     TestEnvironment env;
     FakeSerialPort port;
-    FakeMainView view;
+    StationState state;
     RecordingConsumers consumers;
     ScanHistory history;
-    ScanIntake intake{port, view, consumers, history};
+    ScanIntake intake{port, state, consumers, history};
 };
 
 TEST_F(ScanIntakeTest, CharactersOnEveryTickKeepTheScanOpenUntilTwoSilentTicks)
@@ -67,16 +67,16 @@ TEST_F(ScanIntakeTest, CharactersOnEveryTickKeepTheScanOpenUntilTwoSilentTicks)
         port.Receive(QString::fromLatin1(piece));
         intake.Timer1_Timer();
         EXPECT_EQ(intake.PendingIdleTicks(), 0);
-        EXPECT_TRUE(view.activityVisible);
+        EXPECT_TRUE(state.ActivityShown());
     }
-    EXPECT_EQ(view.activityText, "D");
+    EXPECT_EQ(state.ActivityMark(), "D");
     intake.Timer1_Timer();
     EXPECT_TRUE(consumers.calls.isEmpty());
     EXPECT_EQ(intake.PendingIdleTicks(), 1);
     intake.Timer1_Timer();
     EXPECT_EQ(consumers.calls, QStringList{"label:ABCD"});
-    EXPECT_FALSE(view.activityVisible);
-    EXPECT_EQ(view.status, "Reading Barcode-Label.ABCD");
+    EXPECT_FALSE(state.ActivityShown());
+    EXPECT_EQ(state.Status(), "Reading Barcode-Label.ABCD");
 
     // Silence with nothing received counts nothing.
     ticks(5);
@@ -126,10 +126,10 @@ TEST_F(ScanIntakeTest, InputArrivingJustBeforeALabelIsDispatchedIsDiscarded)
 {
     // The status line is set right before the port's buffer is cleared: characters that come
     // at that moment belong to no scan the intake has seen start.
-    view.onStatus = [this](const QString& text) {
+    QObject::connect(&state, &StationState::StatusChanged, &state, [this](const QString& text) {
         if (text.startsWith("Reading"))
             port.Receive("late");
-    };
+    });
     scan("P1");
     EXPECT_EQ(consumers.calls, QStringList{"label:P1"});
     EXPECT_EQ(port.discarded, "late");
@@ -174,7 +174,7 @@ TEST_F(ScanIntakeTest, ScansAreLoggedWithTheirBytes)
 TEST_F(ScanIntakeTest, ADroppedPayloadIsRefusedWithTheExpandersReason)
 {
     consumers.dropReason = "no valid expanded length";
-    view.status = "Something else entirely.";
+    state.SetStatus("Something else entirely.");
     scan(QString(QChar(241)) + "00");
     ASSERT_FALSE(history.Entries().isEmpty());
     EXPECT_EQ(history.Entries().front().outcomes, QStringList{"compressed payload dropped: no valid expanded length"});
@@ -263,7 +263,7 @@ TEST_F(ScanIntakeTest, AFailureThatEscapesAConsumerDoesNotStopTheIntake)
             throw std::runtime_error("broken");
     };
     scan("BAD");
-    EXPECT_EQ(view.status, "Scan processing failed: broken");
+    EXPECT_EQ(state.Status(), "Scan processing failed: broken");
     scan("GOOD");
     EXPECT_EQ(consumers.calls.last(), "label:GOOD");
 }

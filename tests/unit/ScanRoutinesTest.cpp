@@ -67,14 +67,14 @@ TEST_F(ScanRoutinesTest, CompleteSizesTakesMissingSizesFromTheProgramAndWritesTh
 TEST_F(ScanRoutinesTest, TheFirstCharacterOfTheFieldCodeDecidesTheChoice)
 {
     EXPECT_EQ(placeFor(""), "#171=1;#284=0");
-    EXPECT_TRUE(rig.view.autoFieldSelection);
+    EXPECT_TRUE(rig.state.AutoFieldSelection());
     EXPECT_EQ(placeFor("P"), "#171=1;#284=0");
     EXPECT_EQ(placeFor("W"), "#171=2;#284=1");
-    rig.view.autoFieldSelection = false;
+    rig.state.SetAutoFieldSelection(false);
     EXPECT_EQ(placeFor("A1"), "#171=10;#284=1"); // taken as it is
     EXPECT_EQ(placeFor(" "), "#171=37;#284=0");  // nothing chosen, position unknown
     EXPECT_EQ(placeFor("x"), "#171=37;#284=0");
-    EXPECT_FALSE(rig.view.autoFieldSelection);
+    EXPECT_FALSE(rig.state.AutoFieldSelection());
     EXPECT_TRUE(rig.port.sent.isEmpty()); // not asked to acknowledge
 }
 
@@ -90,24 +90,24 @@ TEST_F(ScanRoutinesTest, WithoutTheListManagerTheLineIsLoggedAndTheStatusSaysSo)
 {
     rig.link.ListApp.reset();
     rig.link.ExeListObject.reset();
-    rig.view.SetCheckValue(MainView::Box::AutoStart, 1);
+    rig.state.SetOption(StationState::Option::AutoStart, 1);
     fields().CurrentProgramName = "P.CNC";
     EXPECT_FALSE(routines().AddLineRoutine(fields(), fields().CurrentFieldCode, 1, 1, true));
-    EXPECT_EQ(rig.view.status, "Running without the list manager: the line was not added.");
+    EXPECT_EQ(rig.state.Status(), "Running without the list manager: the line was not added.");
     EXPECT_TRUE(rig.port.sent.isEmpty());
     rig.processing->Status().ShowReady();
-    EXPECT_EQ(rig.view.status, "Running without the list manager: the line was not added.");
+    EXPECT_EQ(rig.state.Status(), "Running without the list manager: the line was not added.");
     rig.processing->Status().BeginScan();
     rig.processing->Status().ShowReady();
-    EXPECT_EQ(rig.view.status, "Ready.");
+    EXPECT_EQ(rig.state.Status(), "Ready.");
 }
 
 TEST_F(ScanRoutinesTest, AutoStartIsTheResult)
 {
     fields().CurrentProgramName = "P.CNC";
-    rig.view.SetCheckValue(MainView::Box::AutoStart, 0);
+    rig.state.SetOption(StationState::Option::AutoStart, 0);
     EXPECT_FALSE(routines().AddLineRoutine(fields(), fields().CurrentFieldCode, 1, 1, true));
-    rig.view.SetCheckValue(MainView::Box::AutoStart, 1); // as a new configuration has it
+    rig.state.SetOption(StationState::Option::AutoStart, 1); // as a new configuration has it
     EXPECT_TRUE(routines().AddLineRoutine(fields(), fields().CurrentFieldCode, 1, 1, true));
     EXPECT_EQ(rig.recorder->calls.last(), "Start");
     EXPECT_EQ(rig.port.sent, QStringList({"ACK\r", "ACK\r"}));
@@ -123,12 +123,12 @@ TEST(ScanRoutinesAcknowledgement, AnAcknowledgementThatCannotBeSentIsReported)
     ScanRig rig;
     DeafPort deaf;
     deaf.SetPortOpen(true);
-    ScanProcessing processing({rig.config, rig.run, rig.view, rig.boxes, rig.pauser, rig.link, rig.codes, deaf});
+    ScanProcessing processing({rig.config, rig.run, rig.state, rig.boxes, rig.pauser, rig.link, rig.codes, deaf});
     processing.Fields().CurrentProgramName = "P.CNC";
     processing.Fields().CurrentFieldCode = "N";
     processing.Routines().AddLineRoutine(processing.Fields(), processing.Fields().CurrentFieldCode, 1, 1, true);
     EXPECT_EQ(rig.Lines().size(), 1);
-    EXPECT_EQ(rig.view.status, "Could not acknowledge to the scanner: Input/output error");
+    EXPECT_EQ(rig.state.Status(), "Could not acknowledge to the scanner: Input/output error");
     EXPECT_TRUE(rig.env.LogLines().last().contains("acknowledgement not sent"));
 }
 

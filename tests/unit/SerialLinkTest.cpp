@@ -1,7 +1,7 @@
+#include "app/SerialLink.h"
 #include "config/Configuration.h"
-#include "config/SerialLink.h"
 #include "platform/RuntimeError.h"
-#include "support/FakeMainView.h"
+#include "station/StationState.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
@@ -15,17 +15,17 @@ protected:
     SerialLinkTest()
     {
         env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\nSettings=9600,N,8,1\r\nCommPort=1\r\n");
-        config.LoadSettings(view);
-        view.onSettingsDialog = [this] { dialogs << boxes.Texts().size(); };
+        config.LoadSettings(state);
+        link.AskForSettings = [this] { dialogs << boxes.Texts().size(); };
     }
     QString ini() const { return QString::fromLatin1(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI")); }
 
     TestEnvironment env;
     FakeMessageBoxes boxes;
-    FakeMainView view;
+    StationState state;
     FakeSerialPort port;
     Configuration config{boxes};
-    SerialLink link{config, port, view, boxes};
+    SerialLink link{config, port, state, boxes};
     QList<qsizetype> dialogs; // how many boxes had been shown when the dialog opened
 };
 
@@ -36,14 +36,14 @@ TEST_F(SerialLinkTest, OpensWithTheConfiguredPortAndShowsIt)
     EXPECT_EQ(port.commPort, 1);
     EXPECT_EQ(port.settings, "9600,N,8,1");
     EXPECT_EQ(port.inputLen, 0);
-    EXPECT_EQ(view.currentSettings, "COM1:9600,N,8,1");
+    EXPECT_EQ(state.SerialSettingsText(), "COM1:9600,N,8,1");
 
     // Reopening closes first.
     config.SerialSettings = "19200,E,7,2";
     link.OpenSerialPort();
     EXPECT_EQ(port.closes, 1);
     EXPECT_EQ(port.opens, 2);
-    EXPECT_EQ(view.currentSettings, "COM1:19200,E,7,2");
+    EXPECT_EQ(state.SerialSettingsText(), "COM1:19200,E,7,2");
 }
 
 TEST_F(SerialLinkTest, FailureIsReportedThenTheDialogShown)
@@ -55,7 +55,7 @@ TEST_F(SerialLinkTest, FailureIsReportedThenTheDialogShown)
     EXPECT_EQ(boxes.shown[0].icon, MessageBoxes::Icon::Critical);
     EXPECT_EQ(dialogs, QList<qsizetype>{1});
     EXPECT_FALSE(port.open);
-    EXPECT_TRUE(view.currentSettings.isEmpty());
+    EXPECT_TRUE(state.SerialSettingsText().isEmpty());
 }
 
 TEST_F(SerialLinkTest, UnattendedFailureIsLoggedAndNoDialogWaits)
@@ -75,7 +75,7 @@ TEST_F(SerialLinkTest, AScannerMissingAtStartUpIsOpenedWhenItAppears)
     port.available = false;
     port.openFails = RuntimeError::PortUnavailable;
     link.OpenSerialPort();
-    EXPECT_EQ(view.status, "Waiting for the scanner: /dev/fake1.");
+    EXPECT_EQ(state.Status(), "Waiting for the scanner: /dev/fake1.");
     link.WatchDevice();
     EXPECT_FALSE(port.open);
 
@@ -83,8 +83,8 @@ TEST_F(SerialLinkTest, AScannerMissingAtStartUpIsOpenedWhenItAppears)
     port.openFails = 0;
     link.WatchDevice();
     EXPECT_TRUE(port.open);
-    EXPECT_EQ(view.status, "Ready.");
-    EXPECT_EQ(view.currentSettings, "COM1:9600,N,8,1");
+    EXPECT_EQ(state.Status(), "Ready.");
+    EXPECT_EQ(state.SerialSettingsText(), "COM1:9600,N,8,1");
     EXPECT_EQ(env.LogLines().filter("scanner found: /dev/fake1 opened as COM1:9600,N,8,1").size(), 1);
 
     // Settings that do not parse are not retried behind the operator's back.
@@ -110,7 +110,7 @@ TEST_F(SerialLinkTest, LostScannerIsReopenedWhenItComesBack)
     link.OpenSerialPort();
     port.Unplug();
     link.WatchDevice();
-    EXPECT_EQ(view.status, "Scanner disconnected: /dev/fake1.");
+    EXPECT_EQ(state.Status(), "Scanner disconnected: /dev/fake1.");
     link.WatchDevice();
     EXPECT_FALSE(port.open);
 
@@ -123,7 +123,7 @@ TEST_F(SerialLinkTest, LostScannerIsReopenedWhenItComesBack)
     link.WatchDevice();
     EXPECT_TRUE(port.open);
     EXPECT_EQ(port.settings, "9600,N,8,1");
-    EXPECT_EQ(view.status, "Ready.");
+    EXPECT_EQ(state.Status(), "Ready.");
     EXPECT_TRUE(boxes.shown.isEmpty());
 
     const QStringList log = env.LogLines();

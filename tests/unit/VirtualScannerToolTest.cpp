@@ -1,6 +1,6 @@
-#include "program/PayloadExpander.h"
-#include "support/FakeMainView.h"
 #include "platform/QtSerialPort.h"
+#include "program/PayloadExpander.h"
+#include "station/StationState.h"
 #include "support/EventWait.h"
 #include "support/TestEnvironment.h"
 
@@ -88,8 +88,8 @@ TEST(VirtualScannerToolTest, MakesProgramBarcodesAndCompressedPayloadsFromTextsA
     });
     EXPECT_EQ(received, expected);
 
-    FakeMainView view;
-    PayloadExpander expander(view);
+    StationState state;
+    PayloadExpander expander(state);
     QString scan = QString::fromLatin1(third);
     EXPECT_EQ(expander.ExpandPayload(scan), QString::fromLatin1("P2^!" + program));
     ASSERT_TRUE(tool.waitForFinished(5000));

@@ -1,4 +1,4 @@
-#include "app/frmAbout.h"
+#include "app/windows/frmAbout.h"
 
 #include <QApplication>
 #include <QIcon>

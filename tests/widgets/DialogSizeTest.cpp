@@ -1,9 +1,9 @@
-#include "app/frmAbout.h"
+#include "app/windows/frmAbout.h"
 #include "autosel/AutoSelectRules.h"
-#include "autosel/MacFlds.h"
+#include "autosel/windows/MacFlds.h"
 #include "config/Configuration.h"
-#include "listmgr/ExInsForm.h"
-#include "platform/Screen.h"
+#include "listmgr/windows/ExInsForm.h"
+#include "platform/windows/Screen.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/TestEnvironment.h"
 

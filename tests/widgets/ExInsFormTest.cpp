@@ -1,5 +1,5 @@
+#include "listmgr/windows/ExInsForm.h"
 #include "StationWindow.h"
-#include "listmgr/ExInsForm.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"

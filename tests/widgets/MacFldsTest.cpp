@@ -1,10 +1,10 @@
-#include "StationWindow.h"
 #include "autosel/AutoSelectRules.h"
-#include "autosel/MacFlds.h"
 #include "autosel/MirrorTrigger.h"
+#include "autosel/windows/MacFlds.h"
 #include "config/Configuration.h"
 #include "scan/ScanFields.h"
 #include "scan/ScanProcessing.h"
+#include "StationWindow.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
@@ -510,7 +510,7 @@ TEST_F(MacFldsMenuTest, AnOkThatCannotSaveIsReportedAndTheEditsStayInForce)
         d.findChild<QLineEdit*>("HlfLimX")->setText("900");
         d.findChild<QPushButton*>("BtnOK")->click();
     });
-    EXPECT_TRUE(window.Status().startsWith("Could not save the automatic field selection to ")) << window.Status().toStdString();
+    EXPECT_TRUE(opened.station.State().Status().startsWith("Could not save the automatic field selection to ")) << opened.station.State().Status().toStdString();
     EXPECT_EQ(opened.station.Processing().Rules().HalfLimitX(), "900");
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Station.h"
-#include "app/frmMain.h"
+#include "app/windows/frmMain.h"
 
 // A station with its main window, as main() builds them: the station first, so that it
 // outlives the window.

@@ -1,6 +1,6 @@
 #include "app/ScanIntake.h"
 #include "app/Station.h"
-#include "app/frmMain.h"
+#include "app/windows/frmMain.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
@@ -113,7 +113,7 @@ TEST_F(frmMainManualEntryTest, RefusedLabelStaysForCorrection)
 TEST_F(frmMainManualEntryTest, EmptyOkRestoresIdleAndReady)
 {
     type("");
-    window.SetStatus("something else");
+    station.State().SetStatus("something else");
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_TRUE(dispatcher.labels.isEmpty());
     EXPECT_EQ(status->text(), "Ready.");

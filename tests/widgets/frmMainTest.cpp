@@ -1,8 +1,8 @@
-#include "app/frmAbout.h"
-#include "app/ScanHistoryView.h"
-#include "app/frmMain.h"
-#include "StationWindow.h"
+#include "app/windows/frmAbout.h"
+#include "app/windows/frmMain.h"
+#include "app/windows/ScanHistoryView.h"
 #include "platform/UnattendedMessageBoxes.h"
+#include "StationWindow.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
@@ -60,8 +60,8 @@ TEST_F(frmMainTest, EveryControlHasItsNameCaptionAndInitialState)
     EXPECT_EQ(find<QCheckBox>(w->window, "Overwrite")->text(), "Overwrite Existing Programs With Program From 2D Barcode");
     EXPECT_EQ(find<QCheckBox>(w->window, "ShowEd")->text(), "Show Program in Editor");
     EXPECT_EQ(find<QCheckBox>(w->window, "AutoStart")->text(), "  Machine Auto Start");
-    EXPECT_EQ(find<QTimer>(w->window, "Timer1")->interval(), 1000);
-    EXPECT_TRUE(find<QTimer>(w->window, "Timer1")->isActive());
+    EXPECT_EQ(find<QTimer>(w->station, "Timer1")->interval(), 1000);
+    EXPECT_TRUE(find<QTimer>(w->station, "Timer1")->isActive());
     EXPECT_FALSE(find<QLineEdit>(w->window, "txtEtichetta")->isEnabled());
     EXPECT_EQ(find<QPushButton>(w->window, "cmdEdit")->text(), "Edit");
     EXPECT_TRUE(find<QPushButton>(w->window, "cmdEdit")->isEnabled());
@@ -162,16 +162,16 @@ TEST_F(frmMainTest, LongTextsAndTheActivityMarkNeitherWidenTheWindowNorMoveTheEn
     const QPoint editAt = edit->mapTo(&w->window, QPoint());
 
     const QString longText = "Label refused: " + QString(400, 'A');
-    w->window.SetStatus(longText);
-    w->window.SetActivity(true, "W");
+    w->station.State().SetStatus(longText);
+    w->station.State().SetActivity(true, "W");
     QCoreApplication::processEvents();
     EXPECT_EQ(w->window.size(), size);
     EXPECT_LE(w->window.minimumSizeHint().width(), size.width());
     EXPECT_EQ(edit->mapTo(&w->window, QPoint()), editAt);
-    EXPECT_EQ(w->window.Status(), longText);
+    EXPECT_EQ(w->station.State().Status(), longText);
     EXPECT_EQ(find<QLabel>(w->window, "lblStatusBar")->toolTip(), longText); // the whole text, where it is cut
 
-    w->window.SetActivity(false, "W");
+    w->station.State().SetActivity(false, "W");
     QCoreApplication::processEvents();
     EXPECT_EQ(edit->mapTo(&w->window, QPoint()), editAt);
 }
@@ -215,7 +215,7 @@ TEST_F(frmMainTest, AToggleThatCannotBeSavedIsReported)
     env.Write(env.Root() + "/ZEM.INI", "not a folder");
     auto* box = find<QCheckBox>(w->window, "AClear");
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
-    EXPECT_TRUE(w->window.Status().startsWith("Could not save AutoClear"));
+    EXPECT_TRUE(w->station.State().Status().startsWith("Could not save AutoClear"));
     EXPECT_TRUE(env.LogLines().join('\n').contains("could not write AutoClear=0"));
 }
 

@@ -1,6 +1,6 @@
-#include "StationWindow.h"
-#include "config/frmSettings.h"
+#include "config/windows/frmSettings.h"
 #include "scan/ScanConsumers.h"
+#include "StationWindow.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"

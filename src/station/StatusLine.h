@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class MainView;
+class StationState;
 class Pauser;
 class ScanHistory;
 
@@ -12,7 +12,7 @@ class ScanHistory;
 // history keeps it after that.
 class StatusLine {
 public:
-    StatusLine(MainView& view, Pauser& pauser, ScanHistory& history);
+    StatusLine(StationState& state, Pauser& pauser, ScanHistory& history);
 
     // A new scan: troubles of the previous one no longer hold the status line.
     void BeginScan() { troubleShown_ = false; }
@@ -27,15 +27,15 @@ public:
     // The same for a failure of the scan being processed, which its history entry then shows.
     void KeepScanTroubleShown();
 
-    // Waits while the window stays live, to pace the operator.
+    // Waits while events go on being handled, to pace the operator.
     void Pause(float seconds);
-    // The five part indicators of the main window, "Load List" to "Vars E-I".
+    // The five part indicators, "Load List" to "Vars E-I".
     void HideIndicators();
     // 0.6 s, then "Ready." unless a failure of this scan is showing.
     void ShowReady();
 
 private:
-    MainView& view_;
+    StationState& state_;
     Pauser& pauser_;
     ScanHistory& history_;
     bool troubleShown_ = false;

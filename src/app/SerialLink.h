@@ -2,8 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
 class Configuration;
-class MainView;
+class StationState;
 class MessageBoxes;
 class SerialPort;
 
@@ -11,9 +13,9 @@ class SerialPort;
 // the port back when a lost device returns.
 class SerialLink {
 public:
-    SerialLink(Configuration& config, SerialPort& port, MainView& view, MessageBoxes& boxes);
+    SerialLink(Configuration& config, SerialPort& port, StationState& state, MessageBoxes& boxes);
 
-    // (Re)opens the port with CommPort and SerialSettings and shows them on the main window. A
+    // (Re)opens the port with CommPort and SerialSettings and shows them in the station's state. A
     // failure is reported, then the settings dialog is shown (not in unattended mode: no operator
     // would close it). A port that did not open is watched for as a lost one is.
     void OpenSerialPort();
@@ -29,6 +31,9 @@ public:
 
     // No operator: a port that does not open is only logged, no dialog waits.
     bool Unattended = false;
+    // Offers the operator the serial settings dialog, modal: what was chosen is applied before it
+    // returns. Unset where no window shows one.
+    std::function<void()> AskForSettings;
 
 private:
     // What the watch waits for: nothing, a lost device to return, or one that never opened.
@@ -37,7 +42,7 @@ private:
 
     Configuration& config_;
     SerialPort& port_;
-    MainView& view_;
+    StationState& state_;
     MessageBoxes& boxes_;
     Waiting waiting_ = Waiting::No;
     QString lostDevice_;

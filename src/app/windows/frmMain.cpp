@@ -1,20 +1,20 @@
-#include "app/frmMain.h"
+#include "app/windows/frmMain.h"
 
-#include "app/ElidedLabel.h"
-#include "app/ScanHistoryView.h"
 #include "app/Station.h"
-#include "app/frmAbout.h"
-#include "app/frmHelp.h"
-#include "app/frmLogViewer.h"
-#include "autosel/MacFlds.h"
-#include "config/frmSettings.h"
-#include "listmgr/ExInsForm.h"
-#include "listmgr/frmListManager.h"
+#include "app/windows/ElidedLabel.h"
+#include "app/windows/frmAbout.h"
+#include "app/windows/frmHelp.h"
+#include "app/windows/frmLogViewer.h"
+#include "app/windows/ScanHistoryView.h"
+#include "autosel/windows/MacFlds.h"
+#include "config/windows/frmSettings.h"
+#include "listmgr/windows/ExInsForm.h"
+#include "listmgr/windows/frmListManager.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeError.h"
-#include "platform/Screen.h"
+#include "platform/windows/Screen.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,7 +27,6 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -54,14 +53,12 @@ frmMain::frmMain(Station& station, QWidget* parent) : QMainWindow(parent), stati
     buildMenus();
     listWindow_ = new frmListManager(this);
     connect(&station_, &Station::ListManagerCreated, listWindow_, &frmListManager::Attach);
+    connect(&station_, &Station::SettingsWanted, this, &frmMain::mnuSetttings_Click);
+    bindState();
     restorePlacement();
-    station_.AttachView(this);
 }
 
-frmMain::~frmMain()
-{
-    station_.AttachView(nullptr);
-}
+frmMain::~frmMain() = default;
 
 void frmMain::buildControls()
 {
@@ -79,10 +76,6 @@ void frmMain::buildControls()
     // take the mouse only, never the keyboard focus.
     for (QCheckBox* box : {AClear, Overwrite, ShowEd, AutoStart})
         box->setFocusPolicy(Qt::NoFocus);
-
-    Timer1 = named(new QTimer(this), "Timer1");
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
 
     txtEtichetta = named(new QLineEdit(central), "txtEtichetta");
     txtEtichetta->setEnabled(false);
@@ -178,12 +171,40 @@ void frmMain::buildMenus()
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 }
 
+void frmMain::bindState()
+{
+    StationState& state = station_.State();
+    lblStatusBar->SetText(state.Status());
+    connect(&state, &StationState::StatusChanged, lblStatusBar, &ElidedLabel::SetText);
+    for (auto option : {StationState::Option::AClear, StationState::Option::Overwrite, StationState::Option::ShowEd,
+                        StationState::Option::AutoStart})
+        showOption(option, state.OptionValue(option));
+    connect(&state, &StationState::OptionChanged, this, &frmMain::showOption);
+    // The layout closes the gap: AutoStart takes the place ShowEd had.
+    ShowEd->setHidden(state.ShowEdHidden());
+    connect(&state, &StationState::ShowEdHiddenChanged, ShowEd, &QWidget::setHidden);
+    for (int i = 0; i < StationState::IndicatorCount; ++i)
+        LabID[static_cast<size_t>(i)]->setVisible(state.Indicator(i));
+    connect(&state, &StationState::IndicatorChanged, this, [this](int index, bool visible) {
+        LabID[static_cast<size_t>(index)]->setVisible(visible);
+    });
+    LabelAFS->setVisible(state.AutoFieldSelection());
+    connect(&state, &StationState::AutoFieldSelectionChanged, LabelAFS, &QWidget::setVisible);
+    DSpin->setText(state.ActivityMark());
+    DSpin->setVisible(state.ActivityShown());
+    connect(&state, &StationState::ActivityChanged, this, [this](bool shown, const QString& mark) {
+        DSpin->setText(mark);
+        DSpin->setVisible(shown);
+    });
+    showPort(state.Port(), state.PortDetail());
+    lblCurSettings->setText(state.SerialSettingsText());
+    connect(&state, &StationState::SerialSettingsTextChanged, lblCurSettings, &QLabel::setText);
+    connect(&state, &StationState::PortChanged, this, &frmMain::showPort);
+}
+
 bool frmMain::Form_Load()
 {
-    if (!station_.Start())
-        return false;
-    Timer1->start();
-    return true;
+    return station_.Start();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -213,13 +234,7 @@ void frmMain::Form_QueryUnload()
 
 void frmMain::Form_Unload()
 {
-    Timer1->stop();
     station_.Shutdown();
-}
-
-void frmMain::Timer1_Timer()
-{
-    station_.Timer1_Timer();
 }
 
 void frmMain::cmdEdit_Click()
@@ -228,7 +243,7 @@ void frmMain::cmdEdit_Click()
     txtEtichetta->setFocus();
     cmdEdit->setEnabled(false);
     cmdEndEdit->setEnabled(true);
-    SetStatus(QStringLiteral("Type the Barcode-Label."));
+    station_.State().SetStatus(QStringLiteral("Type the Barcode-Label."));
 }
 
 void frmMain::cmdEndEdit_Click()
@@ -257,7 +272,7 @@ void frmMain::typedLabelDone(bool accepted)
         txtEtichetta->clear();
         return;
     }
-    Beep();
+    QApplication::beep();
     // Kept for correction, and selected, so that the next label scanned replaces it.
     txtEtichetta->selectAll();
 }
@@ -269,7 +284,7 @@ void frmMain::endManualEntry()
     cmdEdit->setEnabled(true);
     cmdEndEdit->setEnabled(false);
     cmdEdit->setFocus();
-    SetStatus(QStringLiteral("Ready."));
+    station_.State().SetStatus(QStringLiteral("Ready."));
 }
 
 void frmMain::txtEtichetta_KeyReturn()
@@ -284,11 +299,6 @@ void frmMain::mnuSetttings_Click()
     frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(), station_.PresentSerialDevices(), this);
     if (settings.exec() == QDialog::Accepted)
         station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings(), settings.WorkingDevice());
-}
-
-void frmMain::ShowSettingsDialog()
-{
-    mnuSetttings_Click();
 }
 
 void frmMain::mnuExit_Click()
@@ -373,120 +383,68 @@ void frmMain::savePlacement()
     } catch (const RuntimeError& e) {
         // Only the window's place is lost: the next start opens it where the desktop puts it.
         Log::Warning(QStringLiteral("window placement not saved to %1: %2").arg(path, e.Description()));
-        SetStatus(QStringLiteral("Window placement not saved: %1").arg(e.Description()));
+        station_.State().SetStatus(QStringLiteral("Window placement not saved: %1").arg(e.Description()));
     }
 }
 
-void frmMain::toggleClicked(Box box)
+void frmMain::toggleClicked(StationState::Option option)
 {
     // A stored 2 shows greyed once; the operator's clicks give ticked and unticked only.
-    checkBox(box)->setTristate(false);
-    station_.SaveToggle(box, IsChecked(box));
+    QCheckBox* box = checkBox(option);
+    box->setTristate(false);
+    station_.State().SetOption(option, box->checkState() == Qt::Checked ? 1 : 0);
 }
 
 void frmMain::AClear_Click()
 {
-    toggleClicked(Box::AClear);
+    toggleClicked(StationState::Option::AClear);
 }
 
 void frmMain::Overwrite_Click()
 {
-    toggleClicked(Box::Overwrite);
+    toggleClicked(StationState::Option::Overwrite);
 }
 
 void frmMain::AutoStart_Click()
 {
-    toggleClicked(Box::AutoStart);
+    toggleClicked(StationState::Option::AutoStart);
 }
 
-QCheckBox* frmMain::checkBox(Box box) const
+QCheckBox* frmMain::checkBox(StationState::Option option) const
 {
-    switch (box) {
-    case Box::AClear:
+    switch (option) {
+    case StationState::Option::AClear:
         return AClear;
-    case Box::Overwrite:
+    case StationState::Option::Overwrite:
         return Overwrite;
-    case Box::ShowEd:
+    case StationState::Option::ShowEd:
         return ShowEd;
-    case Box::AutoStart:
+    case StationState::Option::AutoStart:
         return AutoStart;
     }
     return AClear;
 }
 
-void frmMain::SetStatus(const QString& text)
+void frmMain::showOption(StationState::Option option, int value)
 {
-    lblStatusBar->SetText(text);
+    // A stored 2 is shown greyed, as the box's third state.
+    checkBox(option)->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
 }
 
-QString frmMain::Status() const
-{
-    return lblStatusBar->text();
-}
-
-bool frmMain::IsChecked(Box box) const
-{
-    return checkBox(box)->checkState() == Qt::Checked;
-}
-
-void frmMain::SetCheckValue(Box box, int value)
-{
-    checkBox(box)->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
-}
-
-void frmMain::HideShowEd()
-{
-    // The layout closes the gap: AutoStart takes the place ShowEd had.
-    ShowEd->hide();
-}
-
-void frmMain::SetTimerInterval(int milliseconds)
-{
-    Timer1->setInterval(milliseconds);
-}
-
-void frmMain::SetCurrentSettings(const QString& text)
-{
-    currentSettings_ = text;
-    lblCurSettings->setText(text);
-}
-
-void frmMain::SetPortState(PortState state, const QString& detail)
+void frmMain::showPort(StationState::PortState state, const QString& detail)
 {
     switch (state) {
-    case PortState::Open:
-        lblCurSettings->setText(currentSettings_);
+    case StationState::PortState::Open:
+        lblCurSettings->setText(station_.State().SerialSettingsText());
         lblCurSettings->setToolTip(QStringLiteral("Open on %1").arg(detail));
         break;
-    case PortState::Waiting:
+    case StationState::PortState::Waiting:
         lblCurSettings->setText(QStringLiteral("Waiting for the scanner"));
         lblCurSettings->setToolTip(detail);
         break;
-    case PortState::Closed:
+    case StationState::PortState::Closed:
         lblCurSettings->setText(QStringLiteral("Scanner port closed"));
         lblCurSettings->setToolTip(detail);
         break;
     }
-}
-
-void frmMain::SetIndicator(int index, bool visible)
-{
-    if (index >= 0 && index < static_cast<int>(LabID.size()))
-        LabID[static_cast<size_t>(index)]->setVisible(visible);
-}
-
-void frmMain::SetAutoFieldSelection(bool visible)
-{
-    LabelAFS->setVisible(visible);
-}
-
-void frmMain::SetActivity(bool visible, const QString& text)
-{
-    DSpin->setText(text);
-    DSpin->setVisible(visible);
-}
-
-void frmMain::Beep()
-{
-    QApplication::beep();
 }

@@ -1,10 +1,10 @@
-#include "autosel/MacFlds.h"
+#include "autosel/windows/MacFlds.h"
 
 #include "autosel/AutoSelectCheck.h"
-#include "autosel/FieldCodeBox.h"
-#include "autosel/MachineTableSchematic.h"
+#include "autosel/windows/FieldCodeBox.h"
+#include "autosel/windows/MachineTableSchematic.h"
 #include "platform/Log.h"
-#include "platform/Screen.h"
+#include "platform/windows/Screen.h"
 
 #include <QFontDatabase>
 #include <QFormLayout>

@@ -1,4 +1,4 @@
-#include "app/ElidedLabel.h"
+#include "app/windows/ElidedLabel.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "config/ScanHistory.h"
+#include "station/ScanHistory.h"
 
 #include "platform/Log.h"
 

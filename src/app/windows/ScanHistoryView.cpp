@@ -1,6 +1,6 @@
-#include "app/ScanHistoryView.h"
+#include "app/windows/ScanHistoryView.h"
 
-#include "config/ScanHistory.h"
+#include "station/ScanHistory.h"
 
 #include <QHeaderView>
 #include <QStyle>

@@ -1,7 +1,7 @@
-#include "app/frmAbout.h"
+#include "app/windows/frmAbout.h"
 
-#include "platform/Screen.h"
 #include "platform/Version.h"
+#include "platform/windows/Screen.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "listmgr/ExInsForm.h"
+#include "listmgr/windows/ExInsForm.h"
 
 
 #include <QCheckBox>

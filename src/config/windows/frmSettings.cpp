@@ -1,7 +1,7 @@
-#include "config/frmSettings.h"
+#include "config/windows/frmSettings.h"
 
 #include "config/TextNumber.h"
-#include "platform/Screen.h"
+#include "platform/windows/Screen.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,9 +1,9 @@
-#include "app/frmLogViewer.h"
+#include "app/windows/frmLogViewer.h"
 
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/RuntimeError.h"
-#include "platform/Screen.h"
+#include "platform/windows/Screen.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

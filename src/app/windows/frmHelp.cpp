@@ -1,7 +1,7 @@
-#include "app/frmHelp.h"
+#include "app/windows/frmHelp.h"
 
 #include "platform/Log.h"
-#include "platform/Screen.h"
+#include "platform/windows/Screen.h"
 
 #include <QFile>
 #include <QTextBrowser>

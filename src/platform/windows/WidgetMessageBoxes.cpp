@@ -1,4 +1,4 @@
-#include "platform/WidgetMessageBoxes.h"
+#include "platform/windows/WidgetMessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>

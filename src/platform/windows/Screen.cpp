@@ -1,4 +1,4 @@
-#include "platform/Screen.h"
+#include "platform/windows/Screen.h"
 
 #include <QGuiApplication>
 #include <QScreen>

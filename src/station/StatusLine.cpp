@@ -1,18 +1,18 @@
-#include "config/StatusLine.h"
+#include "station/StatusLine.h"
 
-#include "config/MainView.h"
-#include "config/ScanHistory.h"
 #include "platform/Log.h"
 #include "platform/Pauser.h"
+#include "station/ScanHistory.h"
+#include "station/StationState.h"
 
-StatusLine::StatusLine(MainView& view, Pauser& pauser, ScanHistory& history)
-    : view_(view), pauser_(pauser), history_(history)
+StatusLine::StatusLine(StationState& state, Pauser& pauser, ScanHistory& history)
+    : state_(state), pauser_(pauser), history_(history)
 {
 }
 
 void StatusLine::ReportTrouble(const QString& status, const QString& logDetail)
 {
-    view_.SetStatus(status);
+    state_.SetStatus(status);
     history_.Refuse(status);
     Log::Error(logDetail);
     troubleShown_ = true;
@@ -21,7 +21,7 @@ void StatusLine::ReportTrouble(const QString& status, const QString& logDetail)
 void StatusLine::KeepScanTroubleShown()
 {
     troubleShown_ = true;
-    history_.Refuse(view_.Status());
+    history_.Refuse(state_.Status());
 }
 
 void StatusLine::Outcome(const QString& text)
@@ -42,12 +42,12 @@ void StatusLine::Pause(float seconds)
 void StatusLine::HideIndicators()
 {
     for (int i = 0; i <= 4; ++i)
-        view_.SetIndicator(i, false);
+        state_.SetIndicator(i, false);
 }
 
 void StatusLine::ShowReady()
 {
     Pause(0.6f);
     if (!troubleShown_)
-        view_.SetStatus(QStringLiteral("Ready."));
+        state_.SetStatus(QStringLiteral("Ready."));
 }

@@ -1,4 +1,4 @@
-#include "autosel/FieldCodeBox.h"
+#include "autosel/windows/FieldCodeBox.h"
 
 #include "autosel/AutoSelectRules.h"
 

@@ -1,4 +1,4 @@
-#include "autosel/MachineTableSchematic.h"
+#include "autosel/windows/MachineTableSchematic.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

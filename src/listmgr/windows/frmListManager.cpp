@@ -1,7 +1,7 @@
-#include "listmgr/frmListManager.h"
+#include "listmgr/windows/frmListManager.h"
 
 #include "listmgr/WorkListManager.h"
-#include "platform/Screen.h"
+#include "platform/windows/Screen.h"
 
 #include <QFont>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "config/RunState.h"
+#include "station/RunState.h"
 
 QString RunState::CommandLineOf(const QStringList& arguments)
 {

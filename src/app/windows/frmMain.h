@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/MainView.h"
+#include "station/StationState.h"
 
 #include <QMainWindow>
 
@@ -14,7 +14,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTimer;
 class MacFlds;
 class ScanHistoryView;
 class Station;
@@ -23,32 +22,18 @@ class frmListManager;
 class frmLogViewer;
 
 // The main window: the operator's whole view of the station. Loading it runs the station's
-// start-up, closing it the shutdown. The scan processing sees it only as a MainView.
-class frmMain : public QMainWindow, public MainView {
+// start-up, closing it the shutdown. It shows the station's state and turns the operator's
+// clicks into calls on it; the scan processing never sees it.
+class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    // The station outlives the window; the window attaches itself as the station's view.
+    // The station outlives the window.
     explicit frmMain(Station& station, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // The start-up, then the scanner's timer. False when the process was ended (second
-    // instance, no window interface).
+    // The station's start-up, which starts the scanner's timer. False when the process was
+    // ended (second instance, no window interface).
     bool Form_Load();
-
-    // MainView
-    void SetStatus(const QString& text) override;
-    QString Status() const override;
-    bool IsChecked(Box box) const override;
-    void SetCheckValue(Box box, int value) override;
-    void HideShowEd() override;
-    void SetTimerInterval(int milliseconds) override;
-    void SetCurrentSettings(const QString& text) override;
-    void SetPortState(PortState state, const QString& detail) override;
-    void SetIndicator(int index, bool visible) override;
-    void SetAutoFieldSelection(bool visible) override;
-    void SetActivity(bool visible, const QString& text) override;
-    void Beep() override;
-    void ShowSettingsDialog() override;
 
     // Another start of Tarvex asked for this window: it comes to the front.
     void BringToFront();
@@ -60,12 +45,15 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    QCheckBox* checkBox(Box box) const;
-    void toggleClicked(Box box);
+    // Shows the state as it is now and follows each change.
+    void bindState();
+    QCheckBox* checkBox(StationState::Option option) const;
+    void toggleClicked(StationState::Option option);
+    void showOption(StationState::Option option, int value);
+    void showPort(StationState::PortState state, const QString& detail);
 
     void Form_QueryUnload();
     void Form_Unload();
-    void Timer1_Timer();
 
     void AClear_Click();
     void Overwrite_Click();
@@ -94,14 +82,12 @@ private:
     QCheckBox* Overwrite;
     QCheckBox* ShowEd;
     QCheckBox* AutoStart;
-    QTimer* Timer1;
     QLineEdit* txtEtichetta;
     QPushButton* cmdEdit;
     QPushButton* cmdEndEdit;
     QFrame* picStatusBar;
     ElidedLabel* lblStatusBar;
     QLabel* lblCurSettings;
-    QString currentSettings_;
     ScanHistoryView* lstHistory;
     QLabel* DSpin;
     std::array<QLabel*, 5> LabID;

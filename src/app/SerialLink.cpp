@@ -1,14 +1,14 @@
-#include "config/SerialLink.h"
+#include "app/SerialLink.h"
 
 #include "config/Configuration.h"
-#include "config/MainView.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxes.h"
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
+#include "station/StationState.h"
 
-SerialLink::SerialLink(Configuration& config, SerialPort& port, MainView& view, MessageBoxes& boxes)
-    : config_(config), port_(port), view_(view), boxes_(boxes)
+SerialLink::SerialLink(Configuration& config, SerialPort& port, StationState& state, MessageBoxes& boxes)
+    : config_(config), port_(port), state_(state), boxes_(boxes)
 {
 }
 
@@ -30,11 +30,11 @@ void SerialLink::OpenSerialPort()
         port_.SetInputLen(0);
         opening = true;
         port_.SetPortOpen(true);
-        view_.SetCurrentSettings(CurrentSettingsText());
-        view_.SetPortState(MainView::PortState::Open, port_.DeviceName());
+        state_.SetSerialSettingsText(CurrentSettingsText());
+        state_.SetPort(StationState::PortState::Open, port_.DeviceName());
         Log::Info(QStringLiteral("scanner port %1 open on %2").arg(CurrentSettingsText(), port_.DeviceName()));
         if (wasWaiting)
-            view_.SetStatus(QStringLiteral("Ready."));
+            state_.SetStatus(QStringLiteral("Ready."));
     } catch (const RuntimeError& e) {
         Log::Error(QStringLiteral("cannot open the scanner port %1: %2").arg(CurrentSettingsText(), e.Description()));
         boxes_.ReportUnexpectedError(e.Number(), e.Description());
@@ -43,12 +43,13 @@ void SerialLink::OpenSerialPort()
         if (opening)
             waitForDevice(Waiting::ForFirstOpen, e.Description());
         else
-            view_.SetPortState(MainView::PortState::Closed, e.Description());
+            state_.SetPort(StationState::PortState::Closed, e.Description());
         if (Unattended) {
             Log::Warning(QStringLiteral("unattended: the serial settings dialog is not shown; the scanner port stays closed"));
             return;
         }
-        view_.ShowSettingsDialog();
+        if (AskForSettings)
+            AskForSettings();
     }
 }
 
@@ -57,7 +58,7 @@ void SerialLink::SaveSerialSettings()
     const bool saved = config_.WriteIniValue(Configuration::Section, QStringLiteral("Settings"), config_.SerialSettings) &&
                        config_.WriteIniValue(Configuration::Section, QStringLiteral("CommPort"), QString::number(config_.CommPort));
     if (!saved)
-        view_.SetStatus(QStringLiteral("Could not save the serial settings to %1.").arg(config_.NativeIniFilePath()));
+        state_.SetStatus(QStringLiteral("Could not save the serial settings to %1.").arg(config_.NativeIniFilePath()));
 }
 
 void SerialLink::WatchDevice()
@@ -67,8 +68,8 @@ void SerialLink::WatchDevice()
             return;
         waitForDevice(Waiting::ForReturn, QString());
         Log::Warning(QStringLiteral("scanner disconnected: %1; waiting for it to come back").arg(lostDevice_));
-        view_.SetStatus(QStringLiteral("Scanner disconnected: %1.").arg(lostDevice_));
-        view_.SetPortState(MainView::PortState::Waiting, QStringLiteral("%1 was disconnected").arg(lostDevice_));
+        state_.SetStatus(QStringLiteral("Scanner disconnected: %1.").arg(lostDevice_));
+        state_.SetPort(StationState::PortState::Waiting, QStringLiteral("%1 was disconnected").arg(lostDevice_));
         return;
     }
     if (port_.PortOpen()) {
@@ -94,10 +95,10 @@ void SerialLink::WatchDevice()
         Log::Info(QStringLiteral("scanner reconnected: %1 reopened as %2").arg(port_.DeviceName(), CurrentSettingsText()));
     } else {
         Log::Info(QStringLiteral("scanner found: %1 opened as %2").arg(port_.DeviceName(), CurrentSettingsText()));
-        view_.SetCurrentSettings(CurrentSettingsText());
+        state_.SetSerialSettingsText(CurrentSettingsText());
     }
-    view_.SetPortState(MainView::PortState::Open, port_.DeviceName());
-    view_.SetStatus(QStringLiteral("Ready."));
+    state_.SetPort(StationState::PortState::Open, port_.DeviceName());
+    state_.SetStatus(QStringLiteral("Ready."));
 }
 
 void SerialLink::waitForDevice(Waiting why, const QString& error)
@@ -107,7 +108,7 @@ void SerialLink::waitForDevice(Waiting why, const QString& error)
     lastReopenError_ = error;
     if (why == Waiting::ForFirstOpen) {
         Log::Warning(QStringLiteral("waiting for the scanner %1; it is opened when it can be").arg(lostDevice_));
-        view_.SetStatus(QStringLiteral("Waiting for the scanner: %1.").arg(lostDevice_));
-        view_.SetPortState(MainView::PortState::Waiting, QStringLiteral("%1: %2").arg(lostDevice_, error));
+        state_.SetStatus(QStringLiteral("Waiting for the scanner: %1.").arg(lostDevice_));
+        state_.SetPort(StationState::PortState::Waiting, QStringLiteral("%1: %2").arg(lostDevice_, error));
     }
 }

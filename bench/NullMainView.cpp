@@ -1,1 +1,0 @@
-#include "NullMainView.h"
