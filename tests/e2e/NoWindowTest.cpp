@@ -26,14 +26,7 @@ TEST(NoWindowTest, TheStationRunsOnTheVirtualScannerWithTheOptionsOfZemIni)
     scanner.closeWriteChannel();
     ASSERT_TRUE(tarvex.Start({"--No-Window"}));
 
-    QByteArray replies;
-    EXPECT_TRUE(tarvex.WaitFor([&] {
-        scanner.waitForReadyRead(50);
-        replies += scanner.readAllStandardOutput();
-        return replies.contains("ACK");
-    }));
-    scanner.terminate();
-    scanner.waitForFinished(5000);
+    EXPECT_TRUE(tarvex.WaitForAcknowledgement(scanner));
 
     // AutoStart=1 read from ZEM.INI starts the machine after the line.
     const QStringList journal = tarvex.Journal();

@@ -118,14 +118,7 @@ TEST(StationSurvivesTest, AScannerThatAppearsAfterStartUpIsOpened)
     ASSERT_TRUE(scanner.waitForStarted());
     scanner.closeWriteChannel();
     EXPECT_TRUE(tarvex.WaitFor([&] { return !tarvex.Log().filter("scanner found: ").isEmpty(); }));
-    QByteArray replies;
-    EXPECT_TRUE(tarvex.WaitFor([&] {
-        scanner.waitForReadyRead(50);
-        replies += scanner.readAllStandardOutput();
-        return replies.contains("ACK");
-    }));
-    scanner.terminate();
-    scanner.waitForFinished(5000);
+    EXPECT_TRUE(tarvex.WaitForAcknowledgement(scanner));
     EXPECT_EQ(addedPrograms(tarvex), QStringList({"GOOD.CNC"}));
 }
 

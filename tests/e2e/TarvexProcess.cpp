@@ -193,3 +193,16 @@ bool TarvexProcess::WaitFor(const std::function<bool()>& condition, std::chrono:
     }
     return condition();
 }
+
+bool TarvexProcess::WaitForAcknowledgement(QProcess& scanner)
+{
+    QByteArray replies;
+    const bool acknowledged = WaitFor([&] {
+        scanner.waitForReadyRead(50);
+        replies += scanner.readAllStandardOutput();
+        return replies.contains("ACK");
+    });
+    scanner.terminate();
+    scanner.waitForFinished(5000);
+    return acknowledged;
+}

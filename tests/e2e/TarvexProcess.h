@@ -50,6 +50,9 @@ public:
     QStringList Log() const;
     // The journal's lines with the time stamp removed: "AddLine\t#161=...".
     QStringList Journal() const;
+    // Reads what a tarvex-scanner process prints until it holds an acknowledgement, then ends
+    // that scanner; false when none came in time.
+    bool WaitForAcknowledgement(QProcess& scanner);
     bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(15),
                  std::chrono::milliseconds poll = std::chrono::milliseconds(20));
 
