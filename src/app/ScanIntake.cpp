@@ -217,9 +217,9 @@ void ScanIntake::guarded(const std::function<void()>& work)
     processing_ = false;
 }
 
-void ScanIntake::DispatchTyped(const QString& label, std::function<void(bool)> done)
+void ScanIntake::DispatchTyped(const QString& label, std::function<void(bool)> done, ScanHistory::Origin origin)
 {
-    typed_.append({label, std::move(done)});
+    typed_.append({label, std::move(done), origin});
     if (processing_) {
         Log::Info(QStringLiteral("typed label %1 waits for the scan being processed").arg(Log::Printable(label)));
         return;
@@ -232,7 +232,7 @@ void ScanIntake::drainTyped()
     while (!typed_.isEmpty() && !processing_) {
         const TypedLabel next = typed_.takeFirst();
         Log::Info(QStringLiteral("typed label: %1").arg(Log::Printable(next.label)));
-        history_.Begin(next.label, true);
+        history_.Begin(next.label, next.origin);
         bool accepted = false;
         guarded([&] { accepted = dispatch(next.label); });
         if (next.done)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/SerialPort.h"
+#include "station/ScanHistory.h"
 
 #include <QList>
 #include <QString>
@@ -9,7 +10,6 @@
 
 class StationState;
 class ScanConsumers;
-class ScanHistory;
 
 // The scanner intake: each tick drains the serial port into ScanBuffer; two ticks in a row
 // without new characters end a scan, which is cut by its framing and handed to the consumers.
@@ -39,8 +39,10 @@ public:
     void SetTickInterval(int milliseconds) { silenceMs_ = 2 * qint64(milliseconds); }
 
     // Sends a typed label to the dispatcher, without any framing rule: at once, or after the
-    // scan being processed. done gets the dispatcher's answer.
-    void DispatchTyped(const QString& label, std::function<void(bool accepted)> done);
+    // scan being processed. done gets the dispatcher's answer. A button of the window that
+    // stands for a label ("%START%") sends it the same way, as origin Button.
+    void DispatchTyped(const QString& label, std::function<void(bool accepted)> done,
+                       ScanHistory::Origin origin = ScanHistory::Origin::Typed);
 
     bool Processing() const { return processing_; }
     // Every character received and not yet dispatched, in arrival order.
@@ -51,6 +53,7 @@ private:
     struct TypedLabel {
         QString label;
         std::function<void(bool)> done;
+        ScanHistory::Origin origin;
     };
 
     // A scan ended by a silence and not yet dispatched; overlong >= 0: one refused for its

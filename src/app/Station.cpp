@@ -29,8 +29,7 @@ Station::Station(Services services, QObject* parent)
     : QObject(parent), services_(std::move(services)),
       config_(services_.boxes, configFiles_, services_.exit),
       port_(portOf(services_.serial, ownPort_)), link_(config_, port_, state_, services_.boxes),
-      listLink_(services_.listManagers ? *services_.listManagers : static_cast<ListManagerFactory&>(*this),
-                services_.clock ? *services_.clock : systemClock_),
+      listLink_(*this, services_.clock ? *services_.clock : systemClock_),
       processing_({config_, run_, state_, services_.boxes, services_.pauser, listLink_, fieldCodes_, port_}),
       intake_(port_, state_, services_.consumers ? *services_.consumers : processing_, processing_.History())
 {
@@ -38,6 +37,10 @@ Station::Station(Services services, QObject* parent)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     connect(&Timer1, &QTimer::timeout, this, &Station::Timer1_Timer);
     link_.AskForSettings = [this] { Q_EMIT SettingsWanted(); };
+    // A fault goes into the history once, with its time, whatever the band shows after it.
+    connect(&state_, &StationState::FaultReported, this, [this](const QString& reason) {
+        processing_.History().MachineFault(machine_ ? machine_->MachineName() : QStringLiteral("list manager"), reason);
+    });
 }
 
 Station::~Station() = default;
@@ -90,8 +93,14 @@ bool Station::Start()
             services_.exit.EndProcess(0);
             return false;
         }
+        if (!listLink_.HasWorkList()) {
+            machine_ = nullptr;
+            state_.SetMachineName(QString());
+            state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("continued without it at start-up")));
+        }
     } else {
         Log::Info(QStringLiteral("NOAPP: running without the list manager"));
+        state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("started with NOAPP, lines go nowhere")));
     }
     runStep([this] { run_.FirstScanPending = true; });
 
@@ -111,6 +120,7 @@ void Station::runStep(const std::function<void()>& step)
 
 void Station::Timer1_Timer()
 {
+    refreshMachine();
     link_.WatchDevice();
     intake_.Timer1_Timer();
 }
@@ -132,6 +142,43 @@ void Station::Exit()
 
 std::shared_ptr<ListManager> Station::CreateListManager()
 {
+    std::shared_ptr<ListManager> made;
+    if (services_.listManagers) {
+        made = services_.listManagers->CreateListManager();
+        if (auto* server = dynamic_cast<WorkListManager*>(made.get()); server && server != machine_)
+            followMachine(server);
+        return made;
+    }
+    std::shared_ptr<WorkListManager> server = makeListManager();
+    followMachine(server.get());
+    // What the server has to tell outside any call (a line failed, the machine went away); the
+    // "Ready." that ends a scan under way does not cover it. It belongs to no scan: the history
+    // is left alone, the List Manager window shows it.
+    connect(server.get(), &WorkListManager::StatusMessage, this, [this](const QString& text) {
+        state_.SetStatus(text);
+        processing_.Status().KeepTroubleShown();
+    });
+    Q_EMIT ListManagerCreated(server.get());
+    return server;
+}
+
+void Station::followMachine(WorkListManager* server)
+{
+    machine_ = server;
+    connect(server, &WorkListManager::Changed, this, &Station::refreshMachine);
+    connect(server, &WorkListManager::Fault, &state_, &StationState::ReportFault);
+    state_.SetMachineName(server->MachineName());
+    refreshMachine();
+}
+
+void Station::refreshMachine()
+{
+    if (machine_)
+        state_.SetMachine(machine_->Machine());
+}
+
+std::shared_ptr<WorkListManager> Station::makeListManager()
+{
     // [ListManager] Server= chooses: the embedded one unless LinuxCNC is named.
     const QString chosen = config_.ReadIniValue(QStringLiteral("ListManager"), QStringLiteral("Server")).trimmed();
     std::shared_ptr<WorkListManager> server;
@@ -144,14 +191,6 @@ std::shared_ptr<ListManager> Station::CreateListManager()
         }
         server = std::make_shared<EmbeddedListManager>();
     }
-    // What the server has to tell outside any call (a line failed, the machine went away); the
-    // "Ready." that ends a scan under way does not cover it. It belongs to no scan: the history
-    // is left alone, the List Manager window shows it.
-    connect(server.get(), &WorkListManager::StatusMessage, this, [this](const QString& text) {
-        state_.SetStatus(text);
-        processing_.Status().KeepTroubleShown();
-    });
-    Q_EMIT ListManagerCreated(server.get());
     return server;
 }
 

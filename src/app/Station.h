@@ -14,6 +14,7 @@
 #include "station/StationState.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -92,7 +93,14 @@ Q_SIGNALS:
     void SettingsWanted();
 
 private:
+    // The server start-up connects to: the tests' factory's, else the one ZEM.INI names. Its
+    // machine state and faults become the station's.
     std::shared_ptr<ListManager> CreateListManager() override;
+    std::shared_ptr<WorkListManager> makeListManager();
+    void followMachine(WorkListManager* server);
+    // The machine as the server reports it now: also each tick, as a failed connection attempt
+    // changes what it reports without a signal.
+    void refreshMachine();
     // Runs one start-up step; a run-time error is reported and start-up goes on.
     void runStep(const std::function<void()>& step);
     // An option the operator changed is written at once; ShowEd is never kept.
@@ -117,4 +125,5 @@ private:
     ScanProcessing processing_;
     ScanIntake intake_;
     QString exclusionMask_;
+    QPointer<WorkListManager> machine_; // the server whose machine state the station keeps
 };

@@ -7,7 +7,14 @@ EmbeddedListManager::EmbeddedListManager(QObject* parent) : WorkListManager(pare
 bool EmbeddedListManager::NewList()
 {
     call(QStringLiteral("NewList"), nullptr, [] {});
+    listHandedOut_ = true;
+    Q_EMIT Changed();
     return true;
+}
+
+MachineState EmbeddedListManager::Machine() const
+{
+    return MachineState::Of(listHandedOut_ ? MachineState::Kind::Ready : MachineState::Kind::NotStarted);
 }
 
 void EmbeddedListManager::Start()

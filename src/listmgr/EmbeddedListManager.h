@@ -20,6 +20,9 @@ public:
 
     Run State() const { return state_; }
     QString RunStateText() const override { return RunText(state_); }
+    // Nothing runs the list: ready once it has handed out its work list.
+    MachineState Machine() const override;
+    QString MachineName() const override { return QStringLiteral("Embedded list manager"); }
 
     static QString RunText(Run run); // "ended", "running", "held"
 
@@ -27,4 +30,5 @@ private:
     void setState(Run state);
 
     Run state_ = Run::Ended;
+    bool listHandedOut_ = false;
 };

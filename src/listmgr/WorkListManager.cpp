@@ -98,6 +98,8 @@ void WorkListManager::tell(const QString& text, Tone tone)
         break;
     }
     Q_EMIT StatusMessage(text);
+    if (tone == Tone::Error)
+        Q_EMIT Fault(text);
     Q_EMIT Changed();
 }
 

@@ -3,6 +3,7 @@
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerJournal.h"
 #include "listmgr/WorkList.h"
+#include "station/MachineState.h"
 
 #include <QObject>
 #include <QStringList>
@@ -32,6 +33,10 @@ public:
     virtual QString RunStateText() const = 0;
     // The machine behind the list as the window shows it; empty when there is none.
     virtual QString MachineStateText() const { return QString(); }
+    // The machine behind the list as a value, for the station to keep; Changed() follows each change.
+    virtual MachineState Machine() const = 0;
+    // What runs the list as the operator knows it: "LinuxCNC at 127.0.0.1:5007".
+    virtual QString MachineName() const = 0;
 
     // The value of field #number in a list line ("#161=P1.CNC;..." → "P1.CNC"); empty when absent.
     static QString FieldValue(const QString& line, int number);
@@ -44,6 +49,9 @@ Q_SIGNALS:
     void VisibleChanged(bool visible);
     // Something the operator must see that no call returns: a line failed, the machine went away.
     void StatusMessage(const QString& text);
+    // Something went wrong that the operator must see even after the status line has moved on
+    // (told with Tone::Error): a line failed, the machine went away while it ran.
+    void Fault(const QString& reason);
 
 protected:
     // Loads the work list saved by the previous run.

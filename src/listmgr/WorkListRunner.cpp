@@ -247,6 +247,65 @@ QString WorkListRunner::MachineStateText() const
     return text;
 }
 
+MachineState WorkListRunner::Machine() const
+{
+    using Kind = MachineState::Kind;
+    if (!control_->IsConnected())
+        return control_->Trouble().isEmpty() ? MachineState::Of(Kind::Connecting) : MachineState::Of(Kind::NotConnected, control_->Trouble());
+    const QString program = program_.isEmpty() ? QString() : Log::Printable(program_);
+    const int lines = static_cast<int>(List().Entries().size());
+    switch (state_) {
+    case State::Preparing:
+    case State::Starting:
+    case State::Running:
+    case State::Aborting:
+    case State::Closing:
+    case State::Finishing:
+        return MachineState::AtWork(Kind::Running, program, List().Position(line_), lines);
+    case State::PreparingHeld:
+    case State::Ready:
+    case State::StartingHeld:
+    case State::Paused:
+    case State::FinishingHeld:
+        return MachineState::AtWork(Kind::Held, program, List().Position(line_), lines);
+    case State::Lost: {
+        MachineState held = MachineState::Of(Kind::Held, QStringLiteral("the connection was lost; Start goes on"));
+        held.lines = lines;
+        return held;
+    }
+    case State::SetpointStarting:
+    case State::Setpoint:
+        return MachineState::Of(Kind::Setpoint);
+    case State::Idle:
+        break;
+    }
+    switch (machine_.state) {
+    case MachineControl::State::NotConnected:
+        return MachineState::Of(Kind::Connecting); // connected, not looked at yet
+    case MachineControl::State::EStop:
+        return MachineState::Of(Kind::EStop);
+    case MachineControl::State::Off:
+        return MachineState::Of(Kind::Off);
+    case MachineControl::State::NotHomed:
+        return MachineState::Of(Kind::NotHomed);
+    case MachineControl::State::Idle:
+        return MachineState::Of(Kind::Ready);
+    case MachineControl::State::Running:
+        // A program started at the machine, not from the list.
+        return MachineState::Of(Kind::Running);
+    case MachineControl::State::Paused:
+        return MachineState::Of(Kind::Held);
+    case MachineControl::State::Error:
+        return MachineState::Of(Kind::Fault, machine_.text);
+    }
+    return MachineState::Of(Kind::Connecting);
+}
+
+QString WorkListRunner::MachineName() const
+{
+    return QStringLiteral("%1 at %2").arg(control_->Name(), control_->Endpoint());
+}
+
 void WorkListRunner::control_Connected()
 {
     connectedBefore_ = true;

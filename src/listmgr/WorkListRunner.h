@@ -47,6 +47,8 @@ public:
 
     QString RunStateText() const override;
     QString MachineStateText() const override;
+    MachineState Machine() const override;
+    QString MachineName() const override;
 
     bool IsConnected() const { return control_->IsConnected(); }
     bool IsRunning() const { return state_ != State::Idle; }

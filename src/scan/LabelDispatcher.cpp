@@ -114,6 +114,8 @@ void LabelDispatcher::refuse(const QString& label, const QString& why)
 bool LabelDispatcher::command(const QString& label, bool& accepted)
 {
     if (label == QLatin1String("%START%")) {
+        // The operator's Start is the answer to a fault still shown: it has been seen.
+        s_.state.AcknowledgeFault();
         accepted = s_.routines.StartWorkList();
     } else if (label == QLatin1String("%STOP%")) {
         accepted = s_.routines.HoldWorkList();

@@ -14,18 +14,25 @@ class ScanHistory : public QObject {
 public:
     static constexpr int Capacity = 50;
 
+    // Where an entry came from: the scanner, the label entry, a button of the window, or the
+    // machine (a fault the list manager reported, outside any scan).
+    enum class Origin { Scanned, Typed, Button, Machine };
+
     struct Entry {
         QDateTime time;
         QString arrived;     // as received, non-printable bytes as \xHH; a long one cut
-        bool typed = false;  // entered by hand, not scanned
+        Origin origin = Origin::Scanned;
         QStringList outcomes;
         bool refused = false; // refused, or something failed on the way
     };
 
     // A scan (or a typed label) starts; its outcomes follow.
-    void Begin(const QString& arrived, bool typed = false);
+    void Begin(const QString& arrived, Origin origin = Origin::Scanned);
     void Record(const QString& outcome);
     void Refuse(const QString& reason);
+    // A fault of the machine, an entry of its own that no scan's outcome joins; from names
+    // the control ("LinuxCNC").
+    void MachineFault(const QString& from, const QString& reason);
 
     // Newest first.
     const QList<Entry>& Entries() const { return entries_; }
@@ -35,7 +42,10 @@ Q_SIGNALS:
 
 private:
     Entry& current();
+    void add(const Entry& entry);
 
     QList<Entry> entries_;
-    bool open_ = false; // the newest entry still takes outcomes
+    // The entry of the last scan, which takes its outcomes; -1 when none. Machine faults that
+    // come meanwhile go above it.
+    qsizetype open_ = -1;
 };

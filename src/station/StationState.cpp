@@ -74,3 +74,34 @@ void StationState::SetPort(PortState state, const QString& detail)
     portDetail_ = detail;
     Q_EMIT PortChanged(state, detail);
 }
+
+void StationState::SetMachine(const MachineState& reported)
+{
+    if (machine_ == reported)
+        return;
+    machine_ = reported;
+    if (!FaultUnseen())
+        Q_EMIT MachineChanged(machine_);
+}
+
+void StationState::ReportFault(const QString& reason)
+{
+    fault_ = MachineState::Of(MachineState::Kind::Fault, reason);
+    fault_.time = QDateTime::currentDateTime();
+    Q_EMIT FaultReported(reason);
+    Q_EMIT MachineChanged(fault_);
+}
+
+void StationState::AcknowledgeFault()
+{
+    if (!FaultUnseen())
+        return;
+    fault_ = MachineState();
+    Q_EMIT MachineChanged(machine_);
+}
+
+void StationState::SetMachineName(const QString& name)
+{
+    machineName_ = name;
+    Q_EMIT MachineChanged(Machine());
+}

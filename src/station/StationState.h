@@ -1,12 +1,15 @@
 #pragma once
 
+#include "station/MachineState.h"
+
 #include <QObject>
 #include <QString>
 
 #include <array>
 
 // What the station is at this moment: the status line, the progress indicators, the options the
-// operator ticks, the receive-activity mark, the serial settings and the scanner port's state.
+// operator ticks, the receive-activity mark, the serial settings, the scanner port's state and
+// the machine's.
 // The scan processing reads and writes it; windows, when there are any, show it and turn the
 // operator's clicks into calls on it. Every change is signalled.
 class StationState : public QObject {
@@ -53,6 +56,19 @@ public:
     PortState Port() const { return port_; }
     const QString& PortDetail() const { return portDetail_; }
 
+    // The machine as the list manager reports it; kept, and shown unless a fault is still unseen.
+    void SetMachine(const MachineState& reported);
+    // A fault stays shown, whatever is reported after it, until the operator has seen it.
+    void ReportFault(const QString& reason);
+    // The operator has seen the fault (a click on it, or a Start).
+    void AcknowledgeFault();
+    bool FaultUnseen() const { return fault_.kind == MachineState::Kind::Fault; }
+    // What the station shows: the unseen fault, else the state reported last.
+    const MachineState& Machine() const { return FaultUnseen() ? fault_ : machine_; }
+    // The control behind the list manager as the operator knows it ("LinuxCNC at host:5007").
+    void SetMachineName(const QString& name);
+    const QString& MachineName() const { return machineName_; }
+
 Q_SIGNALS:
     void StatusChanged(const QString& text);
     void OptionChanged(StationState::Option option, int value);
@@ -62,6 +78,9 @@ Q_SIGNALS:
     void ActivityChanged(bool shown, const QString& mark);
     void SerialSettingsTextChanged(const QString& text);
     void PortChanged(StationState::PortState state, const QString& detail);
+    void MachineChanged(const MachineState& shown);
+    // Once per fault, when it is reported.
+    void FaultReported(const QString& reason);
 
 private:
     static size_t index(Option option) { return static_cast<size_t>(option); }
@@ -77,4 +96,7 @@ private:
     QString serialSettings_;
     PortState port_ = PortState::Closed;
     QString portDetail_;
+    MachineState machine_;
+    MachineState fault_; // NotStarted when no fault waits to be seen
+    QString machineName_;
 };

@@ -6,6 +6,7 @@
 #include "app/windows/frmHelp.h"
 #include "app/windows/frmLogViewer.h"
 #include "app/windows/frmMain.h"
+#include "app/windows/MachineBand.h"
 #include "autosel/windows/MacFlds.h"
 #include "config/windows/frmSettings.h"
 #include "listmgr/windows/ExInsForm.h"
@@ -30,6 +31,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 const char sampleIni[] =
@@ -106,6 +108,40 @@ int main(int argc, char* argv[])
                               "%22 600 400 20 %", "P;#171=5"})
         station.Intake().DispatchTyped(QLatin1String(label), nullptr);
     bool ok = save(window, folder, QStringLiteral("main-window"));
+
+    // The machine band in each state, on a state of its own (the station's is refreshed from
+    // its list manager at every tick), as wide as the main window.
+    {
+        using Kind = MachineState::Kind;
+        StationState shown;
+        shown.SetMachineName(QStringLiteral("LinuxCNC at 127.0.0.1:5007"));
+        MachineBand band(shown);
+        band.resize(window.width(), band.height());
+        const std::pair<const char*, MachineState> states[] = {
+            {"band-01-connecting", MachineState::Of(Kind::Connecting)},
+            {"band-02-not-connected", MachineState::Of(Kind::NotConnected, QStringLiteral("Connection refused"))},
+            {"band-03-estop", MachineState::Of(Kind::EStop)},
+            {"band-04-machine-off", MachineState::Of(Kind::Off)},
+            {"band-05-not-homed", MachineState::Of(Kind::NotHomed)},
+            {"band-06-ready", MachineState::Of(Kind::Ready)},
+            {"band-07-running", MachineState::AtWork(Kind::Running, QStringLiteral("DOOR1.CNC"), 2, 5)},
+            {"band-08-held", MachineState::AtWork(Kind::Held, QStringLiteral("DOOR1.CNC"), 2, 5)},
+            {"band-09-setpoint", MachineState::Of(Kind::Setpoint)},
+            {"band-10-no-list-manager", MachineState::Of(Kind::NoListManager, QStringLiteral("started with NOAPP, lines go nowhere"))},
+        };
+        for (const auto& [name, state] : states) {
+            shown.SetMachine(state);
+            ok &= save(band, folder, QLatin1String(name));
+        }
+        shown.ReportFault(QStringLiteral("Connection to LinuxCNC lost while DOOR1.CNC (line 2) ran: its state is unknown, "
+                                         "nothing was removed. Reconnecting."));
+        ok &= save(band, folder, QStringLiteral("band-11-fault"));
+    }
+    // A fault stays in sight after the next scan, and the history has it.
+    station.State().ReportFault(QStringLiteral("DOOR1.CNC (line 2) failed: Program file not found. The run has stopped; "
+                                               "the waiting lines stay on the list."));
+    station.Intake().DispatchTyped(QStringLiteral("%A1%"), nullptr);
+    ok &= save(window, folder, QStringLiteral("main-window-fault"));
 
     frmSettings settings(station.Config().CommPort, station.Config().SerialSettings, station.PortDevices(),
                          station.PresentSerialDevices(), &window);

@@ -8,6 +8,21 @@
 namespace {
 enum Column { Time, Arrived, Became, ColumnCount };
 constexpr int RefusedRole = Qt::UserRole + 1;
+
+QString arrivedText(const ScanHistory::Entry& entry)
+{
+    switch (entry.origin) {
+    case ScanHistory::Origin::Scanned:
+        break;
+    case ScanHistory::Origin::Typed:
+        return QStringLiteral("typed: %1").arg(entry.arrived);
+    case ScanHistory::Origin::Button:
+        return QStringLiteral("button: %1").arg(entry.arrived);
+    case ScanHistory::Origin::Machine:
+        return QStringLiteral("machine");
+    }
+    return entry.arrived;
+}
 } // namespace
 
 ScanHistoryView::ScanHistoryView(const ScanHistory& history, QWidget* parent) : QTreeWidget(parent), history_(history)
@@ -39,10 +54,10 @@ void ScanHistoryView::Refresh()
     clear();
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (const ScanHistory::Entry& entry : history_.Entries()) {
-        const QString arrived = entry.typed ? QStringLiteral("typed: %1").arg(entry.arrived) : entry.arrived;
+        const QString arrived = arrivedText(entry);
         const QString became = entry.outcomes.join(QStringLiteral("; "));
         auto* item = new QTreeWidgetItem({entry.time.toString(QStringLiteral("HH:mm:ss")), arrived, became});
-        item->setToolTip(Arrived, arrived);
+        item->setToolTip(Arrived, entry.origin == ScanHistory::Origin::Machine ? entry.arrived : arrived);
         item->setToolTip(Became, entry.outcomes.join(QLatin1Char('\n')));
         item->setData(Time, RefusedRole, entry.refused);
         if (entry.refused) {

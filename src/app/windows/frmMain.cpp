@@ -5,6 +5,7 @@
 #include "app/windows/frmAbout.h"
 #include "app/windows/frmHelp.h"
 #include "app/windows/frmLogViewer.h"
+#include "app/windows/MachineBand.h"
 #include "app/windows/ScanHistoryView.h"
 #include "autosel/windows/MacFlds.h"
 #include "config/windows/frmSettings.h"
@@ -129,7 +130,14 @@ void frmMain::buildControls()
     entry->addWidget(cmdEndEdit);
     entry->addWidget(DSpin);
 
+    machineBand_ = new MachineBand(station_.State(), central);
+    connect(machineBand_, &MachineBand::CommandWanted, this, [this](const QString& label) {
+        // The same way as a scanned command, in its turn behind a scan under way.
+        station_.Intake().DispatchTyped(label, {}, ScanHistory::Origin::Button);
+    });
+
     auto* layout = new QVBoxLayout(central);
+    layout->addWidget(machineBand_);
     layout->addWidget(AClear);
     layout->addWidget(Overwrite);
     layout->addWidget(ShowEd);

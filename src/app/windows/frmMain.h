@@ -15,6 +15,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class MacFlds;
+class MachineBand;
 class ScanHistoryView;
 class Station;
 class frmHelp;
@@ -85,6 +86,7 @@ private:
     QLineEdit* txtEtichetta;
     QPushButton* cmdEdit;
     QPushButton* cmdEndEdit;
+    MachineBand* machineBand_;
     QFrame* picStatusBar;
     ElidedLabel* lblStatusBar;
     QLabel* lblCurSettings;
