@@ -72,6 +72,9 @@ TEST_F(ListManagerStartupTest, NoappAnywhereInAnyCaseSkipsTheConnection)
         EXPECT_FALSE(w->station.ListLink().HasWorkList());
         EXPECT_EQ(w->station.ListLink().ListApp, nullptr);
         EXPECT_TRUE(w->station.Run().FirstScanPending);
+        // The band says so, and its buttons are off.
+        EXPECT_TRUE(w->window.findChild<QLabel*>("lblMachine")->text().startsWith("No list manager"));
+        EXPECT_FALSE(w->window.findChild<QWidget*>("cmdStart")->isEnabled());
     }
     EXPECT_FALSE(QFileInfo::exists(EmbeddedListManager::JournalPath()));
 }
