@@ -152,8 +152,8 @@ std::shared_ptr<ListManager> Station::CreateListManager()
     std::shared_ptr<WorkListManager> server = makeListManager();
     followMachine(server.get());
     // What the server has to tell outside any call (a line failed, the machine went away); the
-    // "Ready." that ends a scan under way does not cover it. It belongs to no scan: the history
-    // is left alone, the List Manager window shows it.
+    // "Ready." that ends a scan under way does not cover it. It belongs to no scan: the scan's
+    // history entry is left alone; a fault among these texts gets a row of its own.
     connect(server.get(), &WorkListManager::StatusMessage, this, [this](const QString& text) {
         state_.SetStatus(text);
         processing_.Status().KeepTroubleShown();
