@@ -40,7 +40,7 @@ public:
     void Hold() override {}
     void End() override {}
     void Setpoint() override {}
-    void AddLine(const QString&) override { ++lines; }
+    void AddLine(const ListFields&) override { ++lines; }
     void ClearList() override {}
     void Visible(bool) override {}
     void Clear() override {}

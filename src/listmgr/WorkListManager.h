@@ -18,7 +18,7 @@ class WorkListManager : public QObject, public ListManager {
     Q_OBJECT
 public:
     void OpenList(const QString& path) override;
-    void AddLine(const QString& line) override;
+    void AddLine(const ListFields& line) override;
     void ClearList() override;
     void Visible(bool visible) override;
     void Clear() override;
@@ -32,9 +32,6 @@ public:
     virtual QString RunStateText() const = 0;
     // The machine behind the list as the window shows it; empty when there is none.
     virtual QString MachineStateText() const { return QString(); }
-
-    // The value of field #number in a list line ("#161=P1.CNC;..." → "P1.CNC"); empty when absent.
-    static QString FieldValue(const QString& line, int number);
 
     static QString WorkListPath(); // $XDG_DATA_HOME/tarvex/worklist.lst
     static QString JournalPath();  // $XDG_DATA_HOME/tarvex/listmanager.log
@@ -62,7 +59,7 @@ protected:
     ListManagerJournal& Journal() { return journal_; }
 
 private:
-    void replaceLines(const QStringList& lines);
+    void replaceLines(const QList<ListFields>& lines);
 
     ListManagerJournal journal_;
     WorkList list_;
