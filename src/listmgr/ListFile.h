@@ -22,11 +22,11 @@ public:
         QString comment; // without its ";"; empty when there is none
     };
 
-    // The list lines of the file, read into their fields; blank lines and lines starting with ";" are skipped. Lines end
-    // at a line feed (a carriage return before it belongs to the line end); a list line that
-    // still holds a carriage return or another control character is refused with its number.
-    // Only a regular file is read (links as given). A missing file is RuntimeError 53; anything
-    // else that stops the reading 75, its text saying why.
+    // The list lines of the file, each read into its fields; blank lines and lines starting with
+    // ";" are skipped. Lines end at a line feed (a carriage return before it belongs to the line
+    // end); a list line that still holds a carriage return or another control character is
+    // refused with its number. Only a regular file is read (links as given). A missing file is
+    // RuntimeError 53; anything else that stops the reading 75, its text saying why.
     static QList<ListFields> Read(const QString& nativePath, Files::Links links = Files::Links::Follow);
     // The same lines as text, each with the last comment line that stands before it.
     static QList<Line> ReadWithComments(const QString& nativePath, Files::Links links = Files::Links::Follow);

@@ -11,7 +11,7 @@ class StationState;
 // The line of numbered fields that puts one program on the machine's work list, and sending it.
 class ListLine {
 public:
-    // What one line carries, in field order.
+    // What a scan gives for one line, in field order; ComposeListLine makes the line's fields of it.
     struct Values {
         QString programName; // #161
         QString field164;
