@@ -78,7 +78,7 @@ LinuxCncControl::LinuxCncControl(std::unique_ptr<LineChannel> channel, LinuxCncS
     client_.Open();
 }
 
-MachineControl::Line LinuxCncControl::Read(const QString& listLine, const QSet<int>& alsoZero) const
+MachineControl::Line LinuxCncControl::Read(const ListFields& listLine, const QSet<int>& alsoZero) const
 {
     const LinuxCncLine line(listLine);
     return Line{line.ProgramName(), line.Numbers(), line.Assignments(alsoZero), line.Refusal()};

@@ -31,7 +31,7 @@ public:
     QString Endpoint() const override { return settings_.Endpoint(); }
     qint64 AnsweringNs() const override { return client_.AnsweringNs(); }
 
-    Line Read(const QString& listLine, const QSet<int>& alsoZero) const override;
+    Line Read(const ListFields& listLine, const QSet<int>& alsoZero) const override;
     void Look(Then then, bool quiet = false) override;
     void ReadMessages(Then then) override;
     void TakeParameters(const QList<std::pair<int, QString>>& values, Then then) override;

@@ -12,25 +12,20 @@ const QList<int>& LinuxCncLine::ListLineFields()
     return fields;
 }
 
-LinuxCncLine::LinuxCncLine(const QString& line)
+LinuxCncLine::LinuxCncLine(const ListFields& line)
 {
-    static const QRegularExpression fieldPattern(QStringLiteral("^#([0-9]{1,9})=(.*)$"), QRegularExpression::DotMatchesEverythingOption);
     QSet<int> seen;
-    for (const QString& piece : line.split(QLatin1Char(';'))) {
-        if (piece.trimmed().isEmpty())
-            continue;
-        const QRegularExpressionMatch m = fieldPattern.match(piece);
-        if (!m.hasMatch()) {
-            refusal_ = QStringLiteral("\"%1\" in the line is no field (#number=value)").arg(piece);
+    for (const auto& [number, text] : line.Fields()) {
+        if (number == ListFields::NoField) {
+            refusal_ = QStringLiteral("\"%1\" in the line is no field (#number=value)").arg(text);
             return;
         }
-        const int number = m.captured(1).toInt();
         // The first of two equal fields counts, as the window shows it.
         if (seen.contains(number))
             continue;
         seen.insert(number);
         if (number == ProgramField) {
-            program_ = m.captured(2);
+            program_ = text;
             continue;
         }
         if (number < FirstParameter || number > LastParameter) {
@@ -40,9 +35,9 @@ LinuxCncLine::LinuxCncLine(const QString& line)
                            .arg(LastParameter);
             return;
         }
-        const QString value = NumberText(m.captured(2));
+        const QString value = NumberText(text);
         if (value.isEmpty()) {
-            refusal_ = QStringLiteral("#%1=%2 is not a number").arg(number).arg(m.captured(2));
+            refusal_ = QStringLiteral("#%1=%2 is not a number").arg(number).arg(text);
             return;
         }
         values_.append({number, value});

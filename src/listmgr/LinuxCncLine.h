@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listmgr/ListFields.h"
+
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -19,7 +21,7 @@ public:
     // Longer MDI commands are split (LinuxCNC reads at most 255 characters a line).
     static constexpr int MaxMdiLength = 200;
 
-    explicit LinuxCncLine(const QString& line);
+    explicit LinuxCncLine(const ListFields& line);
 
     // Why the line cannot run; empty when it can. An empty value is 0; a value that is not a
     // number ("300%"), a field outside the free parameters, a text that is no field or a program

@@ -3,11 +3,11 @@
 #include "listmgr/ListLine.h"
 #include "platform/RuntimeError.h"
 
-QStringList ListFile::Read(const QString& nativePath, Files::Links links)
+QList<ListFields> ListFile::Read(const QString& nativePath, Files::Links links)
 {
-    QStringList lines;
+    QList<ListFields> lines;
     for (const Line& line : ReadWithComments(nativePath, links))
-        lines << line.text;
+        lines << ListFields::Read(line.text);
     return lines;
 }
 

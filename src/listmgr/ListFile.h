@@ -1,5 +1,6 @@
 #pragma once
 
+#include "listmgr/ListFields.h"
 #include "platform/Files.h"
 
 #include <QList>
@@ -21,13 +22,13 @@ public:
         QString comment; // without its ";"; empty when there is none
     };
 
-    // The list lines of the file; blank lines and lines starting with ";" are skipped. Lines end
-    // at a line feed (a carriage return before it belongs to the line end); a list line that
-    // still holds a carriage return or another control character is refused with its number.
-    // Only a regular file is read (links as given). A missing file is RuntimeError 53; anything
-    // else that stops the reading 75, its text saying why.
-    static QStringList Read(const QString& nativePath, Files::Links links = Files::Links::Follow);
-    // The same lines, each with the last comment line that stands before it.
+    // The list lines of the file, each read into its fields; blank lines and lines starting with
+    // ";" are skipped. Lines end at a line feed (a carriage return before it belongs to the line
+    // end); a list line that still holds a carriage return or another control character is
+    // refused with its number. Only a regular file is read (links as given). A missing file is
+    // RuntimeError 53; anything else that stops the reading 75, its text saying why.
+    static QList<ListFields> Read(const QString& nativePath, Files::Links links = Files::Links::Follow);
+    // The same lines as text, each with the last comment line that stands before it.
     static QList<Line> ReadWithComments(const QString& nativePath, Files::Links links = Files::Links::Follow);
     // Writes a temporary file beside the target and renames it into place, creating the folder;
     // a line with a comment gets it on a line of its own, ";" first, just before it.

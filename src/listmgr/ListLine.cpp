@@ -18,11 +18,6 @@ QString unlessZero(const QString& size)
     return TextNumber::Value(size) == 0.0 ? QString() : size;
 }
 
-QString field(int number, const QString& value)
-{
-    return QLatin1Char('#') + QString::number(number) + QLatin1Char('=') + value + QLatin1Char(';');
-}
-
 // Even positions are the mirrored fields; 37, not found, is odd: normal.
 bool mirrored(int position)
 {
@@ -72,14 +67,23 @@ bool ListLine::HoldsControlCharacter(const QString& text)
     });
 }
 
-QString ListLine::ComposeListLine(const Values& values) const
+ListFields ListLine::ComposeListLine(const Values& values) const
 {
     const int position = table_.Position(values.fieldCode);
     const int mirror = mirrored(position) ? 1 : 0;
-    return field(161, values.programName) + field(164, values.field164) + field(171, QString::number(position)) +
-           field(284, QString::number(mirror)) + field(280, values.field280) + field(165, values.field165) +
-           field(168, unlessZero(values.sizeX)) + field(169, unlessZero(values.sizeY)) +
-           field(170, unlessZero(values.sizeZ)) + field(282, values.field282) + field(283, values.field283);
+    ListFields line;
+    line.Add(161, values.programName);
+    line.Add(164, values.field164);
+    line.Add(171, QString::number(position));
+    line.Add(284, QString::number(mirror));
+    line.Add(280, values.field280);
+    line.Add(165, values.field165);
+    line.Add(168, unlessZero(values.sizeX));
+    line.Add(169, unlessZero(values.sizeY));
+    line.Add(170, unlessZero(values.sizeZ));
+    line.Add(282, values.field282);
+    line.Add(283, values.field283);
+    return line;
 }
 
 QString ListLine::Describe(const Values& values) const
@@ -97,9 +101,9 @@ QString ListLine::Describe(const Values& values) const
 
 bool ListLine::AddLineToList(const Values& values)
 {
-    const QString line = ComposeListLine(values);
+    const ListFields line = ComposeListLine(values);
     if (!link_.HasWorkList()) {
-        Log::Warning(QStringLiteral("line not added, running without the list manager: %1").arg(Log::Printable(line)));
+        Log::Warning(QStringLiteral("line not added, running without the list manager: %1").arg(Log::Printable(line.Text())));
         return false;
     }
     try {
@@ -127,7 +131,7 @@ bool ListLine::AddLineToList(const Values& values)
         return true;
     } catch (const RuntimeError& e) {
         state_.SetStatus(QStringLiteral("The line was not added to the list (error %1: %2).").arg(e.Number()).arg(e.Description()));
-        Log::Error(QStringLiteral("line not added (error %1: %2): %3").arg(e.Number()).arg(e.Description(), Log::Printable(line)));
+        Log::Error(QStringLiteral("line not added (error %1: %2): %3").arg(e.Number()).arg(e.Description(), Log::Printable(line.Text())));
         return false;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listmgr/ListFields.h"
+
 #include <QString>
 
 class FieldCodeTable;
@@ -9,7 +11,7 @@ class StationState;
 // The line of numbered fields that puts one program on the machine's work list, and sending it.
 class ListLine {
 public:
-    // What one line carries, in field order.
+    // What a scan gives for one line, in field order; ComposeListLine makes the line's fields of it.
     struct Values {
         QString programName; // #161
         QString field164;
@@ -40,9 +42,10 @@ public:
     // refused wherever it enters the work list.
     static bool HoldsControlCharacter(const QString& text);
 
-    // "#161=name;#164=..;#171=position;#284=mirror;#280=;#165=..;#168=x;#169=y;#170=z;#282=;#283=;"
+    // The fields 161, 164, 171 (position), 284 (mirror), 280, 165, 168 to 170 (sizes), 282, 283 in
+    // that order, as text "#161=name;#164=..;#171=position;#284=mirror;#280=;#165=..;#168=x;…;#283=;".
     // Values go unchanged, but a size whose number is 0 goes out empty.
-    QString ComposeListLine(const Values& values) const;
+    ListFields ComposeListLine(const Values& values) const;
     // The line in the operator's words: "P1.CNC, field A1 (position 10), mirrored".
     QString Describe(const Values& values) const;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listmgr/ListFields.h"
+
 #include <QString>
 
 // The machine's list manager as Tarvex drives it: the members of its application object
@@ -21,7 +23,7 @@ public:
     virtual void Setpoint() = 0;
 
     // Work-list object.
-    virtual void AddLine(const QString& line) = 0;
+    virtual void AddLine(const ListFields& line) = 0;
     virtual void ClearList() = 0;
 
     // Fallback work list.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listmgr/ListFields.h"
+
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -61,7 +63,7 @@ public:
 
     // The line read for this control; numbers in alsoZero that the line lacks are set to 0, so
     // that no value of an earlier line is left over.
-    virtual Line Read(const QString& listLine, const QSet<int>& alsoZero) const = 0;
+    virtual Line Read(const ListFields& listLine, const QSet<int>& alsoZero) const = 0;
 
     // The machine's state (E-stop, power, whether a program runs). A quiet look is a poll, kept
     // out of the journal unless its answer changed.

@@ -42,7 +42,7 @@ QString WorkList::Load()
     try {
         // A link in its place could make Tarvex take a file from anywhere for its list.
         for (const ListFile::Line& saved : ListFile::ReadWithComments(path_, Files::Links::Refuse)) {
-            Entry entry = make(saved.text);
+            Entry entry = make(ListFields::Read(saved.text));
             entry.state = stateOf(saved.comment, entry.note);
             if (entry.state == State::Running) {
                 entry.state = State::Unknown;
@@ -67,7 +67,7 @@ QStringList WorkList::Lines() const
 {
     QStringList lines;
     for (const Entry& entry : entries_)
-        lines << entry.line;
+        lines << entry.fields.Text();
     return lines;
 }
 
@@ -98,11 +98,11 @@ int WorkList::Position(quint64 id) const
     return 0;
 }
 
-void WorkList::Append(const QString& line)
+void WorkList::Append(const ListFields& line)
 {
     // The saved work list holds one line per line: a line end inside would come back as two,
     // and the list would not read back at all with any control character in it.
-    if (ListLine::HoldsControlCharacter(line))
+    if (ListLine::HoldsControlCharacter(line.Text()))
         throw RuntimeError(RuntimeError::InvalidArgument,
                            QStringLiteral("Invalid procedure call or argument: a list line cannot hold a line end or another control character"));
     if (entries_.size() >= ListFile::MaxLines)
@@ -114,10 +114,10 @@ void WorkList::Append(const QString& line)
     entries_ = entries;
 }
 
-void WorkList::Replace(const QStringList& lines)
+void WorkList::Replace(const QList<ListFields>& lines)
 {
     QList<Entry> entries;
-    for (const QString& line : lines)
+    for (const ListFields& line : lines)
         entries << make(line);
     save(entries);
     entries_ = entries;
@@ -164,11 +164,11 @@ QString WorkList::StateNote(const Entry& entry)
     return text;
 }
 
-WorkList::Entry WorkList::make(const QString& line)
+WorkList::Entry WorkList::make(const ListFields& line)
 {
     Entry entry;
     entry.id = ++lastId_;
-    entry.line = line;
+    entry.fields = line;
     return entry;
 }
 
@@ -179,7 +179,7 @@ void WorkList::save(const QList<Entry>& entries) const
         QString comment;
         if (entry.state != State::Waiting)
             comment = statePrefix + StateNote(entry);
-        lines << ListFile::Line{entry.line, comment};
+        lines << ListFile::Line{entry.fields.Text(), comment};
     }
     ListFile::Write(path_, lines);
 }

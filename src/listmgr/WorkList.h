@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listmgr/ListFields.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,7 +17,7 @@ public:
 
     struct Entry {
         quint64 id = 0; // stays with the line while it is on the list, unlike its position
-        QString line;
+        ListFields fields;
         State state = State::Waiting;
         QString note; // why it failed, was aborted or is unknown
     };
@@ -29,6 +31,7 @@ public:
     QString Load();
 
     const QList<Entry>& Entries() const { return entries_; }
+    // The lines as the file has them.
     QStringList Lines() const;
     // The entry with the id, or null when it has left the list.
     const Entry* Find(quint64 id) const;
@@ -40,8 +43,8 @@ public:
     // Changes of the list itself: saved first, and not made when saving fails (RuntimeError).
     // A line holding a line end or another control character is refused (error 5): it would
     // not come back as it went; so is a line past ListFile::MaxLines (error 75).
-    void Append(const QString& line);
-    void Replace(const QStringList& lines);
+    void Append(const ListFields& line);
+    void Replace(const QList<ListFields>& lines);
 
     // Records what became of a line; false when it has left the list. The state holds even when
     // the file cannot be saved, and that throws RuntimeError.
@@ -55,7 +58,7 @@ public:
     const QString& Path() const { return path_; }
 
 private:
-    Entry make(const QString& line);
+    Entry make(const ListFields& line);
     void save(const QList<Entry>& entries) const;
 
     QString path_;

@@ -21,9 +21,10 @@ void WorkListManager::OpenList(const QString& path)
          [this, &path] { replaceLines(ListFile::Read(FileSearch::ResolveCase(Paths::ToNative(path)))); });
 }
 
-void WorkListManager::AddLine(const QString& line)
+void WorkListManager::AddLine(const ListFields& line)
 {
-    call(QStringLiteral("AddLine"), &line, [this, &line] {
+    const QString text = line.Text(); // as the journal has it
+    call(QStringLiteral("AddLine"), &text, [this, &line] {
         list_.Append(line);
         Q_EMIT Changed();
     });
@@ -43,22 +44,6 @@ void WorkListManager::Visible(bool visible)
 void WorkListManager::Clear()
 {
     call(QStringLiteral("Clear"), nullptr, [this] { replaceLines({}); });
-}
-
-QString WorkListManager::FieldValue(const QString& line, int number)
-{
-    const QString tag = QLatin1Char('#') + QString::number(number) + QLatin1Char('=');
-    qsizetype at = 0;
-    // A tag counts only at the start of a field, so "#1611=" is not field 161.
-    while ((at = line.indexOf(tag, at)) >= 0) {
-        if (at == 0 || line[at - 1] == QLatin1Char(';')) {
-            const qsizetype start = at + tag.size();
-            const qsizetype end = line.indexOf(QLatin1Char(';'), start);
-            return line.mid(start, end < 0 ? -1 : end - start);
-        }
-        at += tag.size();
-    }
-    return QString();
 }
 
 QString WorkListManager::WorkListPath()
@@ -121,7 +106,7 @@ void WorkListManager::mark(quint64 id, WorkList::State state, const QString& not
     Q_EMIT Changed();
 }
 
-void WorkListManager::replaceLines(const QStringList& lines)
+void WorkListManager::replaceLines(const QList<ListFields>& lines)
 {
     const QList<WorkList::Entry> removed = list_.Entries();
     list_.Replace(lines);
@@ -133,7 +118,7 @@ void WorkListManager::replaceLines(const QStringList& lines)
     for (qsizetype i = 0; i < qMin(removed.size(), shown); ++i)
         Log::Info(QStringLiteral("work list: removed line %1 (%2): %3")
                       .arg(i + 1)
-                      .arg(WorkList::StateNote(removed[i]), Log::Printable(removed[i].line)));
+                      .arg(WorkList::StateNote(removed[i]), Log::Printable(removed[i].fields.Text())));
     if (removed.size() > shown)
         Log::Info(QStringLiteral("work list: %1 more lines removed").arg(removed.size() - shown));
     Q_EMIT Changed();

@@ -19,7 +19,7 @@ class WorkListManager : public QObject, public ListManager {
     Q_OBJECT
 public:
     void OpenList(const QString& path) override;
-    void AddLine(const QString& line) override;
+    void AddLine(const ListFields& line) override;
     void ClearList() override;
     void Visible(bool visible) override;
     void Clear() override;
@@ -37,9 +37,6 @@ public:
     virtual MachineState Machine() const = 0;
     // What runs the list as the operator knows it: "LinuxCNC at 127.0.0.1:5007".
     virtual QString MachineName() const = 0;
-
-    // The value of field #number in a list line ("#161=P1.CNC;..." → "P1.CNC"); empty when absent.
-    static QString FieldValue(const QString& line, int number);
 
     static QString WorkListPath(); // $XDG_DATA_HOME/tarvex/worklist.lst
     static QString JournalPath();  // $XDG_DATA_HOME/tarvex/listmanager.log
@@ -70,7 +67,7 @@ protected:
     ListManagerJournal& Journal() { return journal_; }
 
 private:
-    void replaceLines(const QStringList& lines);
+    void replaceLines(const QList<ListFields>& lines);
 
     ListManagerJournal journal_;
     WorkList list_;

@@ -388,7 +388,7 @@ void WorkListRunner::nextLine(bool machineSeen)
         return endRun(QStringLiteral("The work list has run: %1 program(s) done.").arg(done_));
     enter(held() ? State::PreparingHeld : State::Preparing);
     line_ = entry->id;
-    program_ = WorkListManager::FieldValue(entry->line, programField);
+    program_ = entry->fields.Value(programField);
     errors_.clear();
     Q_EMIT Changed();
     // Right after a program's end the machine's state and its messages have just been read.
@@ -417,7 +417,7 @@ void WorkListRunner::setParameters()
     if (!entry)
         return nextLine(); // cleared from the list meanwhile
     // Every number ever set goes with it, as 0 when this line lacks it: no value is left over.
-    const MachineControl::Line line = control_->Read(entry->line, parameters_);
+    const MachineControl::Line line = control_->Read(entry->fields, parameters_);
     if (!line.refusal.isEmpty())
         return lineEnded(WorkList::State::Failed, line.refusal);
     program_ = line.program; // the name checked is the name opened

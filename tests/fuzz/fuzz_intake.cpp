@@ -3,10 +3,11 @@
 // arrive as one burst (low six bits) and how many ticks of 100 ms follow it (high two bits); 0xFF
 // unplugs the scanner or plugs it back in. Bursts are stamped with the time of the tick they
 // follow, so the silences between them cut scans as they would on the line. Afterwards, enough
-// silent ticks must empty the intake.
+// silent ticks must empty the intake, and the work list saved must read back as the same lines.
 #include "app/ScanIntake.h"
 #include "FuzzEnvironment.h"
 #include "listmgr/EmbeddedListManager.h"
+#include "listmgr/LinuxCncLine.h"
 #include "support/ScanRig.h"
 
 #include <algorithm>
@@ -62,5 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (!intake.PendingScan().isEmpty() || intake.Processing())
         FuzzFailure("silent ticks did not empty the intake");
+
+    const auto* server = dynamic_cast<const EmbeddedListManager*>(station.rig.server.get());
+    const EmbeddedListManager again; // reads the lines saved back into their fields
+    if (!server || again.Lines() != server->Lines())
+        FuzzFailure("the saved work list did not read back as it was saved");
+    for (const WorkList::Entry& entry : again.List().Entries())
+        (void)LinuxCncLine(entry.fields).Refusal();
     return 0;
 }

@@ -23,9 +23,9 @@ bool FakeListManager::NewList()
     return listFromAttempt > 0 && newListCalls >= listFromAttempt;
 }
 
-void FakeListManager::AddLine(const QString& line)
+void FakeListManager::AddLine(const ListFields& line)
 {
-    record("AddLine " + line);
+    record("AddLine " + line.Text());
     if (failAddLine != 0) {
         if (failAddLine > 0)
             --failAddLine;

@@ -4,9 +4,9 @@
 
 #include <QStringList>
 
-// Records every call as "Member" or "Member argument"; AddLine fails while failAddLine > 0
-// (counting down; negative fails for ever), NewList answers true from the given attempt on;
-// failEveryCall makes every member throw, as a server that has gone away.
+// Records every call as "Member" or "Member argument" (a line as its text); AddLine fails while
+// failAddLine > 0 (counting down; negative fails for ever), NewList answers true from the given
+// attempt on; failEveryCall makes every member throw, as a server that has gone away.
 class FakeListManager : public ListManager {
 public:
     bool NewList() override;
@@ -15,7 +15,7 @@ public:
     void Hold() override { record("Hold"); }
     void End() override { record("End"); }
     void Setpoint() override { record("Setpoint"); }
-    void AddLine(const QString& line) override;
+    void AddLine(const ListFields& line) override;
     void ClearList() override { record("ClearList"); }
     void Visible(bool visible) override { record(visible ? "Visible True" : "Visible False"); }
     void Clear() override { record("Clear"); }

@@ -11,7 +11,7 @@ ScriptedMachineControl::ScriptedMachineControl()
     QTimer::singleShot(0, this, &ScriptedMachineControl::Connect);
 }
 
-MachineControl::Line ScriptedMachineControl::Read(const QString& listLine, const QSet<int>& alsoZero) const
+MachineControl::Line ScriptedMachineControl::Read(const ListFields& listLine, const QSet<int>& alsoZero) const
 {
     const LinuxCncLine line(listLine);
     return Line{line.ProgramName(), line.Numbers(), line.Assignments(alsoZero), line.Refusal()};

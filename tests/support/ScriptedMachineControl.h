@@ -24,7 +24,7 @@ public:
     qint64 AnsweringNs() const override { return 0; }
 
     // As LinuxCNC reads it.
-    Line Read(const QString& listLine, const QSet<int>& alsoZero) const override;
+    Line Read(const ListFields& listLine, const QSet<int>& alsoZero) const override;
     void Look(Then then, bool quiet = false) override;
     void ReadMessages(Then then) override;
     void TakeParameters(const QList<std::pair<int, QString>>& values, Then then) override;

@@ -157,7 +157,7 @@ TEST_F(WorkListFaultTest, AFullDiskLosesNeitherTheQueuedLinesNorTheNewOne)
     ASSERT_TRUE(server->Lines() == saved);
     const QByteArray before = savedFile();
     ASSERT_GT(before.size(), static_cast<qsizetype>(limit));
-    const QString text = line.ComposeListLine(values);
+    const QString text = line.ComposeListLine(values).Text();
     {
         FileSizeLimit full(limit);
         EXPECT_FALSE(line.AddLineToList(values));
@@ -182,13 +182,13 @@ TEST_F(WorkListFaultTest, AReadOnlyDataFolderKeepsTheList)
         makeWritable(env.DataFolder());
         GTEST_SKIP() << "root writes into read-only folders";
     }
-    EXPECT_THROW(server->AddLine("#161=X.CNC;"), RuntimeError);
+    EXPECT_THROW(server->AddLine(ListFields::Read("#161=X.CNC;")), RuntimeError);
     EXPECT_THROW(server->ClearList(), RuntimeError);
     makeWritable(env.DataFolder());
     EXPECT_TRUE(server->Lines() == saved);
     EXPECT_TRUE(savedFile() == before);
     EXPECT_TRUE(env.LogLines().last().contains("ClearList failed"));
-    server->AddLine("#161=X.CNC;");
+    server->AddLine(ListFields::Read("#161=X.CNC;"));
     EXPECT_EQ(server->Lines().size(), saved.size() + 1);
 }
 
@@ -351,7 +351,7 @@ TEST_F(DiskFaultTest, AFullFileSystemFailsTheSaveAndKeepsTheOldFile)
     const QByteArray ini = "[GESTBCOD]\r\nAutoStart=1\r\n" + bulk("\r\n", 20 * 1024);
     env.Write(disk + "/ZEM.INI", ini);
     WorkList list(disk + "/worklist.lst");
-    list.Replace({"#161=P1.CNC;", "#161=P2.CNC;"});
+    list.Replace({ListFields::Read("#161=P1.CNC;"), ListFields::Read("#161=P2.CNC;")});
     const QByteArray saved = TestEnvironment::Read(disk + "/worklist.lst");
     // Fill what is left; a file system counts in pages, so write until it refuses.
     {
@@ -366,7 +366,7 @@ TEST_F(DiskFaultTest, AFullFileSystemFailsTheSaveAndKeepsTheOldFile)
     EXPECT_TRUE(error.contains(disk + "/ZEM.INI: ")) << error.toStdString();
     EXPECT_TRUE(TestEnvironment::Read(disk + "/ZEM.INI") == ini);
     try {
-        list.Append("#161=P3.CNC;");
+        list.Append(ListFields::Read("#161=P3.CNC;"));
         ADD_FAILURE() << "the line was saved on a full disk";
     } catch (const RuntimeError& e) {
         EXPECT_TRUE(e.Description().startsWith("Cannot save " + disk + "/worklist.lst: ")) << e.Description().toStdString();
@@ -376,7 +376,7 @@ TEST_F(DiskFaultTest, AFullFileSystemFailsTheSaveAndKeepsTheOldFile)
     EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden).size(), 3);
 
     QFile::remove(disk + "/filler");
-    list.Append("#161=P3.CNC;");
+    list.Append(ListFields::Read("#161=P3.CNC;"));
     EXPECT_EQ(WorkList(disk + "/worklist.lst").Load(), "");
 }
 

@@ -165,7 +165,7 @@ protected:
 
 TEST_F(ListManagerFaultTest, AServerFailingEveryCallIsReportedAndTheNextLineGoesThroughOnceItRecovers)
 {
-    const QString text = line.ComposeListLine(values);
+    const QString text = line.ComposeListLine(values).Text();
     server->failEveryCall = true;
     EXPECT_FALSE(line.AddLineToList(values));
     EXPECT_EQ(server->Count("AddLine"), 2);

@@ -308,7 +308,7 @@ protected:
 TEST_F(ListFileTest, APartZeroLabelReplacesTheWorkListWithTheFile)
 {
     rig.env.Write(rig.OnDriveC("LISTS/JOB7%.LST"), "; job seven\r\n#161=A.CNC;\r\n\r\n#161=B.CNC;\r\n");
-    rig.server->AddLine("#161=OLD.CNC;");
+    rig.server->AddLine(ListFields::Read("#161=OLD.CNC;"));
     rig.state.SetIndicator(3, true);
     EXPECT_FALSE(rig.processing->DispatchLabel("%01JOB7%"));
     EXPECT_EQ(server().Lines(), QStringList({"#161=A.CNC;", "#161=B.CNC;"}));
@@ -322,7 +322,7 @@ TEST_F(ListFileTest, APartZeroLabelReplacesTheWorkListWithTheFile)
 TEST_F(ListFileTest, AMissingFileIsToldAndTheListStaysCleared)
 {
     rig.config.ListPath = "C:\\LISTS";
-    rig.server->AddLine("#161=OLD.CNC;");
+    rig.server->AddLine(ListFields::Read("#161=OLD.CNC;"));
     EXPECT_FALSE(rig.processing->DispatchLabel("%0 job7%"));
     ASSERT_EQ(rig.boxes.shown.size(), 1);
     EXPECT_EQ(rig.boxes.shown[0].text, "List File C:\\LISTSjob7%.LST Not Found");
@@ -350,7 +350,7 @@ TEST_F(ListFileTest, AListThatCannotBeTakenSafelyIsRefusedWithItsReason)
         {"%01CR%", "CR%.LST: line 3 holds a carriage return or another control character"},
     };
     for (const auto& c : cases) {
-        rig.server->AddLine("#161=OLD.CNC;");
+        rig.server->AddLine(ListFields::Read("#161=OLD.CNC;"));
         rig.state.SetIndicator(0, true);
         EXPECT_FALSE(rig.processing->DispatchLabel(c.label));
         EXPECT_TRUE(rig.state.Status().contains(c.status)) << rig.state.Status().toStdString();

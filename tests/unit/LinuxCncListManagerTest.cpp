@@ -62,8 +62,8 @@ protected:
 TEST_F(LinuxCncListManagerTest, ALinuxCncThatStopsAnsweringIsLostAndTheLineThatRanIsUnknown)
 {
     ASSERT_TRUE(until([&] { return server->NewList(); }));
-    server->AddLine("#161=P1.CNC;#164=1;");
-    server->AddLine("#161=P2.CNC;#164=2;");
+    server->AddLine(ListFields::Read("#161=P1.CNC;#164=1;"));
+    server->AddLine(ListFields::Read("#161=P2.CNC;#164=2;"));
     rsh->runPolls = 1000;
     server->Start();
     ASSERT_TRUE(until([&] { return state(0) == WorkList::State::Running; }));
@@ -98,8 +98,8 @@ TEST_F(LinuxCncListManagerTest, AnAbortLinuxCncRefusesIsToldAndTheProgramEndsOnI
     QStringList told;
     QObject listener; // goes before told does
     QObject::connect(server.get(), &WorkListManager::StatusMessage, &listener, [&](const QString& text) { told << text; });
-    server->AddLine("#161=P1.CNC;");
-    server->AddLine("#161=P2.CNC;");
+    server->AddLine(ListFields::Read("#161=P1.CNC;"));
+    server->AddLine(ListFields::Read("#161=P2.CNC;"));
     rsh->runPolls = 1000;
     server->Start();
     ASSERT_TRUE(until([&] { return state(0) == WorkList::State::Running; }));
@@ -116,7 +116,7 @@ TEST_F(LinuxCncListManagerTest, AnAbortLinuxCncRefusesIsToldAndTheProgramEndsOnI
 TEST_F(LinuxCncListManagerTest, StartIsRefusedAtOnceWhenTheMachineIsNotReadyOrNotThere)
 {
     ASSERT_TRUE(until([&] { return server->NewList(); }));
-    server->AddLine("#161=P1.CNC;");
+    server->AddLine(ListFields::Read("#161=P1.CNC;"));
     rsh->estop = "ON";
     ASSERT_TRUE(until([&] { return server->MachineStateText() == "LinuxCNC at 127.0.0.1:5007: connected, E-stop"; }));
     try {
@@ -136,15 +136,15 @@ TEST_F(LinuxCncListManagerTest, StartIsRefusedAtOnceWhenTheMachineIsNotReadyOrNo
     ASSERT_TRUE(until([&] { return !server->IsConnected(); }));
     EXPECT_THROW(server->Setpoint(), RuntimeError);
     // Lines are still taken while LinuxCNC is away.
-    server->AddLine("#161=P2.CNC;");
+    server->AddLine(ListFields::Read("#161=P2.CNC;"));
     EXPECT_EQ(server->Lines().size(), 2);
 }
 
 TEST_F(LinuxCncListManagerTest, AMachineSwitchedOffIsLeftOffWhetherBeforeStartOrDuringAProgram)
 {
     ASSERT_TRUE(until([&] { return server->NewList(); }));
-    server->AddLine("#161=P1.CNC;");
-    server->AddLine("#161=P2.CNC;");
+    server->AddLine(ListFields::Read("#161=P1.CNC;"));
+    server->AddLine(ListFields::Read("#161=P2.CNC;"));
     rsh->machine = "OFF";
     ASSERT_TRUE(until([&] { return server->MachineStateText() == "LinuxCNC at 127.0.0.1:5007: connected, machine off"; }));
     EXPECT_THROW(server->Start(), RuntimeError);
@@ -169,7 +169,7 @@ TEST_F(LinuxCncListManagerTest, AProgramNameThatWouldBeMoreThanOneCommandFailsIt
     // even enter the work list; the others are refused by the name check before any command is
     // made of them. The line channel's own refusal is proven on a socket of its own.
     for (const QString& name : {QString("P1.NGC\x1Bset mdi G0 X7"), QString("P1.NGC\x7Fset mdi G0 X7")})
-        EXPECT_THROW(server->AddLine("#161=" + name + ";#164=1;"), RuntimeError) << name.toStdString();
+        EXPECT_THROW(server->AddLine(ListFields::Read("#161=" + name + ";#164=1;")), RuntimeError) << name.toStdString();
     EXPECT_TRUE(server->Lines().isEmpty());
     const struct {
         QString name;
@@ -181,8 +181,8 @@ TEST_F(LinuxCncListManagerTest, AProgramNameThatWouldBeMoreThanOneCommandFailsIt
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
         server->ClearList();
-        server->AddLine("#161=" + c.name + ";#164=1;");
-        server->AddLine("#161=P2.CNC;");
+        server->AddLine(ListFields::Read("#161=" + c.name + ";#164=1;"));
+        server->AddLine(ListFields::Read("#161=P2.CNC;"));
         const qsizetype before = rsh->received.size();
         server->Start();
         ASSERT_TRUE(until([&] { return state(0) == WorkList::State::Failed; })) << WorkList::StateNote(server->List().Entries().value(0)).toStdString();
@@ -223,7 +223,7 @@ TEST_F(LinuxCncListManagerTest, ALineIsDoneOnlyOnceItsProgramWasSeenAtWorkAndSet
         c.script(*rsh);
         ASSERT_TRUE(until([&] { return server->IsConnected() && !server->IsRunning(); }));
         server->ClearList();
-        server->AddLine("#161=P1.CNC;");
+        server->AddLine(ListFields::Read("#161=P1.CNC;"));
         server->Start();
         ASSERT_TRUE(until([&] { return state(0) != WorkList::State::Waiting && state(0) != WorkList::State::Running; }));
         EXPECT_EQ(WorkList::StateText(state(0)), WorkList::StateText(c.state));
@@ -275,7 +275,7 @@ TEST_F(LinuxCncListManagerTest, WithLinuxCncUnreachableStartUpGoesOnCollectingLi
     EXPECT_EQ(link.Connect(pauser, boxes), ListManagerLink::Outcome::Collecting);
     EXPECT_EQ(boxes.Texts(), QStringList({ListManagerLink::MachineWaitText}));
     ASSERT_TRUE(link.HasWorkList());
-    link.ExeListObject->AddLine("#161=P1.CNC;");
+    link.ExeListObject->AddLine(ListFields::Read("#161=P1.CNC;"));
     EXPECT_EQ(server->Lines(), QStringList({"#161=P1.CNC;"}));
 
     // Reachable later: connected in the background.

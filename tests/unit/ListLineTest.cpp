@@ -1,3 +1,4 @@
+#include "listmgr/EmbeddedListManager.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManagerLink.h"
@@ -25,7 +26,7 @@ protected:
     QString lineFor(const QString& code)
     {
         fields.CurrentFieldCode = code;
-        return line.ComposeListLine(fields.LineValues(code));
+        return line.ComposeListLine(fields.LineValues(code)).Text();
     }
 
     TestEnvironment env;
@@ -48,6 +49,25 @@ TEST_F(ListLineTest, TheExampleLine)
     fields.CurrentSizeY = "600";
     fields.CurrentSizeZ = "20";
     EXPECT_EQ(lineFor("A1"), "#161=forpunte.CNC;#164=1;#171=10;#284=1;#280=;#165=1;#168=600;#169=600;#170=20;#282=;#283=;");
+}
+
+TEST_F(ListLineTest, ALabelsLineReachesTheWorkListFileAndTheJournalAsItsText)
+{
+    fields.CurrentProgramName = "forpunte.CNC";
+    fields.CurrentField164 = "1";
+    fields.CurrentField165 = "1";
+    fields.CurrentSizeX = "600";
+    fields.CurrentSizeY = "0.0";
+    fields.CurrentSizeZ = "20";
+    const QString text = "#161=forpunte.CNC;#164=1;#171=10;#284=1;#280=;#165=1;#168=600;#169=;#170=20;#282=;#283=;";
+    EmbeddedListManager server;
+    server.AddLine(line.ComposeListLine(fields.LineValues("A1")));
+    EXPECT_EQ(QString::fromLatin1(TestEnvironment::Read(EmbeddedListManager::WorkListPath())), text + "\n");
+    EXPECT_TRUE(TestEnvironment::Read(EmbeddedListManager::JournalPath()).endsWith("\tAddLine\t" + text.toLatin1() + "\n"));
+    const ListFields back = EmbeddedListManager().List().Entries().value(0).fields;
+    EXPECT_EQ(back.Text(), text);
+    EXPECT_EQ(back.Value(169), "");
+    EXPECT_EQ(back.Value(171), "10");
 }
 
 TEST_F(ListLineTest, PositionsAndMirrorFlagsAcrossTheTable)

@@ -55,7 +55,7 @@ public: // the cases of a table reach it too
     {
         QStringList out;
         for (const WorkList::Entry& entry : runner->List().Entries())
-            out << WorkListManager::FieldValue(entry.line, 161) + " " + WorkList::StateNote(entry);
+            out << entry.fields.Value(161) + " " + WorkList::StateNote(entry);
         return out;
     }
     QString start()
@@ -95,7 +95,7 @@ TEST_F(WorkListRunnerTest, StartOnAMachineThatIsNotReadyRunsNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         make();
-        runner->AddLine("#161=P1.CNC;#164=1;");
+        runner->AddLine(ListFields::Read("#161=P1.CNC;#164=1;"));
         // The state is first seen by the look Start makes, not by an idle poll before it.
         control->hold = {"Look"};
         c.machine(*control);
@@ -209,7 +209,7 @@ TEST_F(WorkListRunnerTest, EachPathOfARunLeavesItsLinesAsItMust)
              t.control->runWatches = 5;
              EXPECT_EQ(t.start(), "");
              ASSERT_TRUE(t.sent("Run"));
-             t.runner->AddLine("#161=P2.CNC;");
+             t.runner->AddLine(ListFields::Read("#161=P2.CNC;"));
              EXPECT_EQ(t.start(), ""); // changes nothing
          },
          {"P1.CNC done", "P2.CNC done"},
@@ -270,7 +270,7 @@ TEST_F(WorkListRunnerTest, EachPathOfARunLeavesItsLinesAsItMust)
         SCOPED_TRACE(c.what);
         make();
         for (const QString& line : c.lines)
-            runner->AddLine(line);
+            runner->AddLine(ListFields::Read(line));
         c.act(*this);
         ASSERT_TRUE(idle());
         EXPECT_EQ(states(), c.states) << told.join('\n').toStdString();
@@ -281,9 +281,9 @@ TEST_F(WorkListRunnerTest, EachPathOfARunLeavesItsLinesAsItMust)
 TEST_F(WorkListRunnerTest, EveryParameterOnceSetIsSetAgainForTheNextProgramAndARefusedLineRunsNothing)
 {
     make();
-    runner->AddLine("#161=P1.CNC;#164=1;#200=5;");
-    runner->AddLine("#161=P2.CNC;#164=2;");
-    runner->AddLine("#161=P3.CNC;#30=1;");
+    runner->AddLine(ListFields::Read("#161=P1.CNC;#164=1;#200=5;"));
+    runner->AddLine(ListFields::Read("#161=P2.CNC;#164=2;"));
+    runner->AddLine(ListFields::Read("#161=P3.CNC;#30=1;"));
     EXPECT_EQ(start(), "");
     ASSERT_TRUE(idle());
     EXPECT_EQ(control->Sent("TakeParameters"),
@@ -296,7 +296,7 @@ TEST_F(WorkListRunnerTest, EveryParameterOnceSetIsSetAgainForTheNextProgramAndAR
 TEST_F(WorkListRunnerTest, TheSetpointStepKeepsStartAwayAndEndsOrIsGivenUp)
 {
     make();
-    runner->AddLine("#161=P1.CNC;");
+    runner->AddLine(ListFields::Read("#161=P1.CNC;"));
     control->hold = {"WatchSetpoint"};
     runner->Setpoint();
     ASSERT_TRUE(sent("WatchSetpoint"));
@@ -332,8 +332,8 @@ TEST_F(WorkListRunnerTest, ALinkLostInAnyStepHoldsTheRunAndTheRestRunsLater)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.step.toStdString());
         make();
-        runner->AddLine("#161=P1.CNC;");
-        runner->AddLine("#161=P2.CNC;");
+        runner->AddLine(ListFields::Read("#161=P1.CNC;"));
+        runner->AddLine(ListFields::Read("#161=P2.CNC;"));
         control->hold = {c.step};
         EXPECT_EQ(start(), "");
         ASSERT_TRUE(until([&] { return !control->Sent(c.step).isEmpty(); }));

@@ -23,7 +23,7 @@ TEST(WorkListTest, StatesSurviveARestartAndAnOlderFileLoadsAsAllWaiting)
     EXPECT_TRUE(list.SetState(entries[2].id, WorkList::State::Running));
     EXPECT_EQ(TestEnvironment::Read(path), QByteArray(";state done\n#161=A.CNC;\n;state failed: G-code out of range on line 2\n"
                                                       "#161=B.CNC;\n;state running\n#161=C.CNC;\n#161=D.CNC;\n"));
-    EXPECT_EQ(list.NextWaiting()->line, "#161=D.CNC;");
+    EXPECT_EQ(list.NextWaiting()->fields.Text(), "#161=D.CNC;");
 
     // Tarvex ended while C ran: whether it was cut is not known.
     WorkList again(path);
@@ -35,7 +35,7 @@ TEST(WorkListTest, StatesSurviveARestartAndAnOlderFileLoadsAsAllWaiting)
     EXPECT_EQ(again.Entries()[3].state, WorkList::State::Waiting);
 
     // New lines, and a list that is replaced, start waiting.
-    again.Replace({"#161=E.CNC;"});
+    again.Replace({ListFields::Read("#161=E.CNC;")});
     EXPECT_EQ(TestEnvironment::Read(path), QByteArray("#161=E.CNC;\n"));
     EXPECT_EQ(again.Position(entries[0].id), 0);
     EXPECT_FALSE(again.SetState(entries[0].id, WorkList::State::Done)); // that line has left

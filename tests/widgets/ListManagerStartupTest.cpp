@@ -118,7 +118,7 @@ TEST_F(ListManagerStartupTest, TheWindowShowsTheWorkListFromTheMenuAndOnVisible)
 
     auto* server = dynamic_cast<EmbeddedListManager*>(w->station.ListLink().ExeListObject.get());
     ASSERT_NE(server, nullptr);
-    server->AddLine("#161=forpunte.CNC;#164=1;#171=10;#284=1;#280=;#165=1;#168=600;#169=600;#170=20;#282=;#283=;");
+    server->AddLine(ListFields::Read("#161=forpunte.CNC;#164=1;#171=10;#284=1;#280=;#165=1;#168=600;#169=600;#170=20;#282=;#283=;"));
     server->Start();
     server->Setpoint();
 
@@ -154,7 +154,7 @@ TEST_F(ListManagerStartupTest, LinuxCncChosenAndAwayStartUpGoesOnAndTheWindowSho
     EXPECT_EQ(w->station.ListLink().ListApp.get(), server);
     EXPECT_TRUE(env.LogLines().join('\n').contains("lines are kept, it is connected in the background"));
 
-    server->AddLine("#161=P1.CNC;#164=1;#171=1;#284=0;#280=;#165=1;#168=600;#169=400;#170=20;#282=;#283=;");
+    server->AddLine(ListFields::Read("#161=P1.CNC;#164=1;#171=1;#284=0;#280=;#165=1;#168=600;#169=400;#170=20;#282=;#283=;"));
     w->window.findChild<QAction*>("mnuListManager")->trigger();
     QWidget* list = listWindow(w->window);
     auto* table = list->findChild<QTableWidget*>("lstWorkList");

@@ -98,20 +98,20 @@ void frmListManager::Refresh()
     lstWorkList->setRowCount(static_cast<int>(entries.size()));
     for (int row = 0; row < entries.size(); ++row) {
         const WorkList::Entry& entry = entries[row];
-        const QString& line = entry.line;
-        const QString position = WorkListManager::FieldValue(line, 171);
+        const ListFields& line = entry.fields;
+        const QString position = line.Value(171);
         const QString code = codes_.CodeAt(position.toInt());
         const QString state = WorkList::StateNote(entry);
         const QString values[ColumnCount] = {
-            WorkListManager::FieldValue(line, 161),
+            line.Value(161),
             code.isEmpty() ? QStringLiteral("?") : code,
             position,
-            WorkListManager::FieldValue(line, 284) == QLatin1String("1") ? QStringLiteral("mirrored") : QStringLiteral("normal"),
-            WorkListManager::FieldValue(line, 168),
-            WorkListManager::FieldValue(line, 169),
-            WorkListManager::FieldValue(line, 170),
+            line.Value(284) == QLatin1String("1") ? QStringLiteral("mirrored") : QStringLiteral("normal"),
+            line.Value(168),
+            line.Value(169),
+            line.Value(170),
             state,
-            line};
+            line.Text()};
         // The line that runs stands out, so the operator finds it in a long list.
         const bool running = entry.state == WorkList::State::Running;
         for (int column = 0; column < ColumnCount; ++column) {
