@@ -252,32 +252,19 @@ MachineState WorkListRunner::Machine() const
     using Kind = MachineState::Kind;
     if (!control_->IsConnected())
         return control_->Trouble().isEmpty() ? MachineState::Of(Kind::Connecting) : MachineState::Of(Kind::NotConnected, control_->Trouble());
-    const QString program = program_.isEmpty() ? QString() : Log::Printable(program_);
-    const int lines = static_cast<int>(List().Entries().size());
     switch (state_) {
-    case State::Preparing:
-    case State::Starting:
-    case State::Running:
-    case State::Aborting:
-    case State::Closing:
-    case State::Finishing:
-        return MachineState::AtWork(Kind::Running, program, List().Position(line_), lines);
-    case State::PreparingHeld:
-    case State::Ready:
-    case State::StartingHeld:
-    case State::Paused:
-    case State::FinishingHeld:
-        return MachineState::AtWork(Kind::Held, program, List().Position(line_), lines);
-    case State::Lost: {
-        MachineState held = MachineState::Of(Kind::Held, QStringLiteral("the connection was lost; Start goes on"));
-        held.lines = lines;
-        return held;
-    }
+    case State::Idle:
+        break;
+    case State::Lost:
+        return MachineState::Of(Kind::Held, QStringLiteral("the connection was lost; Start goes on"));
     case State::SetpointStarting:
     case State::Setpoint:
         return MachineState::Of(Kind::Setpoint);
-    case State::Idle:
-        break;
+    default: {
+        const QString program = program_.isEmpty() ? QString() : Log::Printable(program_);
+        return MachineState::AtWork(held() ? Kind::Held : Kind::Running, program, List().Position(line_),
+                                    static_cast<int>(List().Entries().size()));
+    }
     }
     switch (machine_.state) {
     case MachineControl::State::NotConnected:

@@ -20,44 +20,50 @@ MachineState MachineState::AtWork(Kind kind, const QString& program, int line, i
 
 QString MachineState::Words() const
 {
-    const auto withDetail = [this](const QString& words) {
-        return detail.isEmpty() ? words : QStringLiteral("%1: %2").arg(words, detail);
-    };
-    const auto program = [this, &withDetail](const QString& words) {
-        if (this->program.isEmpty())
-            return withDetail(words);
-        QString text = QStringLiteral("%1 %2").arg(words, this->program);
-        if (line > 0)
-            text += QStringLiteral(" (line %1 of %2)").arg(line).arg(lines);
-        return detail.isEmpty() ? text : QStringLiteral("%1: %2").arg(text, detail);
-    };
+    QString words;
     switch (kind) {
     case Kind::NotStarted:
-        return QStringLiteral("not started");
+        words = QStringLiteral("not started");
+        break;
     case Kind::NoListManager:
-        return withDetail(QStringLiteral("no list manager"));
+        words = QStringLiteral("no list manager");
+        break;
     case Kind::NotConnected:
-        return withDetail(QStringLiteral("not connected"));
+        words = QStringLiteral("not connected");
+        break;
     case Kind::Connecting:
-        return QStringLiteral("connecting");
+        words = QStringLiteral("connecting");
+        break;
     case Kind::EStop:
-        return QStringLiteral("E-stop");
+        words = QStringLiteral("E-stop");
+        break;
     case Kind::Off:
-        return QStringLiteral("machine off");
+        words = QStringLiteral("machine off");
+        break;
     case Kind::NotHomed:
-        return QStringLiteral("not homed");
+        words = QStringLiteral("not homed");
+        break;
     case Kind::Ready:
-        return QStringLiteral("ready");
+        words = QStringLiteral("ready");
+        break;
     case Kind::Running:
-        return program(QStringLiteral("running"));
+        words = QStringLiteral("running");
+        break;
     case Kind::Held:
-        return program(QStringLiteral("held"));
+        words = QStringLiteral("held");
+        break;
     case Kind::Setpoint:
-        return QStringLiteral("set-point step");
+        words = QStringLiteral("set-point step");
+        break;
     case Kind::Fault:
-        return QStringLiteral("fault: ") + detail;
+        words = QStringLiteral("fault");
+        break;
     }
-    return QString();
+    if (!program.isEmpty())
+        words += QLatin1Char(' ') + program;
+    if (line > 0)
+        words += QStringLiteral(" (line %1 of %2)").arg(line).arg(lines);
+    return detail.isEmpty() ? words : QStringLiteral("%1: %2").arg(words, detail);
 }
 
 MachineState::Colour MachineState::ColourOf() const

@@ -1,6 +1,22 @@
 #include "support/FakeLinuxCncrsh.h"
 
+#include "listmgr/LinuxCncListManager.h"
+
 #include <QTimer>
+
+std::shared_ptr<LinuxCncListManager> FakeLinuxCncrsh::MakeListManager(FakeLinuxCncrsh*& rsh)
+{
+    auto channel = std::make_unique<FakeLinuxCncrsh>();
+    rsh = channel.get();
+    LinuxCncSettings settings;
+    settings.programFolder = QStringLiteral("/cnc");
+    LinuxCncListManager::Timing timing;
+    timing.client.replyTimeoutMs = 300;
+    timing.client.reconnectMs = 50;
+    timing.watchPollMs = timing.idlePollMs = timing.setpointPollMs = 5;
+    timing.heartbeatPolls = 3;
+    return std::make_shared<LinuxCncListManager>(settings, std::move(channel), timing);
+}
 
 void FakeLinuxCncrsh::Open(const QString&, quint16)
 {

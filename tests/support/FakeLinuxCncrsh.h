@@ -1,8 +1,12 @@
 #pragma once
 
+class LinuxCncListManager;
+
 #include "platform/LineChannel.h"
 
 #include <QStringList>
+
+#include <memory>
 
 #include <utility>
 
@@ -12,6 +16,10 @@
 // would go to LinuxCNC's task, as when the task has died behind linuxcncrsh.
 class FakeLinuxCncrsh : public LineChannel {
 public:
+    // The LinuxCNC list manager over a new scripted linuxcncrsh, with the program folder /cnc and
+    // timings short enough for tests; rsh is set to the channel it talks to.
+    static std::shared_ptr<LinuxCncListManager> MakeListManager(FakeLinuxCncrsh*& rsh);
+
     void Open(const QString& host, quint16 port) override;
     void Close() override;
     // The program ends as if it had run its course.

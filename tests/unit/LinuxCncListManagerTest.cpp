@@ -21,19 +21,7 @@ namespace {
 // real LinuxCNC runs the same in tests/linuxcnc; here are the faults it cannot easily show.
 class LinuxCncListManagerTest : public testing::Test {
 protected:
-    LinuxCncListManagerTest()
-    {
-        auto channel = std::make_unique<FakeLinuxCncrsh>();
-        rsh = channel.get();
-        LinuxCncSettings settings;
-        settings.programFolder = "/cnc";
-        LinuxCncListManager::Timing timing;
-        timing.client.replyTimeoutMs = 300;
-        timing.client.reconnectMs = 50;
-        timing.watchPollMs = timing.idlePollMs = timing.setpointPollMs = 5;
-        timing.heartbeatPolls = 3;
-        server = std::make_shared<LinuxCncListManager>(settings, std::move(channel), timing);
-    }
+    LinuxCncListManagerTest() : server(FakeLinuxCncrsh::MakeListManager(rsh)) {}
 
     // Whatever path a test took, Tarvex never released E-stop nor switched the machine on.
     void TearDown() override

@@ -25,15 +25,7 @@ protected:
     MachineBandTest()
     {
         env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n");
-        auto channel = std::make_unique<FakeLinuxCncrsh>();
-        rsh = channel.get();
-        LinuxCncSettings settings;
-        settings.programFolder = "/cnc";
-        LinuxCncListManager::Timing timing;
-        timing.client.replyTimeoutMs = 300;
-        timing.client.reconnectMs = 50;
-        timing.watchPollMs = timing.idlePollMs = timing.setpointPollMs = 5;
-        server = std::make_shared<LinuxCncListManager>(settings, std::move(channel), timing);
+        server = FakeLinuxCncrsh::MakeListManager(rsh);
         factory.server = server;
         w = std::make_unique<StationWindow>(Station::Services{boxes, instances, pauser, exit, {"tarvex"}, &port, nullptr, &factory});
         w->window.show();
