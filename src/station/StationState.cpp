@@ -1,5 +1,7 @@
 #include "station/StationState.h"
 
+#include "platform/Log.h"
+
 StationState::StationState(QObject* parent) : QObject(parent) {}
 
 void StationState::SetStatus(const QString& text)
@@ -96,6 +98,7 @@ void StationState::AcknowledgeFault()
 {
     if (!FaultUnseen())
         return;
+    Log::Info(QStringLiteral("the operator has seen the fault: %1").arg(fault_.detail));
     fault_ = MachineState();
     Q_EMIT MachineChanged(machine_);
 }

@@ -1,7 +1,6 @@
 #include "app/windows/MachineBand.h"
 
 #include "app/windows/ElidedLabel.h"
-#include "platform/Log.h"
 #include "station/StationState.h"
 
 #include <QGridLayout>
@@ -119,9 +118,7 @@ void MachineBand::show(const MachineState& machine)
 
 void MachineBand::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && state_.FaultUnseen()) {
-        Log::Info(QStringLiteral("the operator has seen the fault: %1").arg(state_.Machine().detail));
+    if (event->button() == Qt::LeftButton)
         state_.AcknowledgeFault();
-    }
     QFrame::mouseReleaseEvent(event);
 }
