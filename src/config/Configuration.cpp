@@ -95,6 +95,13 @@ bool Configuration::LoadSettings(StationState& state)
     CSVInPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVInPath"), QStringLiteral("C:\\")).trimmed());
     CSVOutPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVOutPath"), QStringLiteral("C:\\Tarvex.csv")).trimmed());
 
+    bool known = true;
+    const QString suffix = readText(ScanSuffix::Key, QString());
+    Suffix = ScanSuffix::FromValue(suffix, &known);
+    if (!known)
+        Log::Warning(QStringLiteral("%1=%2 in %3 is not CR, LF, CRLF or TAB; scans end by silence alone")
+                         .arg(ScanSuffix::Key, Log::Printable(suffix), NativeIniFilePath()));
+
     state.SetOption(StationState::Option::AutoStart, readChoice(QStringLiteral("AutoStart"), 1, 0, 2));
     state.SetOption(StationState::Option::Overwrite, readChoice(QStringLiteral("Overwrite"), 1, 0, 2));
     state.SetOption(StationState::Option::AClear, readChoice(QStringLiteral("AutoClear"), 1, 0, 2));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ScanSuffix.h"
+
 #include <QHash>
 #include <QString>
 
@@ -61,6 +63,7 @@ public:
     int TimerInterval = 1000; // Timer1's tick: CommPollTime when above 99
     QString CSVInPath;
     QString CSVOutPath;
+    ScanSuffix Suffix; // what ends each code the scanner sends; none: silence alone
 
 private:
     // bufferSize 0: uncut.

@@ -99,7 +99,7 @@ rm -f "$page"
 # The sample configuration holds every key the program reads.
 sample=$prefix/share/doc/tarvex/ZEM.INI.sample
 if [ -f "$sample" ]; then
-  for key in Settings CommPort CommPollTime GCodePath ListPath CSVInPath CSVOutPath AutoStart \
+  for key in Settings CommPort CommPollTime ScanSuffix GCodePath ListPath CSVInPath CSVOutPath AutoStart \
       Overwrite AutoClear HalfLimitX HalfLimitY AutoSelSetting PNameMSel CommentMSel \
       PNameMirrorLR PNameMirrorCPos PNameMirrorText PNameNandMLR PNameNandMCPos PNameNandMText \
       CommentMirrorLR CommentMirrorCPos CommentMirrorText CommentNandMLR CommentNandMCPos \

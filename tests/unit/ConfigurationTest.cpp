@@ -96,6 +96,27 @@ TEST_F(ConfigurationTest, ValuesOutOfRangeTakeTheDefaultWithAWarningNamingTheKey
     EXPECT_TRUE(log.contains("AutoClear=3"));
 }
 
+TEST_F(ConfigurationTest, ScanSuffixIsOneOfFourWordsAndAnythingElseIsNoneWithAWarning)
+{
+    const struct {
+        QByteArray line;
+        ScanSuffix::Kind kind;
+        bool warned;
+    } cases[] = {{"", ScanSuffix::Kind::None, false},          {"ScanSuffix=\r\n", ScanSuffix::Kind::None, false},
+                 {"ScanSuffix=CR\r\n", ScanSuffix::Kind::CR, false}, {"ScanSuffix=lf\r\n", ScanSuffix::Kind::LF, false},
+                 {"ScanSuffix = CRLF \r\n", ScanSuffix::Kind::CRLF, false}, {"ScanSuffix=Tab\r\n", ScanSuffix::Kind::Tab, false},
+                 {"ScanSuffix=CR LF\r\n", ScanSuffix::Kind::None, true}, {"ScanSuffix=13\r\n", ScanSuffix::Kind::None, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        config.Suffix = ScanSuffix(ScanSuffix::Kind::Tab);
+        const qsizetype before = env.LogLines().filter("ScanSuffix=").size();
+        inProgramFolder(c.line);
+        load();
+        EXPECT_EQ(config.Suffix.Which(), c.kind);
+        EXPECT_EQ(env.LogLines().filter("ScanSuffix=").size() - before, c.warned ? 1 : 0);
+    }
+}
+
 TEST_F(ConfigurationTest, AFileOverOneMebibyteIsRefusedAtStartUpAndNeverWrittenOver)
 {
     const QByteArray big = "GCodePath=D:\\BIG\\\r\nCommPort=3\r\n" + QByteArray(20 * 1024 * 1024, ';');
