@@ -10,6 +10,19 @@
 
 namespace {
 constexpr char16_t payloadMark = 241;
+
+// A CR, LF or both with nothing else: what a scanner's suffix leaves when scans are framed by
+// silence alone.
+bool onlyLineEnds(const QString& scan)
+{
+    if (scan.isEmpty())
+        return false;
+    for (const QChar c : scan) {
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 ScanIntake::ScanIntake(SerialPort& port, StationState& state, ScanConsumers& consumers, ScanHistory& history)
@@ -23,13 +36,20 @@ void ScanIntake::Timer1_Timer()
         dropCutOffScan();
         return;
     }
-    const bool arrived = receive();
+    bool arrived = receive();
+    // What Drain took in since the last tick counts as this tick's, so the silence that ends a
+    // scan is as long as without it.
+    if (std::exchange(drained_, false))
+        arrived = true;
     if (processing_)
         return; // only collects; the scan under way finishes first
     if (arrived)
         IdleTicks = 0;
     if (!complete_.isEmpty()) {
-        dispatchScan(complete_.takeFirst());
+        if (suffix_.IsSet())
+            dispatchEnded();
+        else
+            dispatchScan(complete_.takeFirst());
         return;
     }
     if (!arrived && (!ScanBuffer.isEmpty() || overlongLength_ >= 0))
@@ -40,6 +60,36 @@ void ScanIntake::Timer1_Timer()
     IdleTicks = 0;
     state_.SetActivity(false, activity_);
     dispatchScan(takeBurst());
+    if (suffix_.IsSet())
+        dispatchEnded(); // what its "%" left
+}
+
+void ScanIntake::SetSuffix(const ScanSuffix& suffix)
+{
+    suffix_ = suffix;
+    suffixText_ = suffix.Characters();
+    if (suffix_.IsSet() && overlongLength_ < 0)
+        cutAtSuffixes(0);
+}
+
+void ScanIntake::Drain()
+{
+    if (!suffix_.IsSet() || !port_.PortOpen())
+        return;
+    if (receive()) {
+        drained_ = true;
+        IdleTicks = 0;
+    }
+    dispatchEnded();
+}
+
+void ScanIntake::dispatchEnded()
+{
+    while (!complete_.isEmpty() && !processing_) {
+        if (ScanBuffer.isEmpty() && overlongLength_ < 0)
+            state_.SetActivity(false, activity_);
+        dispatchScan(complete_.takeFirst());
+    }
 }
 
 QString ScanIntake::PendingScan() const
@@ -83,6 +133,18 @@ void ScanIntake::take(const SerialPort::Arrival& arrival)
         overlongLength_ += arrival.text.size();
         return;
     }
+    if (suffix_.IsSet()) {
+        // A suffix split over two reads is found too.
+        const qsizetype from = qMax<qsizetype>(0, ScanBuffer.size() - suffixText_.size() + 1);
+        ScanBuffer += arrival.text;
+        cutAtSuffixes(from);
+        if (ScanBuffer.size() > MaxScanLength) {
+            overlongLength_ = ScanBuffer.size();
+            overlongStart_ = ScanBuffer.left(Log::ExcerptLength);
+            ScanBuffer = QString();
+        }
+        return;
+    }
     if (ScanBuffer.size() + arrival.text.size() > MaxScanLength) {
         overlongLength_ = ScanBuffer.size() + arrival.text.size();
         overlongStart_ = (ScanBuffer.left(Log::ExcerptLength) + arrival.text.left(Log::ExcerptLength)).left(Log::ExcerptLength);
@@ -90,6 +152,32 @@ void ScanIntake::take(const SerialPort::Arrival& arrival)
         return;
     }
     ScanBuffer += arrival.text;
+}
+
+void ScanIntake::cutAtSuffixes(qsizetype from)
+{
+    qsizetype start = 0;
+    for (qsizetype at = ScanBuffer.indexOf(suffixText_, from); at >= 0; at = ScanBuffer.indexOf(suffixText_, start)) {
+        const qsizetype length = at - start;
+        // A program barcode or a compressed payload carries line ends and tabs as data: it
+        // ends at the silence after it, and only its last suffix is the scanner's.
+        if (length > 0 && (ScanBuffer[start].unicode() == payloadMark || QStringView(ScanBuffer).mid(start, length).contains(QLatin1Char('^'))))
+            break;
+        if (length == 0)
+            Log::Info(QStringLiteral("a suffix with no code before it ignored"));
+        else if (length > MaxScanLength)
+            complete_.append({ScanBuffer.mid(start, Log::ExcerptLength), lastArrivalMs_, length});
+        else
+            complete_.append({ScanBuffer.mid(start, length), lastArrivalMs_});
+        start = at + suffixText_.size();
+    }
+    if (start == 0)
+        return;
+    ScanBuffer.remove(0, start);
+    if (ScanBuffer.isEmpty()) {
+        receiving_ = false;
+        IdleTicks = 0;
+    }
 }
 
 ScanIntake::Finished ScanIntake::takeBurst()
@@ -135,7 +223,8 @@ void ScanIntake::dispatchScan(const Finished& scan)
     Log::Info(QStringLiteral("scan handled"));
     if (!remainder.isEmpty()) {
         // It came with the scan, so before anything that arrived while the scan was processed.
-        if (ScanBuffer.isEmpty() && overlongLength_ < 0 && complete_.isEmpty()) {
+        // A scan its suffix ended is whole: what its "%" left is a code of its own, ready now.
+        if (!suffix_.IsSet() && ScanBuffer.isEmpty() && overlongLength_ < 0 && complete_.isEmpty()) {
             ScanBuffer = remainder;
             lastArrivalMs_ = scan.endMs;
         } else {
@@ -147,8 +236,18 @@ void ScanIntake::dispatchScan(const Finished& scan)
 
 QString ScanIntake::processScan(QString scan)
 {
+    if (suffix_.IsSet() && scan.endsWith(suffixText_))
+        scan.chop(suffixText_.size()); // a program's, ended by the silence
     Log::Info(QStringLiteral("scan received: %1").arg(Log::Excerpt(scan)));
     history_.Begin(scan);
+
+    if (!suffix_.IsSet() && onlyLineEnds(scan)) {
+        const QString setting = QStringLiteral("set \"The scanner ends each code with\" in Options > Settings");
+        history_.Refuse(QStringLiteral("refused: only a line end arrived; %1").arg(setting));
+        state_.SetStatus(QStringLiteral("Label refused: only a line end arrived. The scanner sends a suffix: %1.").arg(setting));
+        Log::Warning(QStringLiteral("scan of a line end alone refused: the scanner sends a suffix that ScanSuffix does not name"));
+        return QString();
+    }
 
     if (scan.startsWith(QLatin1Char('\''))) {
         const qsizetype dollar = scan.indexOf(QLatin1Char('$'));
@@ -184,9 +283,12 @@ QString ScanIntake::processScan(QString scan)
 
     scan.replace(QLatin1Char('!'), QLatin1Char(' '));
     state_.SetStatus(QStringLiteral("Reading Barcode-Label.") + scan);
-    if (const int waiting = port_.InBufferCount(); waiting != 0)
-        Log::Warning(QStringLiteral("%1 characters received during the scan's silence discarded").arg(waiting));
-    port_.ClearInput();
+    // Codes ended by their suffix need no silence: what comes now is the next code, kept.
+    if (!suffix_.IsSet()) {
+        if (const int waiting = port_.InBufferCount(); waiting != 0)
+            Log::Warning(QStringLiteral("%1 characters received during the scan's silence discarded").arg(waiting));
+        port_.ClearInput();
+    }
 
     const qsizetype percent = scan.indexOf(QLatin1Char('%'), 1);
     const QString label = percent >= 0 ? scan.left(percent + 1) : scan;
@@ -225,6 +327,8 @@ void ScanIntake::DispatchTyped(const QString& label, std::function<void(bool)> d
         return;
     }
     drainTyped();
+    if (suffix_.IsSet())
+        dispatchEnded(); // codes that came while the typed labels were processed
 }
 
 void ScanIntake::drainTyped()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ScanSuffix.h"
 #include "platform/SerialPort.h"
 #include "station/ScanHistory.h"
 
@@ -23,6 +24,11 @@ class ScanConsumers;
 // between arrivals ends it, however late the characters are read, so that scans which came while
 // another was processed keep their boundaries. A scan longer than MaxScanLength is refused with
 // its length, and the rest of its burst is discarded up to the next silence.
+//
+// With a suffix set (a scanner that ends each code with CR, LF, CR LF or Tab), the suffix ends
+// a code the moment it is read and is removed before the framing rules; a burst is cut at each
+// suffix, and the codes it held are dispatched one after the other without waiting for ticks.
+// Characters after the last suffix wait for theirs, or for the silence that ends any scan.
 class ScanIntake {
 public:
     // Far above any label or program barcode, small enough that a stream of noise cannot fill
@@ -35,6 +41,11 @@ public:
     void SetConsumers(ScanConsumers& consumers) { consumers_ = &consumers; }
 
     void Timer1_Timer();
+    // Reads the port now and dispatches every code its suffix ended; without a suffix it does
+    // nothing, and the ticks alone read the port.
+    void Drain();
+    void SetSuffix(const ScanSuffix& suffix);
+    const ScanSuffix& Suffix() const { return suffix_; }
     // The tick interval of Timer1: two of it without characters end a scan.
     void SetTickInterval(int milliseconds) { silenceMs_ = 2 * qint64(milliseconds); }
 
@@ -67,6 +78,10 @@ private:
     // Takes what the port received into the scans under way; true when anything came.
     bool receive();
     void take(const SerialPort::Arrival& arrival);
+    // Cuts ScanBuffer at each suffix from position from on: the codes go to complete_.
+    void cutAtSuffixes(qsizetype from);
+    // With a suffix: every finished code dispatched, in order, while nothing is processed.
+    void dispatchEnded();
     // The scan in ScanBuffer ended at a silence between arrivals: it waits in complete_.
     void endBurst();
     Finished takeBurst();
@@ -98,5 +113,8 @@ private:
 
     bool processing_ = false;
     bool receiving_ = false; // ScanBuffer holds characters from the port, not only a remainder
+    ScanSuffix suffix_;
+    QString suffixText_;     // its characters; empty: none
+    bool drained_ = false;   // characters came in through Drain since the last tick
     QList<TypedLabel> typed_;
 };

@@ -37,6 +37,13 @@ Station::Station(Services services, QObject* parent)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     connect(&Timer1, &QTimer::timeout, this, &Station::Timer1_Timer);
     link_.AskForSettings = [this] { Q_EMIT SettingsWanted(); };
+    drain_.setSingleShot(true);
+    drain_.setInterval(0);
+    connect(&drain_, &QTimer::timeout, this, [this] { intake_.Drain(); });
+    port_.OnReceived([this] {
+        if (intake_.Suffix().IsSet() && Timer1.isActive())
+            drain_.start();
+    });
     // A fault goes into the history once, with its time, whatever the band shows after it.
     connect(&state_, &StationState::FaultReported, this, [this](const QString& reason) {
         processing_.History().MachineFault(machine_ ? machine_->MachineName() : QStringLiteral("list manager"), reason);
@@ -64,6 +71,7 @@ bool Station::Start()
     connect(&state_, &StationState::OptionChanged, this, &Station::saveOption);
     Timer1.setInterval(config_.TimerInterval);
     intake_.SetTickInterval(config_.TimerInterval);
+    intake_.SetSuffix(config_.Suffix);
     // Read once, like the other settings: paths are converted several times for every scan.
     Paths::SetDriveRoots(config_.DriveRoots());
     CsvTransfer::RecoverInterruptedTransfer();
@@ -211,6 +219,17 @@ void Station::ApplySerialSettings(int port, const QString& settings, const QStri
     // at the next start must not go unseen.
     if (!unsaved.isEmpty())
         state_.SetStatus(unsaved);
+}
+
+void Station::ApplyScanSuffix(const ScanSuffix& suffix)
+{
+    if (suffix == config_.Suffix)
+        return;
+    config_.Suffix = suffix;
+    intake_.SetSuffix(suffix);
+    Log::Info(QStringLiteral("the scanner ends each code with: %1").arg(suffix.Caption()));
+    reportSave(config_.WriteIniValue(Configuration::Section, ScanSuffix::Key, suffix.Value()),
+               QStringLiteral("%1=%2").arg(ScanSuffix::Key, suffix.Value()), ScanSuffix::Key);
 }
 
 QMap<int, QString> Station::PortDevices() const

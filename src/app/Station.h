@@ -67,6 +67,8 @@ public:
     // the status line and logged, and holds for this run.
     // device, when not empty, becomes the device of the port (section [Ports]).
     void ApplySerialSettings(int port, const QString& settings, const QString& device = QString());
+    // The scanner's suffix: applied at once, saved when it changed.
+    void ApplyScanSuffix(const ScanSuffix& suffix);
     void SetExclusionMask(const QString& mask);
     void SaveAutoSelectRules();
 
@@ -112,6 +114,8 @@ private:
     Services services_;
     StationState state_;
     QTimer Timer1;
+    // With a scanner suffix, the port is drained as soon as characters come, not at the next tick.
+    QTimer drain_;
     SystemClock systemClock_;
     FileSearch configFiles_;
     Configuration config_;

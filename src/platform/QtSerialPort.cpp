@@ -44,7 +44,7 @@ int driverHolds(const QSerialPort& port)
 QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent)
 {
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
-    connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::takeIn);
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
     clock_.start();
 }
 
@@ -256,6 +256,14 @@ void QtSerialPort::takeIn()
     const QByteArray bytes = port_.readAll();
     if (!bytes.isEmpty())
         arrivals_.append({QString::fromLatin1(bytes), clock_.elapsed()});
+}
+
+void QtSerialPort::onReadyRead()
+{
+    const qsizetype before = arrivals_.size();
+    takeIn();
+    if (arrivals_.size() > before)
+        notifyReceived();
 }
 
 QList<SerialPort::Arrival> QtSerialPort::InputArrivals()

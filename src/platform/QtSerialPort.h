@@ -39,6 +39,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
     // Takes what the port has received into arrivals_, stamped with the time it is taken.
     void takeIn();
+    void onReadyRead();
     [[noreturn]] void failOpen(QSerialPort::SerialPortError error, const QString& device);
 
     QSerialPort port_;

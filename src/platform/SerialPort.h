@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <utility>
+
 // The scanner's serial port, with the members the intake and the port opening use. Set CommPort,
 // Settings and InputLen, then SetPortOpen(true). Characters are bytes: one received byte is one
 // Latin-1 character (byte 0xF1 reads as character 241), and Output sends each character as one byte.
@@ -38,6 +41,10 @@ public:
     }
     virtual void Output(const QString& text) = 0;
 
+    // Called from the event loop when characters have come in, for a reader that must not wait
+    // for its next poll; unset, only the reads see them.
+    void OnReceived(std::function<void()> handler) { received_ = std::move(handler); }
+
     // The device behind the port: lost while open (unplugged, hung up), the port is closed and
     // Lost() stays true until the next successful open.
     virtual bool Lost() const = 0;
@@ -46,4 +53,14 @@ public:
     virtual QString DeviceForPort(int port) const = 0; // the device a port number stands for
     // The serial devices present, stable names (/dev/serial/by-id/...) first.
     virtual QStringList PresentDevices() const = 0;
+
+protected:
+    void notifyReceived()
+    {
+        if (received_)
+            received_();
+    }
+
+private:
+    std::function<void()> received_;
 };

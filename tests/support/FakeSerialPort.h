@@ -26,7 +26,11 @@ public:
     QStringList PresentDevices() const override { return present; }
 
     // Characters arrive at nowMs.
-    void Receive(const QString& text) { pending.append({text, nowMs}); }
+    void Receive(const QString& text)
+    {
+        pending.append({text, nowMs});
+        notifyReceived();
+    }
     QString Pending() const;
     // The device goes away: the port closes and reports the loss.
     void Unplug();

@@ -268,4 +268,88 @@ TEST_F(ScanIntakeTest, AFailureThatEscapesAConsumerDoesNotStopTheIntake)
     EXPECT_EQ(consumers.calls.last(), "label:GOOD");
 }
 
+// A scanner that ends each code with its suffix: the suffix ends the code when it is read, with
+// no tick, and is gone before the framing rules; what follows the last suffix waits for its own.
+TEST_F(ScanIntakeTest, EachSuffixEndsItsCodesAtOnce)
+{
+    for (const ScanSuffix::Kind kind : {ScanSuffix::Kind::CR, ScanSuffix::Kind::LF, ScanSuffix::Kind::CRLF, ScanSuffix::Kind::Tab}) {
+        const ScanSuffix suffix(kind);
+        const QString s = suffix.Characters();
+        SCOPED_TRACE(suffix.Value().toStdString());
+        ScanHistory fresh;
+        ScanIntake intake(port, state, consumers, fresh);
+        intake.SetSuffix(suffix);
+        consumers.calls.clear();
+
+        // Several codes in one read; a "%" remainder is a code of its own, ready too.
+        port.Receive("P1" + s + "%START%" + s + "AB!C%D" + s + "Q");
+        intake.Drain();
+        EXPECT_EQ(consumers.calls, (QStringList{"label:P1", "label:%START%", "label:AB C%", "label:D"}));
+        EXPECT_EQ(intake.PendingScan(), "Q");
+        // A code split over reads, its suffix too: the whole suffix ends it, read on its own.
+        for (const QString& piece : QStringList{"2"} + s.split(QString(), Qt::SkipEmptyParts)) {
+            EXPECT_EQ(consumers.calls.size(), 4);
+            port.Receive(piece);
+            intake.Drain();
+        }
+        EXPECT_EQ(consumers.calls.last(), "label:Q2");
+        // A read of the suffix alone is nothing at all.
+        port.Receive(s);
+        intake.Drain();
+        for (int i = 0; i < 3; ++i)
+            intake.Timer1_Timer();
+        EXPECT_EQ(consumers.calls.size(), 5);
+        // A code whose suffix never comes still ends at the silence.
+        port.Receive("LATE");
+        for (int i = 0; i < 3; ++i)
+            intake.Timer1_Timer();
+        EXPECT_EQ(consumers.calls.last(), "label:LATE");
+        // A program barcode carries line ends and tabs: whole, at its silence, without its suffix.
+        port.Receive("P9^X1!G0 X1\r\n\tG1 Y2" + s);
+        intake.Drain();
+        EXPECT_EQ(consumers.calls.size(), 6);
+        for (int i = 0; i < 3; ++i)
+            intake.Timer1_Timer();
+        EXPECT_EQ(consumers.calls.last(), "program:P9^X1!G0 X1\r\n\tG1 Y2");
+        // A code that comes while the one before is dispatched is the next code, not noise.
+        const QMetaObject::Connection late = QObject::connect(&state, &StationState::StatusChanged, &state, [&](const QString& text) {
+            if (text == "Reading Barcode-Label.R1")
+                port.Receive("R2" + s);
+        });
+        port.Receive("R1" + s);
+        intake.Drain();
+        QObject::disconnect(late);
+        intake.Drain();
+        EXPECT_EQ(consumers.calls.mid(7), (QStringList{"label:R1", "label:R2"}));
+        EXPECT_TRUE(port.discarded.isEmpty());
+        EXPECT_FALSE(state.ActivityShown());
+    }
+
+    // None, as with no ScanSuffix key: the ticks alone end a scan, and line ends are its text.
+    consumers.calls.clear();
+    port.Receive("P1\r");
+    intake.Drain();
+    EXPECT_TRUE(consumers.calls.isEmpty());
+    ticks(3);
+    EXPECT_EQ(consumers.calls, QStringList{"label:P1\r"});
+}
+
+// A scanner's suffix that no setting names arrives as a scan of its own: the history says
+// which setting to make, and nothing is dispatched.
+TEST_F(ScanIntakeTest, ALineEndAloneSuggestsTheSuffixSetting)
+{
+    scan("%12P N X %\r");
+    EXPECT_EQ(consumers.calls, QStringList{"label:%12P N X %"});
+    ticks(2);
+    for (const char* alone : {"\n", "\r\n"})
+        scan(QString::fromLatin1(alone));
+    EXPECT_EQ(consumers.calls.size(), 1);
+    ASSERT_EQ(history.Entries().size(), 4);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(history.Entries()[i].refused);
+        EXPECT_TRUE(history.Entries()[i].outcomes.join(' ').contains("\"The scanner ends each code with\" in Options > Settings"));
+    }
+    EXPECT_TRUE(state.Status().contains("The scanner ends each code with"));
+}
+
 } // namespace

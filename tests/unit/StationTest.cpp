@@ -1,4 +1,5 @@
 #include "app/Station.h"
+#include "scan/ScanConsumers.h"
 #include "support/EventWait.h"
 #include "support/FakeListManager.h"
 #include "support/FakeListManagerFactory.h"
@@ -49,6 +50,48 @@ TEST(StationTest, WithoutAWindowTheTimerTicksAndTheOptionsOfTheStateApply)
     ASSERT_TRUE(scanned("%19PROG2 N X %"));
     EXPECT_EQ(server->calls.first(), "ClearList");
     EXPECT_FALSE(server->calls.contains("Start"));
+    station.Shutdown();
+}
+
+class RecordingConsumers : public ScanConsumers {
+public:
+    bool DispatchLabel(QString label) override
+    {
+        labels << label;
+        return true;
+    }
+    void HandleProgramScan(QString&) override {}
+    QString ExpandPayload(QString&) override { return QString(); }
+    QStringList labels;
+};
+
+// With a scanner suffix the port is read as characters come, not at the next tick (an hour
+// away here); the suffix chosen later applies at once and is saved only when it changed.
+TEST(StationTest, WithAScannerSuffixCodesGoWithoutWaitingForATick)
+{
+    TestEnvironment env;
+    const QString ini = env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\nCommPollTime=65535\r\nScanSuffix=CR\r\n");
+    FakeMessageBoxes boxes;
+    FakeInstanceCounter instances;
+    InstantPauser pauser;
+    FakeProcessExit exit;
+    FakeSerialPort port;
+    RecordingConsumers consumers;
+    Station station({boxes, instances, pauser, exit, {"tarvex", "NOAPP"}, &port, &consumers});
+    ASSERT_TRUE(station.Start());
+    port.Receive("P1\rP2");
+    EXPECT_TRUE(EventWait::Until([&] { return consumers.labels == QStringList{"P1"}; }));
+    port.Receive("\r");
+    EXPECT_TRUE(EventWait::Until([&] { return consumers.labels == QStringList({"P1", "P2"}); }));
+
+    const QByteArray before = TestEnvironment::Read(ini);
+    station.ApplyScanSuffix(ScanSuffix(ScanSuffix::Kind::CR));
+    EXPECT_EQ(TestEnvironment::Read(ini), before);
+    station.ApplyScanSuffix(ScanSuffix(ScanSuffix::Kind::Tab));
+    EXPECT_TRUE(TestEnvironment::Read(ini).contains("ScanSuffix=TAB\r\n"));
+    port.Receive("P3\t");
+    EXPECT_TRUE(EventWait::Until([&] { return consumers.labels.size() == 3; }));
+    EXPECT_EQ(consumers.labels.value(2), "P3");
     station.Shutdown();
 }
 
