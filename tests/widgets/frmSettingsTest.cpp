@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -176,6 +177,29 @@ TEST_F(frmSettingsTest, APortLeftClosedSaysSoAndAChosenDeviceIsSavedAsItsMapping
     EXPECT_TRUE(port.open);
     EXPECT_EQ(indicator->text(), "COM1:9600,N,8,1");
     EXPECT_EQ(indicator->toolTip(), "Open on /dev/fake1");
+}
+
+TEST_F(frmSettingsTest, TheScannersSuffixIsShownAndSavedWhenItChanged)
+{
+    start("[GESTBCOD]\r\nCommPort=1\r\nScanSuffix=crlf\r\n");
+    QStringList captions;
+    whenDialogOpens([&](frmSettings& dialog) {
+        EXPECT_EQ(dialog.findChild<QGroupBox*>("fraSuffix")->title(), "The scanner ends each code with:");
+        for (const char* name : {"optSuffixNone", "optSuffixCR", "optSuffixLF", "optSuffixCRLF", "optSuffixTab"})
+            captions << option(dialog, name)->text() + (option(dialog, name)->isChecked() ? "*" : "");
+        click(dialog, "cmdOK");
+    });
+    opened->window.findChild<QAction*>("mnuSetttings")->trigger();
+    EXPECT_EQ(captions, QStringList({"nothing", "CR", "LF", "CR LF*", "Tab"}));
+    EXPECT_TRUE(TestEnvironment::Read(iniPath()).contains("ScanSuffix=crlf\r\n")); // not changed, not written
+
+    whenDialogOpens([&](frmSettings& dialog) {
+        click(dialog, "optSuffixTab");
+        click(dialog, "cmdOK");
+    });
+    opened->window.findChild<QAction*>("mnuSetttings")->trigger();
+    EXPECT_TRUE(TestEnvironment::Read(iniPath()).contains("ScanSuffix=TAB\r\n"));
+    EXPECT_EQ(config().Suffix.Which(), ScanSuffix::Kind::Tab);
 }
 
 TEST_F(frmSettingsTest, UnattendedStartUpDoesNotWaitForTheDialog)

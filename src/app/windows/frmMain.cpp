@@ -305,8 +305,11 @@ void frmMain::mnuSetttings_Click()
 {
     const Configuration& config = station_.Config();
     frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(), station_.PresentSerialDevices(), this);
-    if (settings.exec() == QDialog::Accepted)
+    settings.SetSuffix(config.Suffix);
+    if (settings.exec() == QDialog::Accepted) {
         station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings(), settings.WorkingDevice());
+        station_.ApplyScanSuffix(settings.WorkingSuffix());
+    }
 }
 
 void frmMain::mnuExit_Click()

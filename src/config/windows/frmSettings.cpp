@@ -115,7 +115,31 @@ void frmSettings::buildControls()
     buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(frames);
+    layout->addWidget(buildSuffixChoice());
     layout->addLayout(buttons);
+}
+
+QGroupBox* frmSettings::buildSuffixChoice()
+{
+    fraSuffix = new QGroupBox(QStringLiteral("The scanner ends each code with:"), this);
+    fraSuffix->setObjectName(QStringLiteral("fraSuffix"));
+    fraSuffix->setToolTip(QStringLiteral("The character(s) your scanner sends after each code: a scan then ends the "
+                                         "moment they arrive (saved as ScanSuffix)"));
+    new QHBoxLayout(fraSuffix);
+    const char* const names[] = {"optSuffixNone", "optSuffixCR", "optSuffixLF", "optSuffixCRLF", "optSuffixTab"};
+    const QList<ScanSuffix::Kind> kinds = ScanSuffix::All();
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        const ScanSuffix suffix(kinds[i]);
+        optSuffix << option(fraSuffix, names[i], suffix.Caption(), [this, suffix] { suffix_ = suffix; });
+    }
+    optSuffix.front()->setChecked(true);
+    return fraSuffix;
+}
+
+void frmSettings::SetSuffix(const ScanSuffix& suffix)
+{
+    suffix_ = suffix;
+    optSuffix[ScanSuffix::All().indexOf(suffix.Which())]->setChecked(true);
 }
 
 void frmSettings::Form_Load(int port, const QString& settings)

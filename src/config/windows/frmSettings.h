@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ScanSuffix.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QStringList>
@@ -27,9 +29,13 @@ public:
     int WorkingPort() const { return port_; }
     // The device chosen for the working port; empty when it stays as it is.
     QString WorkingDevice() const;
+    // What the scanner ends each code with: shown as given, and as chosen.
+    void SetSuffix(const ScanSuffix& suffix);
+    ScanSuffix WorkingSuffix() const { return suffix_; }
 
 private:
     void buildControls();
+    QGroupBox* buildSuffixChoice();
     QRadioButton* option(QGroupBox* frame, const char* name, const QString& caption, const std::function<void()>& click);
     void Form_Load(int port, const QString& settings);
     // The device list shows what the chosen port opens now.
@@ -70,6 +76,9 @@ private:
     QGroupBox* fraStopBits;
     QRadioButton* optStopBits1;
     QRadioButton* optStopBits2;
+    ScanSuffix suffix_;
+    QGroupBox* fraSuffix;
+    QList<QRadioButton*> optSuffix; // in the order of ScanSuffix::All
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 };
