@@ -1,12 +1,14 @@
 #include "app/ScanIntake.h"
 #include "app/Station.h"
 #include "app/windows/frmMain.h"
+#include "config/ScanSuffix.h"
 #include "scan/ScanConsumers.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -167,6 +169,76 @@ TEST_F(frmMainManualEntryTest, AKeyboardScannerSendsLabelAfterLabelWithoutAClick
     QTest::keyClick(text, Qt::Key_Escape);
     expectIdle();
     EXPECT_EQ(status->text(), "Ready.");
+    // The focus goes to the history, never to a button that a space or an Enter would press.
+    EXPECT_EQ(window.focusWidget(), window.findChild<QWidget*>("lstHistory"));
+    QTest::keyClicks(window.focusWidget(), "%12PANEL1 N X %");
+    QTest::keyClick(window.focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(dispatcher.labels.size(), 3);
+    expectIdle();
+
+    // Tab, when it is no suffix, moves the focus to no button either.
+    type("p9");
+    QTest::keyClick(text, Qt::Key_Tab);
+    EXPECT_EQ(qobject_cast<QAbstractButton*>(window.focusWidget()), nullptr);
+}
+
+// A scanner typing at full speed, and labels typed while the ones before are processed (their
+// pauses let the keys in): every line arrives whole, once, in order, a refused one included.
+TEST_F(frmMainManualEntryTest, LinesTypedWhileOthersAreProcessedAllArriveWholeInOrder)
+{
+    QStringList lines;
+    for (int i = 1; i <= 10; ++i)
+        lines << QStringLiteral("%12PANEL%1 N X %").arg(i);
+    qsizetype next = 1;
+    const auto typeLine = [&] {
+        QTest::keyClicks(text, lines[next++].toLower());
+        QTest::keyClick(text, Qt::Key_Return);
+    };
+    dispatcher.during = [&] {
+        dispatcher.accept = dispatcher.labels.last() != "HALF AND REST";
+        if (dispatcher.labels.size() == 1) {
+            typeLine();
+            typeLine();
+            QTest::keyClicks(text, "half ");
+        } else if (dispatcher.labels.size() == 2) {
+            QTest::keyClicks(text, "and rest");
+            QTest::keyClick(text, Qt::Key_Return);
+        } else if (next < lines.size()) {
+            typeLine();
+        }
+    };
+    type(lines[0].toLower());
+    QTest::keyClick(text, Qt::Key_Return);
+
+    EXPECT_EQ(dispatcher.labels, lines.mid(0, 3) + QStringList{"HALF AND REST"} + lines.mid(3));
+    expectReadyForTheNext();
+}
+
+// The scanner's suffix typed ends a line as Enter does; the LF of a CR LF ends nothing more.
+TEST_F(frmMainManualEntryTest, TheScannersSuffixEndsATypedLine)
+{
+    station.Config().Suffix = ScanSuffix(ScanSuffix::Kind::Tab);
+    type("p1\tp2\t");
+    EXPECT_EQ(dispatcher.labels, (QStringList{"P1", "P2"}));
+    expectReadyForTheNext();
+
+    dispatcher.labels.clear();
+    station.Config().Suffix = ScanSuffix(ScanSuffix::Kind::CRLF);
+    for (const char* label : {"p3", "p4"}) {
+        QTest::keyClicks(text, label);
+        QTest::keyClick(text, Qt::Key_Return);
+        QTest::keyClick(text, Qt::Key_J, Qt::ControlModifier);
+    }
+    QTest::keyClicks(text, "p5");
+    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClick(text, Qt::Key_Return);
+    station.Config().Suffix = ScanSuffix(ScanSuffix::Kind::LF);
+    QTest::keyClicks(text, "p6");
+    QTest::keyClick(text, Qt::Key_J, Qt::ControlModifier);
+    EXPECT_EQ(dispatcher.labels, (QStringList{"P3", "P4", "P5", "P6"}));
+    expectReadyForTheNext();
+    QTest::keyClick(text, Qt::Key_Return); // an Enter of the operator's own still leaves
+    expectIdle();
 }
 
 } // namespace

@@ -26,9 +26,12 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 const char* const indicatorCaptions[] = {"Load List", "Program", "Dimensions", "Vars A-D", "Vars E-I"};
@@ -85,9 +88,12 @@ void frmMain::buildControls()
     cmdEndEdit->setEnabled(false);
     connect(cmdEdit, &QPushButton::clicked, this, &frmMain::cmdEdit_Click);
     connect(cmdEndEdit, &QPushButton::clicked, this, &frmMain::cmdEndEdit_Click);
-    // A scanner working as a keyboard ends each label with Enter: that is "OK".
-    connect(txtEtichetta, &QLineEdit::returnPressed, this, &frmMain::txtEtichetta_KeyReturn);
-    txtEtichetta->installEventFilter(this); // Escape leaves the entry
+    // Neither may take the focus from the entry, where a space or an Enter of a scanner that
+    // types would press it: they take the mouse (and F2) only.
+    cmdEdit->setFocusPolicy(Qt::NoFocus);
+    cmdEndEdit->setFocusPolicy(Qt::NoFocus);
+    // Enter (or the scanner's suffix) ends a line, Escape leaves the entry.
+    txtEtichetta->installEventFilter(this);
     auto* edit = new QShortcut(QKeySequence(Qt::Key_F2), this);
     connect(edit, &QShortcut::activated, cmdEdit, &QPushButton::click);
     cmdEdit->setToolTip(QStringLiteral("Type a label by hand (F2); Escape leaves"));
@@ -217,12 +223,42 @@ bool frmMain::Form_Load()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtEtichetta && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !txtEtichetta->isReadOnly()) {
-        endManualEntry();
-        return true;
+    if (watched == txtEtichetta && event->type() == QEvent::KeyPress) {
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        // A modifier pressed on its own (the Ctrl of a Ctrl+J) is no key of the line.
+        static const QList<int> modifiers{Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_Meta, Qt::Key_AltGr};
+        const bool afterLineEnd = modifiers.contains(key.key()) ? lineJustEnded_ : std::exchange(lineJustEnded_, false);
+        if (key.key() == Qt::Key_Escape) {
+            endManualEntry();
+            return true;
+        }
+        if (endsLine(key)) {
+            // The LF of a CR LF the scanner typed ends nothing more.
+            if (!(afterLineEnd && txtEtichetta->text().isEmpty())) {
+                lineJustEnded_ = !txtEtichetta->text().isEmpty() && station_.Config().Suffix.Which() == ScanSuffix::Kind::CRLF;
+                txtEtichetta_KeyReturn();
+            }
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::endsLine(const QKeyEvent& key) const
+{
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
+        return true;
+    switch (station_.Config().Suffix.Which()) {
+    case ScanSuffix::Kind::Tab:
+        return key.key() == Qt::Key_Tab && key.modifiers() == Qt::NoModifier;
+    case ScanSuffix::Kind::LF:
+    case ScanSuffix::Kind::CRLF:
+        return key.text() == QLatin1String("\n") || (key.key() == Qt::Key_J && key.modifiers() == Qt::ControlModifier);
+    case ScanSuffix::Kind::None:
+    case ScanSuffix::Kind::CR:
+        break;
+    }
+    return false;
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -250,39 +286,49 @@ void frmMain::cmdEdit_Click()
     txtEtichetta->setEnabled(true);
     txtEtichetta->setFocus();
     cmdEdit->setEnabled(false);
-    cmdEndEdit->setEnabled(true);
+    cmdEndEdit->setEnabled(typedWaiting_ == 0);
     station_.State().SetStatus(QStringLiteral("Type the Barcode-Label."));
 }
 
 void frmMain::cmdEndEdit_Click()
 {
-    txtEtichetta->setText(txtEtichetta->text().toUpper());
-    const QString label = txtEtichetta->text();
+    const QString label = txtEtichetta->text().toUpper();
     if (label.isEmpty()) {
-        endManualEntry();
+        // Lines still waiting are being sent: an empty one (a scanner's second line end) is
+        // no wish to leave.
+        if (typedWaiting_ == 0)
+            endManualEntry();
         return;
     }
-    // Until the dispatcher has answered (it may wait its turn behind a scan), the label is not
-    // sent a second time and not changed under it.
+    // The line goes whole and the entry takes the next one at once: keys typed while this one
+    // waits its turn or is processed (its pauses let them in) are kept, and the lines are
+    // dispatched one after the other, in order. "OK" waits until they are all answered.
+    txtEtichetta->clear();
+    ++typedWaiting_;
     cmdEndEdit->setEnabled(false);
-    txtEtichetta->setReadOnly(true);
-    station_.Intake().DispatchTyped(label, [this](bool accepted) { typedLabelDone(accepted); });
+    const QPointer<frmMain> self(this);
+    station_.Intake().DispatchTyped(label, [self, label](bool accepted) {
+        if (self)
+            self->typedLabelDone(label, accepted);
+    });
 }
 
-void frmMain::typedLabelDone(bool accepted)
+void frmMain::typedLabelDone(const QString& label, bool accepted)
 {
-    // The entry stays open with the focus, so that a scanner working as a keyboard can send the
-    // next label at once; Escape (or OK on an empty entry) leaves it.
-    txtEtichetta->setReadOnly(false);
-    cmdEndEdit->setEnabled(true);
-    txtEtichetta->setFocus();
-    if (accepted) {
-        txtEtichetta->clear();
+    --typedWaiting_;
+    const bool typing = txtEtichetta->isEnabled();
+    cmdEndEdit->setEnabled(typing && typedWaiting_ == 0);
+    if (typing)
+        txtEtichetta->setFocus();
+    if (accepted)
         return;
-    }
     QApplication::beep();
-    // Kept for correction, and selected, so that the next label scanned replaces it.
-    txtEtichetta->selectAll();
+    // The last line refused comes back for correction when nothing was typed since, selected,
+    // so that the next label scanned replaces it.
+    if (typing && typedWaiting_ == 0 && txtEtichetta->text().isEmpty()) {
+        txtEtichetta->setText(label);
+        txtEtichetta->selectAll();
+    }
 }
 
 void frmMain::endManualEntry()
@@ -291,14 +337,14 @@ void frmMain::endManualEntry()
     txtEtichetta->setEnabled(false);
     cmdEdit->setEnabled(true);
     cmdEndEdit->setEnabled(false);
-    cmdEdit->setFocus();
+    // Never a button: a space or Enter meant for the entry would press it.
+    lstHistory->setFocus();
     station_.State().SetStatus(QStringLiteral("Ready."));
 }
 
 void frmMain::txtEtichetta_KeyReturn()
 {
-    if (cmdEndEdit->isEnabled())
-        cmdEndEdit_Click();
+    cmdEndEdit_Click();
 }
 
 void frmMain::mnuSetttings_Click()

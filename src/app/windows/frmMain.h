@@ -9,6 +9,7 @@
 class ElidedLabel;
 class QAction;
 class QCheckBox;
+class QKeyEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -66,8 +67,10 @@ private:
     void mnuSetttings_Click();
     void cmdEdit_Click();
     void cmdEndEdit_Click();
+    // Enter, or the scanner's suffix typed: the line in the entry is sent.
     void txtEtichetta_KeyReturn();
-    void typedLabelDone(bool accepted);
+    bool endsLine(const QKeyEvent& key) const;
+    void typedLabelDone(const QString& label, bool accepted);
     // Back to idle: the entry empty and off, "Edit" ready, "Ready." on the status line.
     void endManualEntry();
     void mnuListManager_Click();
@@ -99,6 +102,8 @@ private:
     frmHelp* helpWindow_ = nullptr;       // made on first use
     frmLogViewer* logWindow_ = nullptr;   // made on first use
     MacFlds* macFlds_ = nullptr; // made on first use, then only hidden until shutdown
+    int typedWaiting_ = 0;        // typed lines sent and not yet answered
+    bool lineJustEnded_ = false;  // the last key was the CR of a CR LF that ended a line
 
     QMenu* mnuFile;
     QAction* mnuExit;
