@@ -13,6 +13,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QPushButton;
 class MacFlds;
 class MachineBand;
@@ -91,6 +92,7 @@ private:
     ElidedLabel* lblStatusBar;
     QLabel* lblCurSettings;
     ScanHistoryView* lstHistory;
+    QPlainTextEdit* txtScanDetail;
     QLabel* DSpin;
     std::array<QLabel*, 5> LabID;
     QLabel* LabelAFS;
