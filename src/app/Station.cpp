@@ -31,7 +31,8 @@ Station::Station(Services services, QObject* parent)
       port_(portOf(services_.serial, ownPort_)), link_(config_, port_, state_, services_.boxes),
       listLink_(*this, services_.clock ? *services_.clock : systemClock_),
       processing_({config_, run_, state_, services_.boxes, services_.pauser, listLink_, fieldCodes_, port_}),
-      intake_(port_, state_, services_.consumers ? *services_.consumers : processing_, processing_.History())
+      intake_(port_, state_, services_.consumers ? *services_.consumers : processing_, processing_.History()),
+      historyFile_(processing_.History())
 {
     Timer1.setParent(this); // found by its name, like the window's controls
     Timer1.setObjectName(QStringLiteral("Timer1"));
@@ -60,6 +61,9 @@ bool Station::Start()
     }
 
     config_.LoadSettings(state_);
+    // Only the instance that runs keeps the history: a second start read nothing above.
+    historyFile_.Load();
+    connect(&historyFile_, &ScanHistoryFile::WriteFailed, &state_, &StationState::SetStatus);
     // From here on an option that changes is the operator's choice, saved at once.
     connect(&state_, &StationState::OptionChanged, this, &Station::saveOption);
     Timer1.setInterval(config_.TimerInterval);
@@ -131,12 +135,14 @@ void Station::Shutdown()
     if (port_.PortOpen())
         port_.SetPortOpen(false);
     listLink_.Shutdown();
+    historyFile_.Flush();
     Log::Info(QStringLiteral("shutdown"));
 }
 
 void Station::Exit()
 {
     Log::Info(QStringLiteral("E&xit chosen: ending at once"));
+    historyFile_.Flush();
     services_.exit.EndProcess(0);
 }
 

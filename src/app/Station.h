@@ -11,6 +11,7 @@
 #include "platform/SystemClock.h"
 #include "scan/ScanProcessing.h"
 #include "station/RunState.h"
+#include "station/ScanHistoryFile.h"
 #include "station/StationState.h"
 
 #include <QObject>
@@ -124,6 +125,7 @@ private:
     ListManagerLink listLink_;
     ScanProcessing processing_;
     ScanIntake intake_;
+    ScanHistoryFile historyFile_;
     QString exclusionMask_;
     QPointer<WorkListManager> machine_; // the server whose machine state the station keeps
 };

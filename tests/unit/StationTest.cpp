@@ -7,7 +7,11 @@
 #include "support/FakeSerialPort.h"
 #include "support/TestEnvironment.h"
 
+#include <QFile>
 #include <QRegularExpression>
+
+#include <functional>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +54,60 @@ TEST(StationTest, WithoutAWindowTheTimerTicksAndTheOptionsOfTheStateApply)
     EXPECT_EQ(server->calls.first(), "ClearList");
     EXPECT_FALSE(server->calls.contains("Start"));
     station.Shutdown();
+}
+
+// The history of scans outlives a restart, below a line that marks it; a file in its place that
+// cannot be the history is ignored with one log record, and never holds the start-up.
+TEST(StationTest, TheScanHistoryIsKeptAcrossARestartAndABadFileIsIgnored)
+{
+    TestEnvironment env;
+    env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n");
+    FakeMessageBoxes boxes;
+    FakeInstanceCounter instances;
+    InstantPauser pauser;
+    FakeProcessExit exit;
+    FakeSerialPort port;
+    const auto run = [&](const std::function<void(ScanHistory&)>& during) {
+        Station station({boxes, instances, pauser, exit, {"tarvex", "NOAPP"}, &port});
+        EXPECT_TRUE(station.Start());
+        const QList<ScanHistory::Entry> found = station.Processing().History().Entries();
+        during(station.Processing().History());
+        station.Shutdown();
+        return found;
+    };
+    run([](ScanHistory& history) {
+        history.Begin("%11P1 N X %");
+        history.Record("line added: P1.CNC");
+        history.Warn("sizes missing: X empty on the line");
+        history.Begin("..\\x", ScanHistory::Origin::Typed);
+        history.Refuse("points outside");
+    });
+    QList<ScanHistory::Entry> back = run([](ScanHistory&) {});
+    ASSERT_EQ(back.size(), 3);
+    EXPECT_EQ(back[0].origin, ScanHistory::Origin::Restart);
+    EXPECT_EQ(back[1].arrived, "..\\x");
+    EXPECT_EQ(back[1].origin, ScanHistory::Origin::Typed);
+    EXPECT_EQ(back[1].mark, ScanHistory::Mark::Refused);
+    EXPECT_EQ(back[2].mark, ScanHistory::Mark::Doubtful);
+    EXPECT_EQ(back[2].outcomes, QStringList({"line added: P1.CNC", "sizes missing: X empty on the line"}));
+    // A start with no scan added nothing to the file.
+    EXPECT_EQ(run([](ScanHistory&) {}).size(), 3);
+
+    const QString path = ScanHistoryFile::DefaultPath();
+    const std::function<void()> spoil[] = {
+        [&] { env.Write(path, "{\"entries\": [{\"time\": \"now\"}]}"); },
+        [&] { env.Write(path, "{\"entries\": ["); },
+        [&] { env.Write(path, QByteArray(ScanHistoryFile::MaxFileSize + 1, ' ')); },
+        [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); },
+        [&] { ASSERT_TRUE(QFile::link("/dev/zero", path)); },
+    };
+    for (const auto& damage : spoil) {
+        QFile::remove(path);
+        damage();
+        const qsizetype before = env.LogLines().filter("is not read back").size();
+        EXPECT_TRUE(run([](ScanHistory&) {}).isEmpty());
+        EXPECT_EQ(env.LogLines().filter("is not read back").size(), before + 1);
+    }
 }
 
 } // namespace
