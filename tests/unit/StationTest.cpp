@@ -5,6 +5,7 @@
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
+#include "support/FakeSounds.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -107,6 +108,48 @@ TEST(StationTest, TheScanHistoryIsKeptAcrossARestartAndABadFileIsIgnored)
         const qsizetype before = env.LogLines().filter("is not read back").size();
         EXPECT_TRUE(run([](ScanHistory&) {}).isEmpty());
         EXPECT_EQ(env.LogLines().filter("is not read back").size(), before + 1);
+    }
+}
+
+// One sound for each of a refusal, a doubtful line and a machine fault, from the scanner as from
+// the label entry; none while [GESTBCOD] Sound=0, and the setting chosen is saved.
+TEST(StationTest, RefusalsDoubtfulLinesAndFaultsSoundUnlessTheSettingIsOff)
+{
+    using Cue = Sounds::Cue;
+    for (const bool on : {true, false}) {
+        TestEnvironment env;
+        env.Write(env.ProgramFolder() + "/ZEM.INI",
+                  on ? "[GESTBCOD]\r\nCommPollTime=100\r\n" : "[GESTBCOD]\r\nCommPollTime=100\r\nSound=0\r\n");
+        env.Write(env.DataFolder() + "/drive_c/KARN/PRODUCT/SIZED.CNC", "G71 X600 Y400 Z20\r\n(c)\r\n");
+        FakeMessageBoxes boxes;
+        FakeInstanceCounter instances;
+        InstantPauser pauser;
+        FakeProcessExit exit;
+        FakeSerialPort port;
+        FakeSounds sounds;
+        auto server = std::make_shared<FakeListManager>();
+        FakeListManagerFactory factory(server);
+        Station station({boxes, instances, pauser, exit, {"tarvex"}, &port, nullptr, &factory, nullptr, &sounds});
+        ASSERT_TRUE(station.Start());
+        const ScanHistory& history = station.Processing().History();
+        const auto scanned = [&](const QByteArray& label) {
+            const qsizetype before = history.Entries().size();
+            port.Receive(label);
+            ASSERT_TRUE(EventWait::Until([&] { return history.Entries().size() > before && !station.Intake().Processing(); }));
+        };
+        scanned("%11SIZED N X %");
+        station.Intake().DispatchTyped("%11..\\X N X %", {});
+        scanned("%11GONE N X %");
+        scanned("%11..\\Y N X %");
+        station.State().ReportFault("spindle stopped");
+        const QList<Cue> expected = on ? QList<Cue>{Cue::Refusal, Cue::Doubt, Cue::Refusal, Cue::MachineFault} : QList<Cue>{};
+        EXPECT_EQ(sounds.played, expected) << on;
+
+        station.SetSoundOn(!on);
+        EXPECT_TRUE(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI").contains(on ? "Sound=0" : "Sound=1"));
+        station.State().ReportFault("again");
+        EXPECT_EQ(sounds.played.size(), expected.size() + (on ? 0 : 1));
+        station.Shutdown();
     }
 }
 

@@ -193,6 +193,9 @@ void frmMain::buildMenus()
     connect(mnuSetttings, &QAction::triggered, this, &frmMain::mnuSetttings_Click);
     mnuListManager = named(mnuOptions->addAction(QStringLiteral("&List Manager")), "mnuListManager");
     connect(mnuListManager, &QAction::triggered, this, &frmMain::mnuListManager_Click);
+    mnuSound = named(mnuOptions->addAction(QStringLiteral("S&ounds for Refusals and Faults")), "mnuSound");
+    mnuSound->setCheckable(true);
+    connect(mnuSound, &QAction::triggered, this, &frmMain::mnuSound_Click);
 
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&?")), "mnuHelp");
     mnuGuide = named(mnuHelp->addAction(QStringLiteral("Operator's &Guide")), "mnuGuide");
@@ -230,6 +233,8 @@ void frmMain::bindState()
         DSpin->setText(mark);
         DSpin->setVisible(shown);
     });
+    mnuSound->setChecked(state.SoundOn());
+    connect(&state, &StationState::SoundOnChanged, mnuSound, &QAction::setChecked);
     showPort(state.Port(), state.PortDetail());
     lblCurSettings->setText(state.SerialSettingsText());
     connect(&state, &StationState::SerialSettingsTextChanged, lblCurSettings, &QLabel::setText);
@@ -306,7 +311,6 @@ void frmMain::typedLabelDone(bool accepted)
         txtEtichetta->clear();
         return;
     }
-    QApplication::beep();
     // Kept for correction, and selected, so that the next label scanned replaces it.
     txtEtichetta->selectAll();
 }
@@ -333,6 +337,11 @@ void frmMain::mnuSetttings_Click()
     frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(), station_.PresentSerialDevices(), this);
     if (settings.exec() == QDialog::Accepted)
         station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings(), settings.WorkingDevice());
+}
+
+void frmMain::mnuSound_Click()
+{
+    station_.SetSoundOn(mnuSound->isChecked());
 }
 
 void frmMain::mnuExit_Click()

@@ -72,6 +72,7 @@ private:
     // Back to idle: the entry empty and off, "Edit" ready, "Ready." on the status line.
     void endManualEntry();
     void mnuListManager_Click();
+    void mnuSound_Click();
     void mnuGuide_Click();
     void mnuViewLog_Click();
     // The window's place and size, kept in the user's state folder between runs.
@@ -109,6 +110,7 @@ private:
     QAction* MnuAutoFld;
     QAction* ExIns;
     QAction* mnuListManager;
+    QAction* mnuSound;
     QMenu* mnuHelp;
     QAction* mnuGuide;
     QAction* mnuViewLog;
