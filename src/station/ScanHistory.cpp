@@ -13,7 +13,7 @@ QString bounded(const QString& text)
 
 void ScanHistory::Begin(const QString& arrived, Origin origin)
 {
-    add({QDateTime::currentDateTime(), Log::Excerpt(arrived), origin, {}, Mark::Normal});
+    add({QDateTime::currentDateTime(), Log::Excerpt(arrived), origin, {}, Mark::Normal, {}});
     open_ = 0;
     Q_EMIT Changed();
 }
@@ -23,7 +23,7 @@ void ScanHistory::MachineFault(const QString& from, const QString& reason)
     // The list manager has logged it when it told it.
     if (open_ >= 0)
         ++open_;
-    add({QDateTime::currentDateTime(), from, Origin::Machine, {bounded(reason)}, Mark::Refused});
+    add({QDateTime::currentDateTime(), from, Origin::Machine, {bounded(reason)}, Mark::Refused, {bounded(reason)}});
     Q_EMIT Changed();
     Q_EMIT Alerted(Alert::MachineFault);
 }
@@ -33,7 +33,7 @@ void ScanHistory::Restore(const QList<Entry>& earlier, const QDateTime& restarte
     if (earlier.isEmpty())
         return;
     const Entry restart{restartedAt, QStringLiteral("Tarvex restarted"), Origin::Restart,
-                        {QStringLiteral("the scans below are from before the restart")}, Mark::Normal};
+                        {QStringLiteral("the scans below are from before the restart")}, Mark::Normal, {}};
     // Below whatever this run has shown already.
     QList<Entry> older{restart};
     older << earlier;
@@ -88,6 +88,7 @@ void ScanHistory::mark(Mark to, const QString& reason)
 {
     Entry& entry = current();
     entry.outcomes << bounded(reason);
+    entry.reasons << bounded(reason);
     const bool rose = to > entry.mark;
     if (rose)
         entry.mark = to;

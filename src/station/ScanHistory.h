@@ -37,6 +37,7 @@ public:
         Origin origin = Origin::Scanned;
         QStringList outcomes;
         Mark mark = Mark::Normal;
+        QStringList reasons; // the outcomes that are why it is doubtful or refused
     };
 
     // A scan (or a typed label) starts; its outcomes follow.

@@ -39,6 +39,7 @@ QJsonObject toJson(const ScanHistory::Entry& entry)
             object.insert(QStringLiteral("origin"), QLatin1String(o.name));
     }
     object.insert(QStringLiteral("outcomes"), QJsonArray::fromStringList(entry.outcomes));
+    object.insert(QStringLiteral("reasons"), QJsonArray::fromStringList(entry.reasons));
     for (const auto& m : marks) {
         if (m.mark == entry.mark)
             object.insert(QStringLiteral("mark"), QLatin1String(m.name));
@@ -56,14 +57,20 @@ std::optional<ScanHistory::Entry> fromJson(const QJsonValue& value)
     entry.time = QDateTime::fromString(object.value(QStringLiteral("time")).toString(), timeFormat);
     const QJsonValue arrived = object.value(QStringLiteral("arrived"));
     const QJsonValue outcomes = object.value(QStringLiteral("outcomes"));
-    if (!entry.time.isValid() || !arrived.isString() || !outcomes.isArray())
+    const QJsonValue reasons = object.value(QStringLiteral("reasons"));
+    if (!entry.time.isValid() || !arrived.isString() || !outcomes.isArray() || !reasons.isArray())
         return std::nullopt;
     entry.arrived = arrived.toString().left(2 * Log::ExcerptLength);
-    for (const QJsonValue& outcome : outcomes.toArray()) {
-        if (!outcome.isString())
-            return std::nullopt;
-        entry.outcomes << outcome.toString().left(2 * ScanHistory::MaxOutcomeLength);
-    }
+    const auto texts = [](const QJsonValue& list, QStringList& into) {
+        for (const QJsonValue& text : list.toArray()) {
+            if (!text.isString())
+                return false;
+            into << text.toString().left(2 * ScanHistory::MaxOutcomeLength);
+        }
+        return true;
+    };
+    if (!texts(outcomes, entry.outcomes) || !texts(reasons, entry.reasons))
+        return std::nullopt;
     const QString origin = object.value(QStringLiteral("origin")).toString();
     const QString mark = object.value(QStringLiteral("mark")).toString();
     bool originKnown = false;

@@ -1,7 +1,10 @@
 #include "app/windows/ScanHistoryView.h"
 
 #include <QHeaderView>
+#include <QPixmap>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 enum Column { Time, Arrived, Became, ColumnCount };
@@ -63,7 +66,7 @@ ScanHistoryView::ScanHistoryView(const ScanHistory& history, QWidget* parent) : 
     setColumnWidth(Time, sign + fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + fontMetrics().averageCharWidth() * 3);
     setColumnWidth(Arrived, fontMetrics().averageCharWidth() * 22);
     connect(&history_, &ScanHistory::Changed, this, &ScanHistoryView::Refresh);
-    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] { Q_EMIT DetailChanged(DetailText()); });
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &ScanHistoryView::picked);
     Refresh();
 }
 
@@ -78,12 +81,32 @@ ScanHistory::Mark ScanHistoryView::RowMark(int row) const
     return item ? static_cast<ScanHistory::Mark>(item->data(Time, MarkRole).toInt()) : ScanHistory::Mark::Normal;
 }
 
+void ScanHistoryView::picked()
+{
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    picked_ = !selected.isEmpty();
+    if (picked_) {
+        pickedTime_ = selected.first()->data(Time, TimeRole).toDateTime();
+        pickedArrived_ = selected.first()->text(Arrived);
+    }
+    Q_EMIT DetailChanged(DetailText());
+}
+
+qsizetype ScanHistoryView::pickedRow() const
+{
+    const QList<ScanHistory::Entry>& entries = history_.Entries();
+    for (qsizetype row = 0; picked_ && row < entries.size(); ++row) {
+        if (entries[row].time == pickedTime_ && arrivedText(entries[row]) == pickedArrived_)
+            return row;
+    }
+    return -1;
+}
+
 const ScanHistory::Entry* ScanHistoryView::detailEntry() const
 {
     const QList<ScanHistory::Entry>& entries = history_.Entries();
-    const QTreeWidgetItem* selected = currentItem() && currentItem()->isSelected() ? currentItem() : nullptr;
-    const int row = selected ? indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(selected)) : 0;
-    return row >= 0 && row < entries.size() ? &entries[row] : nullptr;
+    const qsizetype row = std::max<qsizetype>(pickedRow(), 0);
+    return row < entries.size() ? &entries[row] : nullptr;
 }
 
 QString ScanHistoryView::DetailText() const
@@ -94,23 +117,26 @@ QString ScanHistoryView::DetailText() const
     QStringList lines{QStringLiteral("%1  %2%3")
                           .arg(entry->time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), arrivedText(*entry),
                                markText(entry->mark))};
-    lines << entry->outcomes;
+    // The reasons first, so that they are seen without scrolling; then the rest in order.
+    for (const QString& reason : entry->reasons)
+        lines << QStringLiteral("⚠ %1").arg(reason);
+    for (const QString& outcome : entry->outcomes) {
+        if (!entry->reasons.contains(outcome))
+            lines << outcome;
+    }
     return lines.join(QLatin1Char('\n'));
 }
 
 void ScanHistoryView::Refresh()
 {
-    // The selected entry, to be selected again among the new rows.
-    QVariant selectedTime;
-    QString selectedArrived;
-    if (QTreeWidgetItem* selected = currentItem(); selected && selected->isSelected()) {
-        selectedTime = selected->data(Time, TimeRole);
-        selectedArrived = selected->text(Arrived);
-    }
-    const QSignalBlocker quiet(this);
+    QSignalBlocker quiet(this);
     clear();
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    QTreeWidgetItem* reselect = nullptr;
+    // The same room on the rows without a sign, so that the times line up.
+    const int side = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    QPixmap none(side, side);
+    none.fill(Qt::transparent);
+    const QIcon noSign(none);
     for (const ScanHistory::Entry& entry : history_.Entries()) {
         const QString arrived = arrivedText(entry);
         const QString became = entry.outcomes.join(QStringLiteral("; "));
@@ -128,6 +154,7 @@ void ScanHistoryView::Refresh()
                 item->setForeground(column, palette().color(QPalette::Disabled, QPalette::Text));
             }
         }
+        item->setIcon(Time, noSign);
         if (entry.mark != ScanHistory::Mark::Normal) {
             item->setIcon(Time, warning);
             const bool refused = entry.mark == ScanHistory::Mark::Refused;
@@ -141,10 +168,13 @@ void ScanHistoryView::Refresh()
             }
         }
         addTopLevelItem(item);
-        if (!reselect && selectedTime.isValid() && item->data(Time, TimeRole) == selectedTime && arrived == selectedArrived)
-            reselect = item;
     }
-    if (reselect)
-        setCurrentItem(reselect);
+    // The entry the operator picked stays picked while scans come in above it, until it is
+    // dropped at the end.
+    const qsizetype row = pickedRow();
+    picked_ = row >= 0;
+    if (picked_)
+        setCurrentItem(topLevelItem(static_cast<int>(row)));
+    quiet.unblock();
     Q_EMIT DetailChanged(DetailText());
 }

@@ -27,7 +27,14 @@ Q_SIGNALS:
 
 private:
     void Refresh();
+    // The operator selected a row, or none.
+    void picked();
+    // The row of the entry the operator picked; -1 when none is.
+    qsizetype pickedRow() const;
     const ScanHistory::Entry* detailEntry() const;
 
     const ScanHistory& history_;
+    bool picked_ = false;
+    QDateTime pickedTime_;
+    QString pickedArrived_;
 };
