@@ -76,7 +76,7 @@ bool Station::Start()
     }
 
     config_.LoadSettings(state_);
-    // Only the instance that runs keeps the history: a second start read nothing above.
+    // After the instance check: a second start neither reads nor writes the history.
     historyFile_.Load();
     connect(&historyFile_, &ScanHistoryFile::WriteFailed, &state_, &StationState::SetStatus);
     readSoundSetting();
