@@ -4,7 +4,7 @@
 # "linuxcnc" adds LinuxCNC for the tests and the demonstration that run a work list on its
 # headless simulation (only its hard dependencies: no real-time kernel, no display needed).
 set -e
-PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins \
+PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-qpa-plugins \
 zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev \
 libqt6svg6 dpkg-dev desktop-file-utils"
 [ "$1" = linuxcnc ] && PACKAGES="$PACKAGES linuxcnc-uspace"

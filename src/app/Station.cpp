@@ -12,10 +12,24 @@
 #include "platform/ProcessExit.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RuntimeError.h"
+#include "platform/Sounds.h"
 #include "platform/Version.h"
 #include "program/CsvTransfer.h"
 
 namespace {
+class Silence : public Sounds {
+public:
+    void Play(Cue) override {}
+};
+
+Sounds& soundsOf(Sounds* given, std::unique_ptr<Sounds>& own)
+{
+    if (given)
+        return *given;
+    own = std::make_unique<Silence>();
+    return *own;
+}
+
 SerialPort& portOf(SerialPort* given, std::unique_ptr<QtSerialPort>& own)
 {
     if (given)
@@ -31,7 +45,9 @@ Station::Station(Services services, QObject* parent)
       port_(portOf(services_.serial, ownPort_)), link_(config_, port_, state_, services_.boxes),
       listLink_(*this, services_.clock ? *services_.clock : systemClock_),
       processing_({config_, run_, state_, services_.boxes, services_.pauser, listLink_, fieldCodes_, port_}),
-      intake_(port_, state_, services_.consumers ? *services_.consumers : processing_, processing_.History())
+      intake_(port_, state_, services_.consumers ? *services_.consumers : processing_, processing_.History()),
+      historyFile_(processing_.History()),
+      alertSounds_(processing_.History(), state_, soundsOf(services_.sounds, silence_))
 {
     Timer1.setParent(this); // found by its name, like the window's controls
     Timer1.setObjectName(QStringLiteral("Timer1"));
@@ -67,6 +83,10 @@ bool Station::Start()
     }
 
     config_.LoadSettings(state_);
+    // After the instance check: a second start neither reads nor writes the history.
+    historyFile_.Load();
+    connect(&historyFile_, &ScanHistoryFile::WriteFailed, &state_, &StationState::SetStatus);
+    readSoundSetting();
     // From here on an option that changes is the operator's choice, saved at once.
     connect(&state_, &StationState::OptionChanged, this, &Station::saveOption);
     Timer1.setInterval(config_.TimerInterval);
@@ -139,12 +159,14 @@ void Station::Shutdown()
     if (port_.PortOpen())
         port_.SetPortOpen(false);
     listLink_.Shutdown();
+    historyFile_.Flush();
     Log::Info(QStringLiteral("shutdown"));
 }
 
 void Station::Exit()
 {
     Log::Info(QStringLiteral("E&xit chosen: ending at once"));
+    historyFile_.Flush();
     services_.exit.EndProcess(0);
 }
 
@@ -265,6 +287,22 @@ void Station::saveOption(StationState::Option option, int value)
     }
     const QString text = QString::number(value);
     reportSave(config_.WriteIniValue(Configuration::Section, key, text), QStringLiteral("%1=%2").arg(key, text), key);
+}
+
+void Station::readSoundSetting()
+{
+    const QString value = config_.ReadIniValue(Configuration::Section, QStringLiteral("Sound")).trimmed();
+    if (!value.isEmpty() && value != QLatin1String("0") && value != QLatin1String("1"))
+        Log::Warning(QStringLiteral("Sound=%1 in ZEM.INI is neither 0 nor 1; the sounds are on").arg(value));
+    state_.SetSoundOn(value != QLatin1String("0"));
+}
+
+void Station::SetSoundOn(bool on)
+{
+    state_.SetSoundOn(on);
+    const QString text = on ? QStringLiteral("1") : QStringLiteral("0");
+    reportSave(config_.WriteIniValue(Configuration::Section, QStringLiteral("Sound"), text), QStringLiteral("Sound=%1").arg(text),
+               QStringLiteral("Sound"));
 }
 
 void Station::SetExclusionMask(const QString& mask)

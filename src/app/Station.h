@@ -10,7 +10,9 @@
 #include "platform/FileSearch.h"
 #include "platform/SystemClock.h"
 #include "scan/ScanProcessing.h"
+#include "station/AlertSounds.h"
 #include "station/RunState.h"
+#include "station/ScanHistoryFile.h"
 #include "station/StationState.h"
 
 #include <QObject>
@@ -28,6 +30,7 @@ class ProcessExit;
 class QtSerialPort;
 class ScanConsumers;
 class SerialPort;
+class Sounds;
 
 // The station: everything Tarvex is besides its windows. Built once in main() (and by the
 // tests), it owns the configuration, the scanner's port and its link, the scan processing and
@@ -48,6 +51,7 @@ public:
         ScanConsumers* consumers = nullptr;         // where scans go; none: the station's own processing
         ListManagerFactory* listManagers = nullptr; // none: the embedded list manager
         Clock* clock = nullptr;                     // none: the system's
+        Sounds* sounds = nullptr;                   // none: silent
     };
 
     explicit Station(Services services, QObject* parent = nullptr);
@@ -70,6 +74,8 @@ public:
     // The scanner's suffix: applied at once, saved when it changed.
     void ApplyScanSuffix(const ScanSuffix& suffix);
     void SetExclusionMask(const QString& mask);
+    // Refusals, doubtful lines and machine faults heard or not; saved as [GESTBCOD] Sound.
+    void SetSoundOn(bool on);
     void SaveAutoSelectRules();
 
     StationState& State() { return state_; }
@@ -107,6 +113,8 @@ private:
     void runStep(const std::function<void()>& step);
     // An option the operator changed is written at once; ShowEd is never kept.
     void saveOption(StationState::Option option, int value);
+    // [GESTBCOD] Sound: 0 silences the sounds; missing, empty or 1 leaves them on.
+    void readSoundSetting();
     // A setting saved is logged as "setting saved: " and record (when given); one that was not
     // is put on the status line, after warning (when given) in the log. Returns what was shown.
     QString reportSave(bool saved, const QString& record, const QString& what, const QString& warning = QString());
@@ -128,6 +136,9 @@ private:
     ListManagerLink listLink_;
     ScanProcessing processing_;
     ScanIntake intake_;
+    ScanHistoryFile historyFile_;
+    std::unique_ptr<Sounds> silence_; // when none were given
+    AlertSounds alertSounds_;
     QString exclusionMask_;
     QPointer<WorkListManager> machine_; // the server whose machine state the station keeps
 };

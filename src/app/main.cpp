@@ -10,6 +10,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "platform/Version.h"
+#include "platform/windows/EffectSounds.h"
 #include "platform/windows/WidgetMessageBoxes.h"
 #include "station/RunState.h"
 
@@ -122,6 +123,10 @@ int main(int argc, char* argv[])
     ImmediateExit exit;
 
     // The composition root: the station owns the services and outlives the window.
-    Station station({*boxes, instances, pauser, exit, arguments});
+    // The sounds are for an operator at the window; a station without one stays silent.
+    std::unique_ptr<EffectSounds> sounds;
+    if (windowed)
+        sounds = std::make_unique<EffectSounds>();
+    Station station({*boxes, instances, pauser, exit, arguments, nullptr, nullptr, nullptr, nullptr, sounds.get()});
     return windowed ? runWithWindow(station) : runWithoutWindow(station);
 }

@@ -99,6 +99,28 @@ QString ListLine::Describe(const Values& values) const
         .arg(mirrored(position) ? QStringLiteral("mirrored") : QStringLiteral("normal"));
 }
 
+QStringList ListLine::Doubts(const Values& values) const
+{
+    QStringList doubts;
+    QStringList empty;
+    const QString* sizes[] = {&values.sizeX, &values.sizeY, &values.sizeZ};
+    const char* const names[] = {"X", "Y", "Z"};
+    for (int i = 0; i < 3; ++i) {
+        if (unlessZero(*sizes[i]).isEmpty())
+            empty << QLatin1String(names[i]);
+    }
+    if (!empty.isEmpty())
+        doubts << QStringLiteral("sizes missing: %1 empty on the line").arg(empty.join(QStringLiteral(", ")));
+    if (table_.Position(values.fieldCode) == FieldCodeTable::NotFound) {
+        doubts << (Spaces::Trim(values.fieldCode).isEmpty()
+                       ? QStringLiteral("no work field: none was chosen, so the line has position %1").arg(FieldCodeTable::NotFound)
+                       : QStringLiteral("no work field: \"%1\" is none of the field codes, so the line has position %2")
+                             .arg(Log::Printable(values.fieldCode))
+                             .arg(FieldCodeTable::NotFound));
+    }
+    return doubts;
+}
+
 bool ListLine::AddLineToList(const Values& values)
 {
     const ListFields line = ComposeListLine(values);

@@ -3,6 +3,7 @@
 #include "listmgr/ListFields.h"
 
 #include <QString>
+#include <QStringList>
 
 class FieldCodeTable;
 class ListManagerLink;
@@ -46,6 +47,9 @@ public:
     // that order, as text "#161=name;#164=..;#171=position;#284=mirror;#280=;#165=..;#168=x;…;#283=;".
     // Values go unchanged, but a size whose number is 0 goes out empty.
     ListFields ComposeListLine(const Values& values) const;
+    // Why the line will not run as meant, in the operator's words: a field code that is none of
+    // the table's (position 37), sizes that go out empty. Empty when it will.
+    QStringList Doubts(const Values& values) const;
     // The line in the operator's words: "P1.CNC, field A1 (position 10), mirrored".
     QString Describe(const Values& values) const;
 

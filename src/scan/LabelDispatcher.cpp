@@ -230,6 +230,10 @@ bool LabelDispatcher::partLabel(const QString& label, QString& count, Outcome& o
             const QString code = s_.routines.NextWord(payload);
             if (!fields_.RunFieldChosen)
                 fields_.CurrentFieldCode = code;
+            else if (!Spaces::Trim(code).isEmpty() && code != fields_.CurrentFieldCode)
+                fields_.Doubts << QStringLiteral("the label's field %1 is ignored: field %2 was fixed before it "
+                                                 "(by a field-selection label or the default field)")
+                                      .arg(Log::Printable(code), Log::Printable(fields_.CurrentFieldCode));
             s_.routines.NextWord(payload); // a further word the labels carry; not used
         }
     } else if (number == 2) {

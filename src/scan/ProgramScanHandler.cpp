@@ -125,6 +125,10 @@ void ProgramScanHandler::readHeader(const QString& header)
             // A field fixed earlier by a field-selection label wins.
             if (Spaces::Trim(fields_.CurrentFieldCode).isEmpty())
                 fields_.CurrentFieldCode = value;
+            else if (!value.isEmpty() && value != fields_.CurrentFieldCode)
+                fields_.Doubts << QStringLiteral("the barcode's field %1 is ignored: field %2 was fixed before it "
+                                                 "by a field-selection label")
+                                      .arg(Log::Printable(value), Log::Printable(fields_.CurrentFieldCode));
             break;
         default: // "V" is carried but not used; other tags are ignored
             break;

@@ -13,6 +13,7 @@ void ScanFields::ResetScanFields()
     CurrentField164 = QStringLiteral("1");
     CurrentField165 = QStringLiteral("1");
     CurrentFieldCode = blank;
+    Doubts.clear();
 }
 
 void ScanFields::EndProgram(bool added)

@@ -3,6 +3,7 @@
 #include "listmgr/ListLine.h"
 
 #include <QString>
+#include <QStringList>
 
 // The program being assembled from one or more scans: the texts that become one list line,
 // plus what the setup dialog shows of the last program added. Empty at start. The label
@@ -25,8 +26,8 @@ public:
         bool chosen = false;
     };
 
-    // Back to the values between two programs. Field 280 and 283, the comment and whether a
-    // field was chosen are left as they are.
+    // Back to the values between two programs (no doubts). Field 280 and 283, the comment and
+    // whether a field was chosen are left as they are.
     void ResetScanFields();
     // The end of a program's scan: one that went to the work list becomes the last one and its
     // field is free again; then the fields are reset.
@@ -49,6 +50,10 @@ public:
     QString CurrentComment;
     QString CurrentField282;
     QString CurrentField283;
+
+    // Why the program's line may not run as meant, noticed while it was assembled (a field it
+    // named that was ignored); told with the line when it is added.
+    QStringList Doubts;
 
     bool RunFieldChosen = false;
     QString LastProgramName;

@@ -3,10 +3,14 @@
 #include "autosel/FieldSelection.h"
 #include "autosel/MirrorTrigger.h"
 #include "config/Configuration.h"
+#include "config/Spaces.h"
 #include "config/TextNumber.h"
 #include "listmgr/ListLine.h"
 #include "listmgr/ListManager.h"
 #include "listmgr/ListManagerLink.h"
+#include "platform/FileSearch.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
 #include "program/EditorLauncher.h"
@@ -14,6 +18,8 @@
 #include "station/RunState.h"
 #include "station/StationState.h"
 #include "station/StatusLine.h"
+
+#include <QFileInfo>
 
 ScanRoutines::ScanRoutines(Services services) : s_(services)
 {
@@ -81,6 +87,8 @@ bool ScanRoutines::AddLineRoutine(const ScanFields& program, const QString& fiel
     const bool added = s_.line.AddLineToList(values);
     if (added) {
         s_.status.Outcome(QStringLiteral("line added: %1").arg(s_.line.Describe(values)));
+        for (const QString& doubt : doubts(program, values))
+            s_.status.Doubt(doubt);
     } else {
         if (s_.link.HasWorkList())
             s_.status.KeepScanTroubleShown(); // the list line has shown and logged its failure
@@ -123,6 +131,19 @@ void ScanRoutines::AddProgramLines(const ScanFields& program, float x, float y, 
         AddLineRoutine(program, program.CurrentFieldCode, x, y, acknowledge);
         break;
     }
+}
+
+QStringList ScanRoutines::doubts(const ScanFields& program, const ListLine::Values& values) const
+{
+    QStringList found;
+    const QString name = Spaces::Trim(program.CurrentProgramName);
+    if (!name.isEmpty()) {
+        const QString path = s_.config.GCodePath + name;
+        // A file that differs only in letter case is the same program to a Windows station.
+        if (!QFileInfo(FileSearch::ResolveCase(Paths::ToNative(path))).isFile())
+            found << QStringLiteral("program file %1 not found").arg(Log::Printable(path));
+    }
+    return found + s_.line.Doubts(values) + program.Doubts;
 }
 
 bool ScanRoutines::ClearWorkList()

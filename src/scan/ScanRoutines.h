@@ -4,6 +4,7 @@
 #include "scan/WordReader.h"
 
 #include <QString>
+#include <QStringList>
 
 class Configuration;
 class EditorLauncher;
@@ -63,6 +64,9 @@ public:
 private:
     enum class Command { ClearList, Start, Hold, End, Setpoint };
     bool command(Command which);
+    // Why the line added will not run as meant: its program file missing, what the line itself
+    // lacks, and what was noticed while the program was assembled.
+    QStringList doubts(const ScanFields& program, const ListLine::Values& values) const;
 
     Services s_;
     WordReader words_;

@@ -27,6 +27,14 @@ void StationState::HideShowEd()
     Q_EMIT ShowEdHiddenChanged(true);
 }
 
+void StationState::SetSoundOn(bool on)
+{
+    if (on == soundOn_)
+        return;
+    soundOn_ = on;
+    Q_EMIT SoundOnChanged(on);
+}
+
 void StationState::SetIndicator(int index, bool visible)
 {
     if (index < 0 || index >= IndicatorCount)

@@ -35,6 +35,10 @@ public:
     void HideShowEd();
     bool ShowEdHidden() const { return showEdHidden_; }
 
+    // Whether refusals, doubtful lines and machine faults are heard ([GESTBCOD] Sound).
+    void SetSoundOn(bool on);
+    bool SoundOn() const { return soundOn_; }
+
     void SetIndicator(int index, bool visible);
     bool Indicator(int index) const;
     const std::array<bool, IndicatorCount>& Indicators() const { return indicators_; }
@@ -73,6 +77,7 @@ Q_SIGNALS:
     void StatusChanged(const QString& text);
     void OptionChanged(StationState::Option option, int value);
     void ShowEdHiddenChanged(bool hidden);
+    void SoundOnChanged(bool on);
     void IndicatorChanged(int index, bool visible);
     void AutoFieldSelectionChanged(bool shown);
     void ActivityChanged(bool shown, const QString& mark);
@@ -89,6 +94,7 @@ private:
     // Unticked until the configuration is loaded.
     std::array<int, 4> options_{0, 0, 0, 0};
     bool showEdHidden_ = false;
+    bool soundOn_ = true;
     std::array<bool, IndicatorCount> indicators_{};
     bool autoFieldSelection_ = false;
     bool activityShown_ = false;

@@ -34,6 +34,11 @@ void StatusLine::Refusal(const QString& reason)
     history_.Refuse(reason);
 }
 
+void StatusLine::Doubt(const QString& reason)
+{
+    history_.Warn(reason);
+}
+
 void StatusLine::Pause(float seconds)
 {
     pauser_.Pause(seconds);

@@ -22,6 +22,8 @@ public:
     // What became of the scan, in the history's words (also logged).
     void Outcome(const QString& text);
     void Refusal(const QString& reason);
+    // The scan added a line that will not run as meant; reason says why.
+    void Doubt(const QString& reason);
     // Keeps a failure that another routine has already shown and logged.
     void KeepTroubleShown() { troubleShown_ = true; }
     // The same for a failure of the scan being processed, which its history entry then shows.

@@ -110,7 +110,7 @@ TEST_F(IntakeFaultTest, AnOverlongScanIsRefusedWithItsLengthAndTheNextScanIsWhol
     EXPECT_TRUE(consumers.labels.isEmpty());
     EXPECT_EQ(state.Status(), QStringLiteral("Scan refused: it is %1 characters long. Scan the label again.").arg(label.size()));
     ASSERT_EQ(history.Entries().size(), 1);
-    EXPECT_TRUE(history.Entries()[0].refused);
+    EXPECT_EQ(history.Entries()[0].mark, ScanHistory::Mark::Refused);
     EXPECT_LT(history.Entries()[0].arrived.size(), 400);
     EXPECT_TRUE(logged(QStringLiteral("at most %1 are read").arg(ScanIntake::MaxScanLength)));
 

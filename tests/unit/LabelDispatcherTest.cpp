@@ -371,3 +371,34 @@ TEST_F(ListFileTest, WithoutTheListManagerALoadFailsQuietly)
 }
 
 } // namespace
+
+// --- doubtful lines --------------------------------------------------------------------------
+
+TEST_F(LabelDispatcherTest, ALineThatWillNotRunAsMeantIsMarkedDoubtfulWithItsReason)
+{
+    rig.WriteProgram("SIZED.CNC", "G71 X600 Y400 Z20\r\n(c)\r\n");
+    rig.WriteProgram("BARE.CNC", "G71\r\n(c)\r\n");
+    const struct {
+        QStringList labels; // the last one adds the line
+        ScanHistory::Mark mark;
+        QString reason;     // a part of the reason the entry and the log give
+    } cases[] = {
+        {{"%11SIZED N X %"}, ScanHistory::Mark::Normal, ""},
+        {{"%12GONE N X %", "%22600 400 20 %"}, ScanHistory::Mark::Doubtful, "program file C:\\PRODUCT\\GONE.CNC not found"},
+        {{"%11BARE N X %"}, ScanHistory::Mark::Doubtful, "sizes missing: X, Y, Z empty"},
+        {{"%11SIZED QQ X %"}, ScanHistory::Mark::Doubtful, "\"QQ\" is none of the field codes, so the line has position 37"},
+        {{"%A1%", "%11SIZED N X %"}, ScanHistory::Mark::Doubtful, "the label's field N is ignored: field A1 was fixed before it"},
+        {{"%11..\\SIZED N X %"}, ScanHistory::Mark::Refused, "points outside the program folder"},
+    };
+    for (const auto& c : cases) {
+        for (const QString& label : c.labels)
+            dispatch(label);
+        const ScanHistory::Entry& entry = rig.processing->History().Entries().first();
+        const QString outcomes = entry.outcomes.join('|');
+        EXPECT_EQ(entry.mark, c.mark) << c.labels.join(' ').toStdString() << ": " << outcomes.toStdString();
+        EXPECT_TRUE(outcomes.contains(c.reason)) << outcomes.toStdString();
+        if (c.mark == ScanHistory::Mark::Doubtful) {
+            EXPECT_EQ(rig.env.LogLines().filter("scan doubtful: ").filter(c.reason).size(), 1) << c.reason.toStdString();
+        }
+    }
+}

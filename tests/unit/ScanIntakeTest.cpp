@@ -346,7 +346,7 @@ TEST_F(ScanIntakeTest, ALineEndAloneSuggestsTheSuffixSetting)
     EXPECT_EQ(consumers.calls.size(), 1);
     ASSERT_EQ(history.Entries().size(), 4);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(history.Entries()[i].refused);
+        EXPECT_EQ(history.Entries()[i].mark, ScanHistory::Mark::Refused);
         EXPECT_TRUE(history.Entries()[i].outcomes.join(' ').contains("\"The scanner ends each code with\" in Options > Settings"));
     }
     EXPECT_TRUE(state.Status().contains("The scanner ends each code with"));

@@ -6,9 +6,14 @@
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
+#include "support/FakeSounds.h"
 #include "support/TestEnvironment.h"
 
+#include <QFile>
 #include <QRegularExpression>
+
+#include <functional>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +98,102 @@ TEST(StationTest, WithAScannerSuffixCodesGoWithoutWaitingForATick)
     EXPECT_TRUE(EventWait::Until([&] { return consumers.labels.size() == 3; }));
     EXPECT_EQ(consumers.labels.value(2), "P3");
     station.Shutdown();
+}
+
+// The history of scans outlives a restart, below a line that marks it; a file in its place that
+// cannot be the history is ignored with one log record, and never holds the start-up.
+TEST(StationTest, TheScanHistoryIsKeptAcrossARestartAndABadFileIsIgnored)
+{
+    TestEnvironment env;
+    env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n");
+    FakeMessageBoxes boxes;
+    FakeInstanceCounter instances;
+    InstantPauser pauser;
+    FakeProcessExit exit;
+    FakeSerialPort port;
+    const auto run = [&](const std::function<void(ScanHistory&)>& during) {
+        Station station({boxes, instances, pauser, exit, {"tarvex", "NOAPP"}, &port});
+        EXPECT_TRUE(station.Start());
+        const QList<ScanHistory::Entry> found = station.Processing().History().Entries();
+        during(station.Processing().History());
+        station.Shutdown();
+        return found;
+    };
+    run([](ScanHistory& history) {
+        history.Begin("%11P1 N X %");
+        history.Record("line added: P1.CNC");
+        history.Warn("sizes missing: X empty on the line");
+        history.Begin("..\\x", ScanHistory::Origin::Typed);
+        history.Refuse("points outside");
+    });
+    QList<ScanHistory::Entry> back = run([](ScanHistory&) {});
+    ASSERT_EQ(back.size(), 3);
+    EXPECT_EQ(back[0].origin, ScanHistory::Origin::Restart);
+    EXPECT_EQ(back[1].arrived, "..\\x");
+    EXPECT_EQ(back[1].origin, ScanHistory::Origin::Typed);
+    EXPECT_EQ(back[1].mark, ScanHistory::Mark::Refused);
+    EXPECT_EQ(back[2].mark, ScanHistory::Mark::Doubtful);
+    EXPECT_EQ(back[2].outcomes, QStringList({"line added: P1.CNC", "sizes missing: X empty on the line"}));
+    // A start with no scan added nothing to the file.
+    EXPECT_EQ(run([](ScanHistory&) {}).size(), 3);
+
+    const QString path = ScanHistoryFile::DefaultPath();
+    const std::function<void()> spoil[] = {
+        [&] { env.Write(path, "{\"entries\": [{\"time\": \"now\"}]}"); },
+        [&] { env.Write(path, "{\"entries\": ["); },
+        [&] { env.Write(path, QByteArray(ScanHistoryFile::MaxFileSize + 1, ' ')); },
+        [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); },
+        [&] { ASSERT_TRUE(QFile::link("/dev/zero", path)); },
+    };
+    for (const auto& damage : spoil) {
+        QFile::remove(path);
+        damage();
+        const qsizetype before = env.LogLines().filter("is not read back").size();
+        EXPECT_TRUE(run([](ScanHistory&) {}).isEmpty());
+        EXPECT_EQ(env.LogLines().filter("is not read back").size(), before + 1);
+    }
+}
+
+// One sound for each of a refusal, a doubtful line and a machine fault, from the scanner as from
+// the label entry; none while [GESTBCOD] Sound=0, and the setting chosen is saved.
+TEST(StationTest, RefusalsDoubtfulLinesAndFaultsSoundUnlessTheSettingIsOff)
+{
+    using Cue = Sounds::Cue;
+    for (const bool on : {true, false}) {
+        TestEnvironment env;
+        env.Write(env.ProgramFolder() + "/ZEM.INI",
+                  on ? "[GESTBCOD]\r\nCommPollTime=100\r\n" : "[GESTBCOD]\r\nCommPollTime=100\r\nSound=0\r\n");
+        env.Write(env.DataFolder() + "/drive_c/KARN/PRODUCT/SIZED.CNC", "G71 X600 Y400 Z20\r\n(c)\r\n");
+        FakeMessageBoxes boxes;
+        FakeInstanceCounter instances;
+        InstantPauser pauser;
+        FakeProcessExit exit;
+        FakeSerialPort port;
+        FakeSounds sounds;
+        auto server = std::make_shared<FakeListManager>();
+        FakeListManagerFactory factory(server);
+        Station station({boxes, instances, pauser, exit, {"tarvex"}, &port, nullptr, &factory, nullptr, &sounds});
+        ASSERT_TRUE(station.Start());
+        const ScanHistory& history = station.Processing().History();
+        const auto scanned = [&](const QByteArray& label) {
+            const qsizetype before = history.Entries().size();
+            port.Receive(label);
+            ASSERT_TRUE(EventWait::Until([&] { return history.Entries().size() > before && !station.Intake().Processing(); }));
+        };
+        scanned("%11SIZED N X %");
+        station.Intake().DispatchTyped("%11..\\X N X %", {});
+        scanned("%11GONE N X %");
+        scanned("%11..\\Y N X %");
+        station.State().ReportFault("spindle stopped");
+        const QList<Cue> expected = on ? QList<Cue>{Cue::Refusal, Cue::Doubt, Cue::Refusal, Cue::MachineFault} : QList<Cue>{};
+        EXPECT_EQ(sounds.played, expected) << on;
+
+        station.SetSoundOn(!on);
+        EXPECT_TRUE(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI").contains(on ? "Sound=0" : "Sound=1"));
+        station.State().ReportFault("again");
+        EXPECT_EQ(sounds.played.size(), expected.size() + (on ? 0 : 1));
+        station.Shutdown();
+    }
 }
 
 } // namespace

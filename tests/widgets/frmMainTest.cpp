@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -204,6 +205,59 @@ TEST_F(frmMainTest, ARefusedScanStandsOutInTheHistoryAndTheWindowKeepsItsPlace)
     }
     auto again = start({"tarvex", "NOAPP"});
     EXPECT_EQ(again->window.size(), QSize(700, 520));
+}
+
+// The indicators and captions coming and going, and rows of every kind, move neither the
+// history nor its columns.
+TEST_F(frmMainTest, TheHistoryAndItsColumnsStayWhereTheyAre)
+{
+    configure("FieldCode_DFN=N\r\n");
+    auto w = start({"tarvex", "NOAPP"});
+    w->window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w->window));
+    auto* history = find<ScanHistoryView>(w->window, "lstHistory");
+    const auto place = [&] {
+        QCoreApplication::processEvents();
+        return QList<int>{history->mapTo(&w->window, QPoint()).y(), history->height(), history->columnWidth(0),
+                          history->columnWidth(1)};
+    };
+    const QList<int> before = place();
+    StationState& state = w->station.State();
+    for (int i = 0; i < StationState::IndicatorCount; ++i)
+        state.SetIndicator(i, true);
+    state.SetAutoFieldSelection(true);
+    EXPECT_EQ(place(), before);
+    w->station.Intake().DispatchTyped("..\\X", {});
+    w->station.Intake().DispatchTyped("PROGRAM-WITH-A-VERY-LONG-NAME-THAT-IS-NOT-THERE", {});
+    state.SetAutoFieldSelection(false);
+    state.SetIndicator(0, false);
+    EXPECT_EQ(place(), before);
+}
+
+// The pane under the history shows the newest scan whole, its reasons first; a row the operator
+// picks stays shown while scans come in above it.
+TEST_F(frmMainTest, ThePaneShowsTheNewestOrThePickedScanWhole)
+{
+    configure("FieldCode_DFN=N\r\n");
+    auto w = start({"tarvex", "NOAPP"});
+    auto* history = find<ScanHistoryView>(w->window, "lstHistory");
+    auto* pane = find<QPlainTextEdit>(w->window, "txtScanDetail");
+    const auto typed = [&](const QString& label) { w->station.Intake().DispatchTyped(label, {}); };
+    typed("..\\" + QString(300, 'L'));
+    QStringList lines = pane->toPlainText().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[1].endsWith("points outside the program folder")) << lines[1].toStdString(); // whole
+
+    typed("%A1%");
+    EXPECT_TRUE(pane->toPlainText().contains("field chosen for the next program: A1"));
+    history->setCurrentItem(history->topLevelItem(1));
+    typed("%N%");
+    EXPECT_TRUE(pane->toPlainText().contains("points outside the program folder"));
+    EXPECT_EQ(history->currentItem(), history->topLevelItem(2));
+    history->clearSelection();
+    EXPECT_TRUE(pane->toPlainText().contains("field chosen for the next program: N"));
+    typed("%S%");
+    EXPECT_TRUE(pane->toPlainText().contains("field chosen for the next program: S"));
 }
 
 TEST_F(frmMainTest, AToggleThatCannotBeSavedIsReported)

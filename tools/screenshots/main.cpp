@@ -7,6 +7,7 @@
 #include "app/windows/frmLogViewer.h"
 #include "app/windows/frmMain.h"
 #include "app/windows/MachineBand.h"
+#include "app/windows/ScanHistoryView.h"
 #include "autosel/windows/MacFlds.h"
 #include "config/windows/frmSettings.h"
 #include "listmgr/windows/ExInsForm.h"
@@ -39,7 +40,7 @@ const char sampleIni[] =
     "CommPort=1\r\n"
     "FieldCode_SFN=N\r\nFieldCode_SFM=M\r\nFieldCode_SFS=S\r\nFieldFlag_SFS= 1\r\nFieldCode_SFA=A\r\nFieldFlag_SFA= 1\r\n"
     "FieldCode_SFT=T\r\nFieldCode_SFR=R\r\n"
-    "FieldCode_BFN=BN\r\nFieldFlag_BFN= 1\r\nFieldCode_FFS=FS/12\r\nFieldFlag_FFS= 1\r\nFieldCode_FFR=FR/34\r\n"
+    "FieldCode_BFN=N/\r\nFieldFlag_BFN= 1\r\nFieldCode_FFS=S1\r\nFieldFlag_FFS= 1\r\nFieldCode_FFR=R1/\r\n"
     "FieldCode_DFN=N\r\nHalfLimitX=1500\r\nHalfLimitY=650\r\n"
     "AutoSelSetting=1\r\nPNameMSel=1\r\nPNameMirrorLR=-1\r\nPNameMirrorCPos=7\r\nPNameMirrorText=SX\r\n";
 
@@ -94,6 +95,13 @@ int main(int argc, char* argv[])
         return 1;
     ini.close();
     Log::SetEcho(false);
+    // A program with its sizes, so that a line can be added as meant.
+    const QString programs = home.path() + QStringLiteral("/data/tarvex/drive_c/KARN/PRODUCT");
+    QDir().mkpath(programs);
+    QFile program(programs + QStringLiteral("/GOOD.CNC"));
+    if (!program.open(QIODevice::WriteOnly) || program.write("G71 X600 Y400 Z20\r\n(panel)\r\n") < 0)
+        return 1;
+    program.close();
 
     UnattendedMessageBoxes boxes;
     ProcessInstanceCounter instances;
@@ -108,6 +116,16 @@ int main(int argc, char* argv[])
                               "%22 600 400 20 %", "P;#171=5"})
         station.Intake().DispatchTyped(QLatin1String(label), nullptr);
     bool ok = save(window, folder, QStringLiteral("main-window"));
+
+    // Normal, doubtful (amber) and refused (red) rows together, a doubtful one selected: the pane
+    // under the history shows it whole.
+    for (const char* label : {"%11NOFILE N X %", "%11GOOD N X %", "..\\ETC\\SHADOW", "%START%"})
+        station.Intake().DispatchTyped(QLatin1String(label), nullptr);
+    if (auto* history = window.findChild<ScanHistoryView*>(QStringLiteral("lstHistory")))
+        history->setCurrentItem(history->topLevelItem(3));
+    ok &= save(window, folder, QStringLiteral("main-window-history"));
+    if (auto* history = window.findChild<ScanHistoryView*>(QStringLiteral("lstHistory")))
+        history->clearSelection();
 
     // The machine band in each state, on a state of its own (the station's is refreshed from
     // its list manager at every tick), as wide as the main window.

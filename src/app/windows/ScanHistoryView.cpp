@@ -1,18 +1,27 @@
 #include "app/windows/ScanHistoryView.h"
 
-#include "station/ScanHistory.h"
-
 #include <QHeaderView>
+#include <QPixmap>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 enum Column { Time, Arrived, Became, ColumnCount };
-constexpr int RefusedRole = Qt::UserRole + 1;
+constexpr int MarkRole = Qt::UserRole + 1;
+// An entry is found again after a refresh by these, so the operator's selection holds while
+// scans come in above it.
+constexpr int TimeRole = Qt::UserRole + 2;
+
+const QColor refusedText(0xB0, 0x00, 0x20);
+const QColor doubtfulText(0x8A, 0x4B, 0x00);
+const QColor doubtfulBackground(0xFF, 0xF0, 0xC8);
 
 QString arrivedText(const ScanHistory::Entry& entry)
 {
     switch (entry.origin) {
     case ScanHistory::Origin::Scanned:
+    case ScanHistory::Origin::Restart:
         break;
     case ScanHistory::Origin::Typed:
         return QStringLiteral("typed: %1").arg(entry.arrived);
@@ -22,6 +31,19 @@ QString arrivedText(const ScanHistory::Entry& entry)
         return QStringLiteral("machine");
     }
     return entry.arrived;
+}
+
+QString markText(ScanHistory::Mark mark)
+{
+    switch (mark) {
+    case ScanHistory::Mark::Normal:
+        break;
+    case ScanHistory::Mark::Doubtful:
+        return QStringLiteral(" — doubtful: will not run as meant");
+    case ScanHistory::Mark::Refused:
+        return QStringLiteral(" — refused or failed");
+    }
+    return QString();
 }
 } // namespace
 
@@ -36,39 +58,123 @@ ScanHistoryView::ScanHistoryView(const ScanHistory& history, QWidget* parent) : 
     setTextElideMode(Qt::ElideRight);
     // A keyboard-style scanner types into the label entry, never here.
     setFocusPolicy(Qt::NoFocus);
+    // Set once, for the widest time with its sign, so that no scan makes the columns move.
     header()->setStretchLastSection(true);
-    header()->setSectionResizeMode(Time, QHeaderView::ResizeToContents);
+    header()->setSectionResizeMode(Time, QHeaderView::Interactive);
+    header()->setSectionResizeMode(Arrived, QHeaderView::Interactive);
+    const int sign = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    setColumnWidth(Time, sign + fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + fontMetrics().averageCharWidth() * 3);
     setColumnWidth(Arrived, fontMetrics().averageCharWidth() * 22);
     connect(&history_, &ScanHistory::Changed, this, &ScanHistoryView::Refresh);
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &ScanHistoryView::picked);
     Refresh();
 }
 
 bool ScanHistoryView::IsMarkedRefused(int row) const
 {
+    return RowMark(row) == ScanHistory::Mark::Refused;
+}
+
+ScanHistory::Mark ScanHistoryView::RowMark(int row) const
+{
     const QTreeWidgetItem* item = topLevelItem(row);
-    return item && item->data(Time, RefusedRole).toBool();
+    return item ? static_cast<ScanHistory::Mark>(item->data(Time, MarkRole).toInt()) : ScanHistory::Mark::Normal;
+}
+
+void ScanHistoryView::picked()
+{
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    picked_ = !selected.isEmpty();
+    if (picked_) {
+        pickedTime_ = selected.first()->data(Time, TimeRole).toDateTime();
+        pickedArrived_ = selected.first()->text(Arrived);
+    }
+    Q_EMIT DetailChanged(DetailText());
+}
+
+qsizetype ScanHistoryView::pickedRow() const
+{
+    const QList<ScanHistory::Entry>& entries = history_.Entries();
+    for (qsizetype row = 0; picked_ && row < entries.size(); ++row) {
+        if (entries[row].time == pickedTime_ && arrivedText(entries[row]) == pickedArrived_)
+            return row;
+    }
+    return -1;
+}
+
+const ScanHistory::Entry* ScanHistoryView::detailEntry() const
+{
+    const QList<ScanHistory::Entry>& entries = history_.Entries();
+    const qsizetype row = std::max<qsizetype>(pickedRow(), 0);
+    return row < entries.size() ? &entries[row] : nullptr;
+}
+
+QString ScanHistoryView::DetailText() const
+{
+    const ScanHistory::Entry* entry = detailEntry();
+    if (!entry)
+        return QString();
+    QStringList lines{QStringLiteral("%1  %2%3")
+                          .arg(entry->time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), arrivedText(*entry),
+                               markText(entry->mark))};
+    // The reasons first, so that they are seen without scrolling; then the rest in order.
+    for (const QString& reason : entry->reasons)
+        lines << QStringLiteral("⚠ %1").arg(reason);
+    for (const QString& outcome : entry->outcomes) {
+        if (!entry->reasons.contains(outcome))
+            lines << outcome;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void ScanHistoryView::Refresh()
 {
+    QSignalBlocker quiet(this);
     clear();
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    // The same room on the rows without a sign, so that the times line up.
+    const int side = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    QPixmap none(side, side);
+    none.fill(Qt::transparent);
+    const QIcon noSign(none);
     for (const ScanHistory::Entry& entry : history_.Entries()) {
         const QString arrived = arrivedText(entry);
         const QString became = entry.outcomes.join(QStringLiteral("; "));
         auto* item = new QTreeWidgetItem({entry.time.toString(QStringLiteral("HH:mm:ss")), arrived, became});
+        item->setToolTip(Time, entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
         item->setToolTip(Arrived, entry.origin == ScanHistory::Origin::Machine ? entry.arrived : arrived);
         item->setToolTip(Became, entry.outcomes.join(QLatin1Char('\n')));
-        item->setData(Time, RefusedRole, entry.refused);
-        if (entry.refused) {
-            item->setIcon(Time, warning);
-            QFont bold = font();
-            bold.setBold(true);
+        item->setData(Time, MarkRole, static_cast<int>(entry.mark));
+        item->setData(Time, TimeRole, entry.time);
+        if (entry.origin == ScanHistory::Origin::Restart) {
+            QFont italic = font();
+            italic.setItalic(true);
             for (int column = 0; column < ColumnCount; ++column) {
-                item->setForeground(column, QColor(0xB0, 0x00, 0x20));
+                item->setFont(column, italic);
+                item->setForeground(column, palette().color(QPalette::Disabled, QPalette::Text));
+            }
+        }
+        item->setIcon(Time, noSign);
+        if (entry.mark != ScanHistory::Mark::Normal) {
+            item->setIcon(Time, warning);
+            const bool refused = entry.mark == ScanHistory::Mark::Refused;
+            QFont bold = font();
+            bold.setBold(refused);
+            for (int column = 0; column < ColumnCount; ++column) {
+                item->setForeground(column, refused ? refusedText : doubtfulText);
+                if (!refused)
+                    item->setBackground(column, doubtfulBackground);
                 item->setFont(column, bold);
             }
         }
         addTopLevelItem(item);
     }
+    // The entry the operator picked stays picked while scans come in above it, until it is
+    // dropped at the end.
+    const qsizetype row = pickedRow();
+    picked_ = row >= 0;
+    if (picked_)
+        setCurrentItem(topLevelItem(static_cast<int>(row)));
+    quiet.unblock();
+    Q_EMIT DetailChanged(DetailText());
 }

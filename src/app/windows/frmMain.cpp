@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -41,6 +42,13 @@ T* named(T* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
+}
+
+void keepPlaceWhenHidden(QWidget* widget)
+{
+    QSizePolicy keepPlace = widget->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(keepPlace);
 }
 
 QString placementPath()
@@ -102,24 +110,40 @@ void frmMain::buildControls()
     DSpin->setFont(QFont(QStringLiteral("Arial")));
     DSpin->setFixedWidth(DSpin->fontMetrics().horizontalAdvance(QStringLiteral("WW")));
     // Its place stays when it is hidden, so the entry and its buttons never move.
-    QSizePolicy keepPlace = DSpin->sizePolicy();
-    keepPlace.setRetainSizeWhenHidden(true);
-    DSpin->setSizePolicy(keepPlace);
+    keepPlaceWhenHidden(DSpin);
     DSpin->hide();
 
+    // The captions and the part indicators have places of their own, kept while they are
+    // hidden or empty, so that nothing below them moves as they come and go.
     LabelAFS = named(new QLabel(QStringLiteral("Automatic Field Selection"), central), "LabelAFS");
+    keepPlaceWhenHidden(LabelAFS);
     LabelAFS->hide();
     ExLab = named(new QLabel(central), "ExLab");
+    keepPlaceWhenHidden(ExLab);
+    ExLab->setMinimumHeight(LabelAFS->sizeHint().height());
+    auto* captions = new QHBoxLayout;
+    captions->addWidget(LabelAFS);
+    captions->addWidget(ExLab, 1);
 
     auto* indicators = new QHBoxLayout;
     for (int i = 0; i < 5; ++i) {
         LabID[i] = new QLabel(QLatin1String(indicatorCaptions[i]), central);
         LabID[i]->setObjectName(QStringLiteral("LabID(%1)").arg(i));
         LabID[i]->setFrameShape(QFrame::Panel);
+        keepPlaceWhenHidden(LabID[i]);
         LabID[i]->hide();
         indicators->addWidget(LabID[i]);
     }
     indicators->addStretch();
+
+    // The selected entry of the history (else the newest) whole, so that the reason of a
+    // refused or doubtful scan is read without hovering. A fixed height: the history never moves.
+    txtScanDetail = named(new QPlainTextEdit(central), "txtScanDetail");
+    txtScanDetail->setReadOnly(true);
+    txtScanDetail->setFocusPolicy(Qt::NoFocus);
+    txtScanDetail->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    txtScanDetail->setFixedHeight(txtScanDetail->fontMetrics().lineSpacing() * 4 +
+                                  2 * (txtScanDetail->frameWidth() + static_cast<int>(txtScanDetail->document()->documentMargin())));
 
     picStatusBar = named(new QFrame(central), "picStatusBar");
     picStatusBar->setFrameShape(QFrame::StyledPanel);
@@ -148,11 +172,13 @@ void frmMain::buildControls()
     layout->addWidget(Overwrite);
     layout->addWidget(ShowEd);
     layout->addWidget(AutoStart);
-    layout->addWidget(LabelAFS);
-    layout->addWidget(ExLab);
+    layout->addLayout(captions);
     layout->addLayout(indicators);
     lstHistory = new ScanHistoryView(station_.Processing().History(), central);
     layout->addWidget(lstHistory, 1);
+    layout->addWidget(txtScanDetail);
+    txtScanDetail->setPlainText(lstHistory->DetailText());
+    connect(lstHistory, &ScanHistoryView::DetailChanged, txtScanDetail, &QPlainTextEdit::setPlainText);
     layout->addLayout(entry);
     layout->addWidget(picStatusBar);
     resize(640, 460);
@@ -173,6 +199,9 @@ void frmMain::buildMenus()
     connect(mnuSetttings, &QAction::triggered, this, &frmMain::mnuSetttings_Click);
     mnuListManager = named(mnuOptions->addAction(QStringLiteral("&List Manager")), "mnuListManager");
     connect(mnuListManager, &QAction::triggered, this, &frmMain::mnuListManager_Click);
+    mnuSound = named(mnuOptions->addAction(QStringLiteral("S&ounds for Refusals and Faults")), "mnuSound");
+    mnuSound->setCheckable(true);
+    connect(mnuSound, &QAction::triggered, this, &frmMain::mnuSound_Click);
 
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&?")), "mnuHelp");
     mnuGuide = named(mnuHelp->addAction(QStringLiteral("Operator's &Guide")), "mnuGuide");
@@ -210,6 +239,8 @@ void frmMain::bindState()
         DSpin->setText(mark);
         DSpin->setVisible(shown);
     });
+    mnuSound->setChecked(state.SoundOn());
+    connect(&state, &StationState::SoundOnChanged, mnuSound, &QAction::setChecked);
     showPort(state.Port(), state.PortDetail());
     lblCurSettings->setText(state.SerialSettingsText());
     connect(&state, &StationState::SerialSettingsTextChanged, lblCurSettings, &QLabel::setText);
@@ -356,6 +387,11 @@ void frmMain::mnuSetttings_Click()
         station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings(), settings.WorkingDevice());
         station_.ApplyScanSuffix(settings.WorkingSuffix());
     }
+}
+
+void frmMain::mnuSound_Click()
+{
+    station_.SetSoundOn(mnuSound->isChecked());
 }
 
 void frmMain::mnuExit_Click()

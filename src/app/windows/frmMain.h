@@ -14,6 +14,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
 class QPushButton;
 class MacFlds;
 class MachineBand;
@@ -74,6 +75,7 @@ private:
     // Back to idle: the entry empty and off, "Edit" ready, "Ready." on the status line.
     void endManualEntry();
     void mnuListManager_Click();
+    void mnuSound_Click();
     void mnuGuide_Click();
     void mnuViewLog_Click();
     // The window's place and size, kept in the user's state folder between runs.
@@ -94,6 +96,7 @@ private:
     ElidedLabel* lblStatusBar;
     QLabel* lblCurSettings;
     ScanHistoryView* lstHistory;
+    QPlainTextEdit* txtScanDetail;
     QLabel* DSpin;
     std::array<QLabel*, 5> LabID;
     QLabel* LabelAFS;
@@ -112,6 +115,7 @@ private:
     QAction* MnuAutoFld;
     QAction* ExIns;
     QAction* mnuListManager;
+    QAction* mnuSound;
     QMenu* mnuHelp;
     QAction* mnuGuide;
     QAction* mnuViewLog;
