@@ -117,12 +117,12 @@ int main(int argc, char* argv[])
         station.Intake().DispatchTyped(QLatin1String(label), nullptr);
     bool ok = save(window, folder, QStringLiteral("main-window"));
 
-    // Normal, doubtful (amber) and refused (red) rows together, a doubtful one selected: the pane
-    // under the history shows it whole.
+    // Normal, doubtful (amber) and refused (red) rows together, the refused one selected: the pane
+    // under the history shows it whole, and the amber rows keep their colour.
     for (const char* label : {"%11NOFILE N X %", "%11GOOD N X %", "..\\ETC\\SHADOW", "%START%"})
         station.Intake().DispatchTyped(QLatin1String(label), nullptr);
     if (auto* history = window.findChild<ScanHistoryView*>(QStringLiteral("lstHistory")))
-        history->setCurrentItem(history->topLevelItem(3));
+        history->setCurrentItem(history->topLevelItem(1));
     ok &= save(window, folder, QStringLiteral("main-window-history"));
     if (auto* history = window.findChild<ScanHistoryView*>(QStringLiteral("lstHistory")))
         history->clearSelection();
