@@ -178,6 +178,25 @@ TEST_F(frmSettingsTest, APortLeftClosedSaysSoAndAChosenDeviceIsSavedAsItsMapping
     EXPECT_EQ(indicator->toolTip(), "Open on /dev/fake1");
 }
 
+TEST_F(frmSettingsTest, OkWithoutAPortIsRefusedWithWhatToChoose)
+{
+    // As after a start without ZEM.INI: port 0, empty settings.
+    frmSettings dialog(0, QString(), {}, [] { return QStringList{"/dev/ttyS0"}; });
+    dialog.show();
+    click(dialog, "cmdOK");
+    auto* problem = dialog.findChild<QLabel*>("lblProblem");
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(problem->isVisible());
+    EXPECT_TRUE(problem->text().contains("Com1 to Com4")) << problem->text().toStdString();
+
+    click(dialog, "optCom2");
+    EXPECT_FALSE(problem->isVisible());
+    click(dialog, "cmdOK");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.WorkingPort(), 2);
+}
+
 TEST_F(frmSettingsTest, UnattendedStartUpDoesNotWaitForTheDialog)
 {
     port.openFails = 8005;

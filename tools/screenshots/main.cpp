@@ -144,7 +144,7 @@ int main(int argc, char* argv[])
     ok &= save(window, folder, QStringLiteral("main-window-fault"));
 
     frmSettings settings(station.Config().CommPort, station.Config().SerialSettings, station.PortDevices(),
-                         station.PresentSerialDevices(), &window);
+                         [&station] { return station.PresentSerialDevices(); }, &window);
     ok &= save(settings, folder, QStringLiteral("serial-settings"));
     settings.hide();
     frmLogViewer log(Log::FilePath(), &window);

@@ -304,7 +304,8 @@ void frmMain::txtEtichetta_KeyReturn()
 void frmMain::mnuSetttings_Click()
 {
     const Configuration& config = station_.Config();
-    frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(), station_.PresentSerialDevices(), this);
+    frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(),
+                         [this] { return station_.PresentSerialDevices(); }, this);
     if (settings.exec() == QDialog::Accepted)
         station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings(), settings.WorkingDevice());
 }
