@@ -72,7 +72,7 @@ bool Station::Start()
 
     link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED")) ||
                        CommandLineInfo::NoWindow(services_.arguments);
-    link_.OpenSerialPort();
+    link_.OpenSerialPort(SerialLink::Absent::WaitQuietly);
 
     if (!services_.instances.EnhancedInterfaceAvailable()) {
         services_.boxes.Show(QStringLiteral("This program requires the enhanced Windows interface"));

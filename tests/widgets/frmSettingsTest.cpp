@@ -178,6 +178,31 @@ TEST_F(frmSettingsTest, APortLeftClosedSaysSoAndAChosenDeviceIsSavedAsItsMapping
     EXPECT_EQ(indicator->toolTip(), "Open on /dev/fake1");
 }
 
+TEST_F(frmSettingsTest, AScannerMissingAtStartUpIsWaitedForWithoutABoxAndOpenedWhenItComes)
+{
+    port.available = false;
+    port.openFails = 8005;
+    bool dialogSeen = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialogSeen = true;
+            dialog->reject();
+        }
+    });
+    start("[GESTBCOD]\r\nCommPort=1\r\n");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialogSeen);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+    auto* indicator = opened->window.findChild<QLabel*>("lblCurSettings");
+    EXPECT_EQ(indicator->text(), "Waiting for the scanner");
+
+    port.available = true;
+    port.openFails = 0;
+    opened->station.Timer1_Timer();
+    EXPECT_TRUE(port.open);
+    EXPECT_EQ(indicator->text(), "COM1:9600,N,8,1");
+}
+
 TEST_F(frmSettingsTest, OkWithoutAPortIsRefusedWithWhatToChoose)
 {
     // As after a start without ZEM.INI: port 0, empty settings.
