@@ -26,7 +26,7 @@ TEST(DialogSizeTest, EveryDialogWithItsButtonsFitsA1280By1024ScreenAt200Percent)
     config.IniFilePath = env.Write(env.Root() + "/ZEM.INI", "[GESTBCOD]\r\nAutoSelSetting=2\r\n");
     AutoSelectRules rules(config);
     const QString last;
-    MacFlds setup(rules, last, last);
+    MacFlds setup(rules, {}, last, last);
     Screen::FitForm(setup, QRect(0, 0, 640, 512));
     ExInsForm exclusion(QStringLiteral("10100000"));
     frmAbout about;

@@ -319,7 +319,8 @@ void frmMain::MnuAutoFld_Click()
 {
     if (!macFlds_) {
         const ScanFields& fields = station_.Processing().Fields();
-        macFlds_ = new MacFlds(station_.Processing().Rules(), fields.LastProgramName, fields.LastComment, this);
+        macFlds_ = new MacFlds(station_.Processing().Rules(), station_.FieldCodes().Codes(), fields.LastProgramName,
+                               fields.LastComment, this);
     }
     if (macFlds_->exec() == QDialog::Accepted)
         station_.SaveAutoSelectRules();
