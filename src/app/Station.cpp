@@ -37,6 +37,7 @@ Station::Station(Services services, QObject* parent)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     connect(&Timer1, &QTimer::timeout, this, &Station::Timer1_Timer);
     link_.AskForSettings = [this] { Q_EMIT SettingsWanted(); };
+    listLink_.Awaiting = [this] { Q_EMIT ListManagerAwaited(); };
     // A fault goes into the history once, with its time, whatever the band shows after it.
     connect(&state_, &StationState::FaultReported, this, [this](const QString& reason) {
         processing_.History().MachineFault(machine_ ? machine_->MachineName() : QStringLiteral("list manager"), reason);

@@ -55,6 +55,10 @@ frmMain::frmMain(Station& station, QWidget* parent) : QMainWindow(parent), stati
     listWindow_ = new frmListManager(this);
     connect(&station_, &Station::ListManagerCreated, listWindow_, &frmListManager::Attach);
     connect(&station_, &Station::SettingsWanted, this, &frmMain::mnuSetttings_Click);
+    connect(&station_, &Station::ListManagerAwaited, this, [this] {
+        if (!isVisible())
+            show();
+    });
     bindState();
     restorePlacement();
 }
