@@ -68,7 +68,7 @@ void frmSettings::buildControls()
     // Which serial device the chosen port opens: no need to edit the configuration by hand.
     // Below the frames, across the dialog: the names by id are long.
     lstDevice = new SerialDeviceList(this);
-    auto* lblDevice = new QLabel(QStringLiteral("&Device of the port:"), this);
+    auto* lblDevice = new QLabel(QStringLiteral("D&evice of the port:"), this);
     lblDevice->setBuddy(lstDevice->findChild<QWidget*>(QStringLiteral("cboDevice")));
 
     fraBaudRate = frame("fraBaudRate", QStringLiteral("&Baud Rate"));
