@@ -60,6 +60,7 @@ Station::Station(Services services, QObject* parent)
         if (intake_.Suffix().IsSet() && Timer1.isActive())
             drain_.start();
     });
+    listLink_.Awaiting = [this] { Q_EMIT ListManagerAwaited(); };
     // A fault goes into the history once, with its time, whatever the band shows after it.
     connect(&state_, &StationState::FaultReported, this, [this](const QString& reason) {
         processing_.History().MachineFault(machine_ ? machine_->MachineName() : QStringLiteral("list manager"), reason);
@@ -100,7 +101,7 @@ bool Station::Start()
 
     link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED")) ||
                        CommandLineInfo::NoWindow(services_.arguments);
-    link_.OpenSerialPort();
+    link_.OpenSerialPort(SerialLink::Absent::WaitQuietly);
 
     if (!services_.instances.EnhancedInterfaceAvailable()) {
         services_.boxes.Show(QStringLiteral("This program requires the enhanced Windows interface"));

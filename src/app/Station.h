@@ -99,6 +99,9 @@ Q_SIGNALS:
     // The scanner's port did not open at start-up and an operator is there: a window connected
     // here shows the serial settings dialog, modal, and start-up goes on when it is closed.
     void SettingsWanted();
+    // Start-up waits for the list manager's work list (its first answer was not one): a window
+    // shows itself now, so that the operator sees what is awaited instead of nothing.
+    void ListManagerAwaited();
 
 private:
     // The server start-up connects to: the tests' factory's, else the one ZEM.INI names. Its

@@ -209,8 +209,13 @@ void LinuxCncClient::reportUnasked()
 
 void LinuxCncClient::channel_Closed(const QString& reason)
 {
-    fail(phase_ == Phase::Opening ? QStringLiteral("LinuxCNC cannot be reached at %1: %2").arg(settings_.Endpoint(), reason)
-                                  : QStringLiteral("the connection to LinuxCNC at %1 was lost: %2").arg(settings_.Endpoint(), reason));
+    if (phase_ != Phase::Opening)
+        return fail(QStringLiteral("the connection to LinuxCNC at %1 was lost: %2").arg(settings_.Endpoint(), reason));
+    // The socket's words say what happened; what a refusal means is said here, once.
+    const QString hint = reason.compare(QLatin1String("Connection refused"), Qt::CaseInsensitive) == 0
+                             ? QStringLiteral(" (nothing listens there: is LinuxCNC running, with linuxcncrsh on that port?)")
+                             : QString();
+    fail(QStringLiteral("LinuxCNC cannot be reached at %1: %2%3").arg(settings_.Endpoint(), reason, hint));
 }
 
 void LinuxCncClient::replyTimer_timeout()

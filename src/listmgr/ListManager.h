@@ -34,4 +34,7 @@ public:
     // away: start-up can go on without the machine, lines are still taken, and the server
     // connects by itself later.
     virtual bool KeepsListWhileAway() const { return false; }
+    // For such a server: where the machine control was looked for and what kept it away, in the
+    // operator's words ("LinuxCNC at 127.0.0.1:5007: connection refused ...").
+    virtual QString WhyAway() const { return QString(); }
 };

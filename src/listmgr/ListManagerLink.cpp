@@ -17,6 +17,16 @@ ListManagerLink::ListManagerLink(ListManagerFactory& factory, Clock& clock) : fa
 {
 }
 
+QString ListManagerLink::MachineWaitText(const QString& whyAway)
+{
+    return QStringLiteral("The machine control has not answered for 30 seconds.\n%1\n\n"
+                          "Keep waiting: try 30 seconds more.\n"
+                          "Go on: scanned lines are kept on the work list and the machine control is "
+                          "connected in the background.\n"
+                          "Exit: end Tarvex.")
+        .arg(whyAway.isEmpty() ? QStringLiteral("It gave no answer.") : whyAway + QLatin1Char('.'));
+}
+
 void ListManagerLink::CreateListApp()
 {
     ListApp = factory_.CreateListManager();
@@ -28,6 +38,7 @@ ListManagerLink::Outcome ListManagerLink::Connect(Pauser& pauser, MessageBoxes& 
 {
     Log::Info(QStringLiteral("connecting to the list manager"));
     qint64 started = clock_.NowMs();
+    bool told = false;
     for (;;) {
         try {
             if (!ListApp)
@@ -42,12 +53,18 @@ ListManagerLink::Outcome ListManagerLink::Connect(Pauser& pauser, MessageBoxes& 
             Log::Info(QStringLiteral("list manager connected"));
             return Outcome::Connected;
         }
+        if (!told && Awaiting) {
+            told = true;
+            Awaiting();
+        }
         pauser.Pause(retryPauseSeconds);
         if (clock_.NowMs() - started < WaitLimitMs)
             continue;
         const bool keepsList = ListApp && ListApp->KeepsListWhileAway();
-        switch (boxes.Show(keepsList ? MachineWaitText : WaitText, MessageBoxes::Icon::Warning,
-                           MessageBoxes::Buttons::RetryContinueExit)) {
+        if (keepsList)
+            Log::Warning(QStringLiteral("no answer from the machine control for %1 s: %2").arg(WaitLimitMs / 1000).arg(ListApp->WhyAway()));
+        switch (boxes.Show(keepsList ? MachineWaitText(ListApp->WhyAway()) : WaitText, MessageBoxes::Icon::Warning,
+                           keepsList ? MessageBoxes::Buttons::KeepWaitingGoOnExit : MessageBoxes::Buttons::RetryContinueExit)) {
         case MessageBoxes::Answer::Retry:
             Log::Info(QStringLiteral("waiting for the list manager again"));
             started = clock_.NowMs();

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class Clock;
@@ -24,10 +25,9 @@ public:
     static inline const QString WaitText = QStringLiteral(
         "The list manager has not handed out a work list for 30 seconds.\n\n"
         "Retry: keep waiting.\nContinue: run without the list manager.\nExit: end Tarvex.");
-    // The same question for a list manager that keeps its list while its machine is away.
-    static inline const QString MachineWaitText = QStringLiteral(
-        "The machine control has not answered for 30 seconds.\n\n"
-        "Retry: keep waiting.\nContinue: keep collecting lines and connect in the background.\nExit: end Tarvex.");
+    // The same question for a list manager that keeps its list while its machine is away, with
+    // what kept it away (ListManager::WhyAway).
+    static QString MachineWaitText(const QString& whyAway);
 
     // factory makes the server ListApp is; clock times the wait for its work list.
     ListManagerLink(ListManagerFactory& factory, Clock& clock);
@@ -53,6 +53,8 @@ public:
     std::shared_ptr<ListManager> FallbackExeList;
 
     qint64 WaitLimitMs = DefaultWaitLimitMs;
+    // Called once when the first attempt of Connect brought no work list, before it waits.
+    std::function<void()> Awaiting;
 
 private:
     ListManagerFactory& factory_;

@@ -250,8 +250,12 @@ QString WorkListRunner::MachineStateText() const
 MachineState WorkListRunner::Machine() const
 {
     using Kind = MachineState::Kind;
-    if (!control_->IsConnected())
-        return control_->Trouble().isEmpty() ? MachineState::Of(Kind::Connecting) : MachineState::Of(Kind::NotConnected, control_->Trouble());
+    if (!control_->IsConnected()) {
+        // Never reached yet (start-up): still being connected, with what the last try met.
+        if (!everConnected_ || control_->Trouble().isEmpty())
+            return MachineState::Of(Kind::Connecting, control_->Trouble());
+        return MachineState::Of(Kind::NotConnected, control_->Trouble());
+    }
     switch (state_) {
     case State::Idle:
         break;
@@ -288,6 +292,12 @@ MachineState WorkListRunner::Machine() const
     return MachineState::Of(Kind::Connecting);
 }
 
+QString WorkListRunner::WhyAway() const
+{
+    const QString trouble = control_->Trouble();
+    return trouble.isEmpty() ? QStringLiteral("%1: no answer yet").arg(MachineName()) : trouble;
+}
+
 QString WorkListRunner::MachineName() const
 {
     return QStringLiteral("%1 at %2").arg(control_->Name(), control_->Endpoint());
@@ -296,6 +306,7 @@ QString WorkListRunner::MachineName() const
 void WorkListRunner::control_Connected()
 {
     connectedBefore_ = true;
+    everConnected_ = true;
     machine_ = MachineControl::Status{};
     parameters_.clear(); // a control that started anew has them all at 0
     if (state_ == State::Lost)

@@ -44,6 +44,7 @@ public:
     void End() override;
     void Setpoint() override;
     bool KeepsListWhileAway() const override { return true; }
+    QString WhyAway() const override;
 
     QString RunStateText() const override;
     QString MachineStateText() const override;
@@ -127,6 +128,7 @@ private:
     bool pollInFlight_ = false;
     quint64 epoch_ = 0;
     bool connectedBefore_ = false; // the loss of a connection is told once, not every failed attempt
+    bool everConnected_ = false;   // until then the control is being connected, not lost
 
     State state_ = State::Idle;
     quint64 line_ = 0;          // the work-list entry being prepared or run

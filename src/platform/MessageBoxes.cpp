@@ -45,6 +45,7 @@ MessageBoxes::Answer MessageBoxes::SafeAnswer(Buttons buttons)
     case Buttons::RetryCancel:
         return Answer::Cancel;
     case Buttons::RetryContinueExit:
+    case Buttons::KeepWaitingGoOnExit:
         return Answer::Continue;
     }
     return Answer::Ok;

@@ -8,7 +8,9 @@
 class MessageBoxes {
 public:
     enum class Icon { None, Critical, Warning, Question, Information };
-    enum class Buttons { Ok, OkCancel, RetryCancel, RetryContinueExit };
+    // KeepWaitingGoOnExit answers as RetryContinueExit does, with captions that say that going
+    // on keeps the lines and connects in the background.
+    enum class Buttons { Ok, OkCancel, RetryCancel, RetryContinueExit, KeepWaitingGoOnExit };
     enum class Answer { Ok, Cancel, Retry, Continue, Exit };
 
     static inline const QString ApplicationTitle = QStringLiteral("Tarvex");

@@ -261,7 +261,11 @@ TEST_F(LinuxCncListManagerTest, WithLinuxCncUnreachableStartUpGoesOnCollectingLi
     boxes.answers = {MessageBoxes::Answer::Continue};
     InstantPauser pauser;
     EXPECT_EQ(link.Connect(pauser, boxes), ListManagerLink::Outcome::Collecting);
-    EXPECT_EQ(boxes.Texts(), QStringList({ListManagerLink::MachineWaitText}));
+    // The box says what kept LinuxCNC away, and that going on connects in the background.
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].text, ListManagerLink::MachineWaitText(server->WhyAway()));
+    EXPECT_TRUE(boxes.shown[0].text.contains("LinuxCNC at 127.0.0.1:5007: no answer yet.")) << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(boxes.shown[0].buttons, MessageBoxes::Buttons::KeepWaitingGoOnExit);
     ASSERT_TRUE(link.HasWorkList());
     link.ExeListObject->AddLine(ListFields::Read("#161=P1.CNC;"));
     EXPECT_EQ(server->Lines(), QStringList({"#161=P1.CNC;"}));

@@ -2,6 +2,7 @@
 #include "listmgr/EmbeddedListManager.h"
 #include "listmgr/LinuxCncListManager.h"
 #include "listmgr/ListManager.h"
+#include "platform/EventLoopPauser.h"
 #include "platform/UnattendedMessageBoxes.h"
 #include "support/FakeClock.h"
 #include "support/FakeListManager.h"
@@ -164,6 +165,45 @@ TEST_F(ListManagerStartupTest, LinuxCncChosenAndAwayStartUpGoesOnAndTheWindowSho
     EXPECT_EQ(list->findChild<QLabel*>("lblRunState")->text(), "Run state: idle");
     EXPECT_TRUE(list->findChild<QLabel*>("lblMachine")->text().startsWith("LinuxCNC at 127.0.0.1:9: not connected"))
         << list->findChild<QLabel*>("lblMachine")->text().toStdString();
+}
+
+TEST_F(ListManagerStartupTest, LinuxCncOnAClosedPortTheWindowSaysWhatIsAwaitedThenTheBoxSaysWhy)
+{
+    env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n[ListManager]\r\nServer=LinuxCNC\r\n[LinuxCNC]\r\nPort=9\r\n");
+    // A real pause, so that the refusal comes in; the fake clock ends the wait in a few of them.
+    struct WatchedPauser : EventLoopPauser {
+        void Pause(double seconds) override
+        {
+            if (onPause)
+                onPause();
+            EventLoopPauser::Pause(seconds);
+        }
+        std::function<void()> onPause;
+    } waiting;
+    FakeSerialPort port;
+    StationWindow w(Station::Services{boxes, instances, waiting, exit, {"tarvex"}, &port, nullptr, nullptr, &clock});
+    auto* band = w.window.findChild<QLabel*>("lblMachine");
+    bool shownAtOnce = false;
+    QString bandWhileWaiting;
+    waiting.onPause = [&] {
+        if (bandWhileWaiting.isEmpty()) {
+            shownAtOnce = w.window.isVisible();
+            bandWhileWaiting = band->text();
+        }
+    };
+    boxes.answers = {MessageBoxes::Answer::Continue};
+    ASSERT_TRUE(w.window.Form_Load());
+
+    EXPECT_TRUE(shownAtOnce);
+    EXPECT_EQ(bandWhileWaiting, QString("Connecting to LinuxCNC at 127.0.0.1:9…"));
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.shown[0].text.contains("LinuxCNC cannot be reached at 127.0.0.1:9: Connection refused (nothing listens there"))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(boxes.shown[0].buttons, MessageBoxes::Buttons::KeepWaitingGoOnExit);
+    EXPECT_TRUE(boxes.shown[0].text.contains("Go on: scanned lines are kept"));
+    // Gone on as the box said: lines are taken, LinuxCNC is still being connected.
+    EXPECT_TRUE(w.station.ListLink().HasWorkList());
+    EXPECT_EQ(band->text(), QString("Connecting to LinuxCNC at 127.0.0.1:9…"));
 }
 
 TEST_F(ListManagerStartupTest, WithoutTheListManagerTheWindowSaysSo)

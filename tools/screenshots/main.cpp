@@ -162,7 +162,7 @@ int main(int argc, char* argv[])
     ok &= save(window, folder, QStringLiteral("main-window-fault"));
 
     frmSettings settings(station.Config().CommPort, station.Config().SerialSettings, station.PortDevices(),
-                         station.PresentSerialDevices(), &window);
+                         [&station] { return station.PresentSerialDevices(); }, &window);
     ok &= save(settings, folder, QStringLiteral("serial-settings"));
     settings.hide();
     frmLogViewer log(Log::FilePath(), &window);
@@ -179,7 +179,7 @@ int main(int argc, char* argv[])
 
     ScanFields& fields = station.Processing().Fields();
     fields.LastProgramName = QStringLiteral("PART01SX");
-    MacFlds setup(station.Processing().Rules(), fields.LastProgramName, fields.LastComment, &window);
+    MacFlds setup(station.Processing().Rules(), station.FieldCodes().Codes(), fields.LastProgramName, fields.LastComment, &window);
     auto* tabs = setup.findChild<QTabWidget*>(QStringLiteral("TabSetup"));
     const char* const names[] = {"macflds-1-auto-field-select", "macflds-2-standard-fields", "macflds-3-front-and-back",
                                  "macflds-4-field-limits"};

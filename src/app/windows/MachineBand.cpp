@@ -96,8 +96,14 @@ void MachineBand::show(const MachineState& machine)
         palette.setColor(QPalette::WindowText, colours.text);
     }
     setPalette(palette);
-    words_->SetText(Caption(machine));
     QString detail = state_.MachineName();
+    if (machine.kind == MachineState::Kind::Connecting && !detail.isEmpty()) {
+        words_->SetText(QStringLiteral("Connecting to %1…").arg(detail));
+        if (!machine.detail.isEmpty())
+            detail = QStringLiteral("Last try: ") + machine.detail;
+    } else {
+        words_->SetText(Caption(machine));
+    }
     if (machine.kind == MachineState::Kind::Fault) {
         const QString time = machine.time.toString(QStringLiteral("HH:mm:ss"));
         // The hint first: the line may be cut at its end.

@@ -66,6 +66,10 @@ frmMain::frmMain(Station& station, QWidget* parent) : QMainWindow(parent), stati
     listWindow_ = new frmListManager(this);
     connect(&station_, &Station::ListManagerCreated, listWindow_, &frmListManager::Attach);
     connect(&station_, &Station::SettingsWanted, this, &frmMain::mnuSetttings_Click);
+    connect(&station_, &Station::ListManagerAwaited, this, [this] {
+        if (!isVisible())
+            show();
+    });
     bindState();
     restorePlacement();
 }
@@ -381,7 +385,8 @@ void frmMain::txtEtichetta_KeyReturn()
 void frmMain::mnuSetttings_Click()
 {
     const Configuration& config = station_.Config();
-    frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(), station_.PresentSerialDevices(), this);
+    frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(),
+                         [this] { return station_.PresentSerialDevices(); }, this);
     settings.SetSuffix(config.Suffix);
     if (settings.exec() == QDialog::Accepted) {
         station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings(), settings.WorkingDevice());
@@ -403,7 +408,8 @@ void frmMain::MnuAutoFld_Click()
 {
     if (!macFlds_) {
         const ScanFields& fields = station_.Processing().Fields();
-        macFlds_ = new MacFlds(station_.Processing().Rules(), fields.LastProgramName, fields.LastComment, this);
+        macFlds_ = new MacFlds(station_.Processing().Rules(), station_.FieldCodes().Codes(), fields.LastProgramName,
+                               fields.LastComment, this);
     }
     if (macFlds_->exec() == QDialog::Accepted)
         station_.SaveAutoSelectRules();

@@ -46,9 +46,16 @@ MessageBoxes::Answer WidgetMessageBoxes::Ask(const QString& text, Icon icon, But
         box.setDefaultButton(qobject_cast<QPushButton*>(retry));
         box.setEscapeButton(cont);
         break;
+    case Buttons::KeepWaitingGoOnExit:
+        retry = box.addButton(QStringLiteral("&Keep waiting"), QMessageBox::AcceptRole);
+        cont = box.addButton(QStringLiteral("&Go on, connect in the background"), QMessageBox::RejectRole);
+        quit = box.addButton(QStringLiteral("E&xit Tarvex"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(qobject_cast<QPushButton*>(retry));
+        box.setEscapeButton(cont);
+        break;
     }
     const int result = box.exec();
-    if (buttons == Buttons::RetryContinueExit) {
+    if (buttons == Buttons::RetryContinueExit || buttons == Buttons::KeepWaitingGoOnExit) {
         if (box.clickedButton() == retry)
             return Answer::Retry;
         if (box.clickedButton() == quit)
