@@ -59,7 +59,15 @@ bool Station::Start()
         return false;
     }
 
-    config_.LoadSettings(state_);
+    link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED")) ||
+                       CommandLineInfo::NoWindow(services_.arguments);
+    if (!config_.LoadSettings(state_) && !link_.Unattended) {
+        // The first start: a window connected here offers the setup, modal. What it saved is
+        // read as any ZEM.INI is, and start-up goes on with it; Cancel saves nothing.
+        Q_EMIT SetupWanted();
+        if (config_.FileExists(config_.IniFilePath))
+            config_.LoadSettings(state_);
+    }
     // From here on an option that changes is the operator's choice, saved at once.
     connect(&state_, &StationState::OptionChanged, this, &Station::saveOption);
     Timer1.setInterval(config_.TimerInterval);
@@ -70,8 +78,6 @@ bool Station::Start()
     if (ownPort_)
         ownPort_->SetConfigFile(config_.NativeIniFilePath());
 
-    link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED")) ||
-                       CommandLineInfo::NoWindow(services_.arguments);
     link_.OpenSerialPort();
 
     if (!services_.instances.EnhancedInterfaceAvailable()) {
@@ -84,7 +90,11 @@ bool Station::Start()
     runStep([this] { fieldCodes_.InitFieldCodeTable(); });
     runStep([this] { run_.CommandLine = RunState::CommandLineOf(services_.arguments); });
     // The one place where the list manager is chosen: none with NOAPP, else what the factory makes.
-    if (!run_.HasSwitch(QStringLiteral("NOAPP"))) {
+    // [ListManager] Server=None is NOAPP kept in the configuration: a station with no list manager.
+    const bool noneChosen = config_.ReadIniValue(QStringLiteral("ListManager"), QStringLiteral("Server"))
+                                .trimmed()
+                                .compare(QLatin1String("None"), Qt::CaseInsensitive) == 0;
+    if (!run_.HasSwitch(QStringLiteral("NOAPP")) && !noneChosen) {
         bool exitChosen = false;
         runStep([this, &exitChosen] {
             exitChosen = listLink_.Connect(services_.pauser, services_.boxes) == ListManagerLink::Outcome::Exit;
@@ -98,6 +108,9 @@ bool Station::Start()
             state_.SetMachineName(QString());
             state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("continued without it at start-up")));
         }
+    } else if (noneChosen && !run_.HasSwitch(QStringLiteral("NOAPP"))) {
+        Log::Info(QStringLiteral("[ListManager] Server=None: running without a list manager"));
+        state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("none chosen in the setup, lines go nowhere")));
     } else {
         Log::Info(QStringLiteral("NOAPP: running without the list manager"));
         state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("started with NOAPP, lines go nowhere")));
@@ -211,6 +224,21 @@ void Station::ApplySerialSettings(int port, const QString& settings, const QStri
     // at the next start must not go unseen.
     if (!unsaved.isEmpty())
         state_.SetStatus(unsaved);
+}
+
+QString Station::SaveSetup(const StationSetup& before, const StationSetup& after)
+{
+    for (const StationSetup::Entry& entry : after.ChangesFrom(before)) {
+        const bool secret = entry.key.endsWith(QLatin1String("Password"), Qt::CaseInsensitive);
+        const QString record = QStringLiteral("[%1] %2=%3").arg(entry.section, entry.key, secret ? QStringLiteral("***") : entry.value);
+        const QString problem = reportSave(config_.WriteIniText(entry.section, entry.key, entry.value), record,
+                                           QStringLiteral("[%1] %2").arg(entry.section, entry.key));
+        if (!problem.isEmpty())
+            return problem;
+    }
+    // The folders hold from the next scan on; the drives and the list manager are chosen at start-up.
+    config_.ReadFolders();
+    return QString();
 }
 
 QMap<int, QString> Station::PortDevices() const

@@ -2,6 +2,7 @@
 
 #include "app/ScanIntake.h"
 #include "app/SerialLink.h"
+#include "app/StationSetup.h"
 #include "config/Configuration.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerFactory.h"
@@ -69,6 +70,10 @@ public:
     void ApplySerialSettings(int port, const QString& settings, const QString& device = QString());
     void SetExclusionMask(const QString& mask);
     void SaveAutoSelectRules();
+    // Writes the keys the setup window changed (after against before), each logged, passwords
+    // hidden; the folders hold at once. When one cannot be written, the keys after it are not
+    // either, and what the status line says of it comes back (else empty text).
+    QString SaveSetup(const StationSetup& before, const StationSetup& after);
 
     StationState& State() { return state_; }
     Configuration& Config() { return config_; }
@@ -91,6 +96,9 @@ Q_SIGNALS:
     // The scanner's port did not open at start-up and an operator is there: a window connected
     // here shows the serial settings dialog, modal, and start-up goes on when it is closed.
     void SettingsWanted();
+    // No ZEM.INI was found at start-up and an operator is there: a window connected here offers
+    // the setup, modal, and saves it through SaveSetup; start-up goes on when it is closed.
+    void SetupWanted();
 
 private:
     // The server start-up connects to: the tests' factory's, else the one ZEM.INI names. Its

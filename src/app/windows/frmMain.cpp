@@ -55,6 +55,7 @@ frmMain::frmMain(Station& station, QWidget* parent) : QMainWindow(parent), stati
     listWindow_ = new frmListManager(this);
     connect(&station_, &Station::ListManagerCreated, listWindow_, &frmListManager::Attach);
     connect(&station_, &Station::SettingsWanted, this, &frmMain::mnuSetttings_Click);
+    connect(&station_, &Station::SetupWanted, this, [this] { runSetup(frmSetup::Pages::FirstStart); });
     bindState();
     restorePlacement();
 }
@@ -167,6 +168,11 @@ void frmMain::buildMenus()
     connect(mnuSetttings, &QAction::triggered, this, &frmMain::mnuSetttings_Click);
     mnuListManager = named(mnuOptions->addAction(QStringLiteral("&List Manager")), "mnuListManager");
     connect(mnuListManager, &QAction::triggered, this, &frmMain::mnuListManager_Click);
+    mnuOptions->addSeparator();
+    mnuFolders = named(mnuOptions->addAction(QStringLiteral("&Folders…")), "mnuFolders");
+    connect(mnuFolders, &QAction::triggered, this, [this] { runSetup(frmSetup::Pages::Folders); });
+    mnuMachineControl = named(mnuOptions->addAction(QStringLiteral("&Machine control…")), "mnuMachineControl");
+    connect(mnuMachineControl, &QAction::triggered, this, [this] { runSetup(frmSetup::Pages::MachineControl); });
 
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&?")), "mnuHelp");
     mnuGuide = named(mnuHelp->addAction(QStringLiteral("Operator's &Guide")), "mnuGuide");
@@ -299,6 +305,18 @@ void frmMain::txtEtichetta_KeyReturn()
 {
     if (cmdEndEdit->isEnabled())
         cmdEndEdit_Click();
+}
+
+void frmMain::runSetup(frmSetup::Pages pages)
+{
+    const StationSetup before = StationSetup::Read(station_.Config());
+    frmSetup setup(pages, before, [this] { return station_.PresentSerialDevices(); }, this);
+    setup.Save = [this, &before](const StationSetup& after) { return station_.SaveSetup(before, after); };
+    if (setup.exec() != QDialog::Accepted || pages == frmSetup::Pages::FirstStart)
+        return;
+    station_.State().SetStatus(pages == frmSetup::Pages::Folders
+                                   ? QStringLiteral("Folders saved; a change of drive C: takes effect after a restart.")
+                                   : QStringLiteral("Machine control saved; it takes effect after a restart of Tarvex."));
 }
 
 void frmMain::mnuSetttings_Click()

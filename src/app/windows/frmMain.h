@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/windows/frmSetup.h"
 #include "station/StationState.h"
 
 #include <QMainWindow>
@@ -64,6 +65,9 @@ private:
     void MnuAutoFld_Click();
     void ExIns_Click();
     void mnuSetttings_Click();
+    // The setup window: at the first start, or Options → Folders… and Options → Machine
+    // control… for a station already set up.
+    void runSetup(frmSetup::Pages pages);
     void cmdEdit_Click();
     void cmdEndEdit_Click();
     void txtEtichetta_KeyReturn();
@@ -107,6 +111,8 @@ private:
     QAction* MnuAutoFld;
     QAction* ExIns;
     QAction* mnuListManager;
+    QAction* mnuFolders;
+    QAction* mnuMachineControl;
     QMenu* mnuHelp;
     QAction* mnuGuide;
     QAction* mnuViewLog;
