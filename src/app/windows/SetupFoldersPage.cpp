@@ -39,15 +39,20 @@ SetupFoldersPage::SetupFoldersPage(QWidget* parent) : QWidget(parent)
     for (int i = 0; i < FieldCount; ++i) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QLatin1String(names[i]));
-        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 30);
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40);
+        // A long path scrolls in its field; the tool tip has it whole.
+        connect(edit, &QLineEdit::textChanged, edit, &QLineEdit::setToolTip);
         auto* pick = new QPushButton(QStringLiteral("…"), this);
+        pick->setFixedWidth(pick->fontMetrics().horizontalAdvance(QStringLiteral("…")) * 4);
         pick->setObjectName(QStringLiteral("%1Browse").arg(QLatin1String(names[i])));
         pick->setToolTip(i == CsvOut ? QStringLiteral("Choose the file") : QStringLiteral("Choose the folder"));
         connect(pick, &QPushButton::clicked, this, [this, i] { browse(static_cast<Field>(i)); });
         auto* row = new QHBoxLayout;
         row->addWidget(edit, 1);
         row->addWidget(pick);
-        form->addRow(QLatin1String(captions[i]), row);
+        auto* caption = new QLabel(QLatin1String(captions[i]), this);
+        caption->setBuddy(edit);
+        form->addRow(caption, row);
         edits_[static_cast<size_t>(i)] = edit;
     }
     auto* restart = new QLabel(QStringLiteral("Drive C: is read at start-up: a change to it takes effect after a restart "
@@ -55,6 +60,7 @@ SetupFoldersPage::SetupFoldersPage(QWidget* parent) : QWidget(parent)
                                this);
     restart->setObjectName(QStringLiteral("lblRestartFolders"));
     restart->setWordWrap(true);
+    restart->setMinimumHeight(restart->fontMetrics().lineSpacing() * 2); // two lines whatever the width
     form->addRow(restart);
 }
 

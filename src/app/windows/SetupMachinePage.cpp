@@ -4,6 +4,7 @@
 
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,7 +35,7 @@ QLineEdit* edit(QWidget* parent, const char* name, const QString& placeholder)
 SetupMachinePage::SetupMachinePage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("SetupMachinePage"));
-    optEmbedded = new QRadioButton(QStringLiteral("&Embedded: Tarvex keeps the work list and runs nothing"), this);
+    optEmbedded = new QRadioButton(QStringLiteral("&Embedded: Tarvex keeps the work list, nothing runs it"), this);
     optEmbedded->setObjectName(QStringLiteral("optEmbedded"));
     optNone = new QRadioButton(QStringLiteral("&None: lines go nowhere, as when started with NOAPP"), this);
     optNone->setObjectName(QStringLiteral("optNone"));
@@ -52,7 +53,7 @@ SetupMachinePage::SetupMachinePage(QWidget* parent) : QWidget(parent)
     txtEnablePassword = edit(fraLinuxCnc, "txtEnablePassword", defaults.enablePassword);
     for (QLineEdit* password : {txtConnectPassword, txtEnablePassword})
         password->setEchoMode(QLineEdit::PasswordEchoOnEdit);
-    txtProgramFolder = edit(fraLinuxCnc, "txtProgramFolder", QStringLiteral("the program folder, as Tarvex sees it"));
+    txtProgramFolder = edit(fraLinuxCnc, "txtProgramFolder", QStringLiteral("as LinuxCNC sees it; empty: the programs folder"));
     cmdTestConnection = new QPushButton(QStringLiteral("&Test the connection"), fraLinuxCnc);
     cmdTestConnection->setObjectName(QStringLiteral("cmdTestConnection"));
     connect(cmdTestConnection, &QPushButton::clicked, this, &SetupMachinePage::cmdTestConnection_Click);
@@ -60,9 +61,21 @@ SetupMachinePage::SetupMachinePage(QWidget* parent) : QWidget(parent)
     lblTestResult->setObjectName(QStringLiteral("lblTestResult"));
     lblTestResult->setWordWrap(true);
     lblTestResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the longest answer from the start, so that the window does not jump when it comes.
+    lblTestResult->setMinimumHeight(lblTestResult->fontMetrics().lineSpacing() * 2);
+    lblTestResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* form = new QFormLayout(fraLinuxCnc);
-    form->addRow(QStringLiteral("&Host:"), txtHost);
-    form->addRow(QStringLiteral("&Port:"), txtPort);
+    // Host and port on one row: the page must fit a small screen at a large scale.
+    auto* where = new QHBoxLayout;
+    where->addWidget(txtHost, 1);
+    auto* portCaption = new QLabel(QStringLiteral("&Port:"), fraLinuxCnc);
+    portCaption->setBuddy(txtPort);
+    where->addWidget(portCaption);
+    txtPort->setMaximumWidth(txtPort->fontMetrics().horizontalAdvance(QStringLiteral("655350")) + 16);
+    where->addWidget(txtPort);
+    auto* hostCaption = new QLabel(QStringLiteral("&Host:"), fraLinuxCnc);
+    hostCaption->setBuddy(txtHost);
+    form->addRow(hostCaption, where);
     form->addRow(QStringLiteral("C&onnect password:"), txtConnectPassword);
     form->addRow(QStringLiteral("E&nable password:"), txtEnablePassword);
     form->addRow(QStringLiteral("Program &folder:"), txtProgramFolder);
@@ -74,8 +87,8 @@ SetupMachinePage::SetupMachinePage(QWidget* parent) : QWidget(parent)
                                this);
     restart->setObjectName(QStringLiteral("lblRestartMachine"));
     restart->setWordWrap(true);
+    restart->setMinimumHeight(restart->fontMetrics().lineSpacing() * 2); // two lines whatever the width
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("What runs the work list:"), this));
     layout->addWidget(optEmbedded);
     layout->addWidget(optNone);
     layout->addWidget(optLinuxCnc);

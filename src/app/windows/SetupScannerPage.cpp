@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -48,6 +49,7 @@ SetupScannerPage::SetupScannerPage(std::function<QStringList()> presentDevices, 
     cboScannerDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cboScannerDevice->setMinimumContentsLength(24);
     cboScannerDevice->lineEdit()->setPlaceholderText(QStringLiteral("/dev/ttyACM0"));
+    connect(cboScannerDevice, &QComboBox::currentTextChanged, cboScannerDevice, &QComboBox::setToolTip);
     cboBaud = combo(this, "cboBaud", bauds);
     cboParity = combo(this, "cboParity", {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even")});
     cboDataBits = combo(this, "cboDataBits", {QStringLiteral("7"), QStringLiteral("8")});
@@ -130,7 +132,13 @@ void SetupScannerPage::refreshDevices()
     const QString typed = cboScannerDevice->currentText();
     cboScannerDevice->clear();
     cboScannerDevice->addItems(present);
-    for (int i = 0; i < cboScannerDevice->count(); ++i)
+    // The list shows the by-id names whole, however narrow the field.
+    int widest = 0;
+    for (int i = 0; i < cboScannerDevice->count(); ++i) {
         cboScannerDevice->setItemData(i, cboScannerDevice->itemText(i), Qt::ToolTipRole);
+        widest = qMax(widest, cboScannerDevice->fontMetrics().horizontalAdvance(cboScannerDevice->itemText(i)));
+    }
+    cboScannerDevice->view()->setTextElideMode(Qt::ElideNone);
+    cboScannerDevice->view()->setMinimumWidth(widest + 2 * cboScannerDevice->fontMetrics().averageCharWidth() + 16);
     cboScannerDevice->setCurrentText(typed);
 }

@@ -6,6 +6,7 @@
 #include "platform/windows/Screen.h"
 
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -71,9 +72,7 @@ frmSetup::frmSetup(Pages pages, const StationSetup& before, std::function<QStrin
     buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     if (steps) {
-        auto* intro = new QLabel(QStringLiteral("No ZEM.INI was found: set the station up here, and Finish writes it. "
-                                                "Cancel starts with the default settings."),
-                                 this);
+        auto* intro = new QLabel(QStringLiteral("No ZEM.INI yet: Finish writes one, Cancel starts with the defaults."), this);
         intro->setWordWrap(true);
         layout->addWidget(intro);
     }
@@ -82,6 +81,15 @@ frmSetup::frmSetup(Pages pages, const StationSetup& before, std::function<QStrin
     layout->addWidget(lblMessage);
     layout->addLayout(buttons);
     showStep();
+    // Wide enough that the explanations take few lines, narrow enough for 640 points across.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 90);
+    // A stack passes on no height for a width: each page asks for the room its wrapped texts need.
+    for (int i = 0; i < stkPages->count(); ++i) {
+        QWidget* page = stkPages->widget(i);
+        if (page->layout() && page->layout()->hasHeightForWidth())
+            page->setMinimumHeight(qMax(page->minimumSizeHint().height(),
+                                        page->layout()->totalHeightForWidth(qMax(page->sizeHint().width(), minimumWidth() - 24))));
+    }
     Screen::FitForm(*this);
 }
 
