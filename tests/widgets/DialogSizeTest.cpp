@@ -1,4 +1,5 @@
 #include "app/windows/frmAbout.h"
+#include "app/windows/frmSetup.h"
 #include "autosel/AutoSelectRules.h"
 #include "autosel/windows/MacFlds.h"
 #include "config/Configuration.h"
@@ -29,9 +30,11 @@ TEST(DialogSizeTest, EveryDialogWithItsButtonsFitsA1280By1024ScreenAt200Percent)
     Screen::FitForm(setup, QRect(0, 0, 640, 512));
     ExInsForm exclusion(QStringLiteral("10100000"));
     frmAbout about;
+    frmSetup firstStart(frmSetup::Pages::FirstStart, StationSetup(), [] { return QStringList(); });
+    Screen::FitForm(firstStart, QRect(0, 0, 640, 512));
 
     const QRect room(0, 0, 640 - 16, 512 - 64);
-    for (QDialog* dialog : std::initializer_list<QDialog*>{&setup, &exclusion, &about}) {
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&setup, &exclusion, &about, &firstStart}) {
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
         const std::string name = dialog->objectName().toStdString();

@@ -65,17 +65,19 @@ frmSetup::frmSetup(Pages pages, const StationSetup& before, std::function<QStrin
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
+    if (steps) {
+        // Beside the buttons it explains: the page keeps its height for the settings.
+        auto* intro = new QLabel(QStringLiteral("No ZEM.INI yet:\nFinish writes one."), this);
+        intro->setObjectName(QStringLiteral("lblIntro"));
+        buttons->addWidget(intro);
+        cmdCancel->setToolTip(QStringLiteral("Start with the default settings; nothing is written"));
+    }
     buttons->addStretch();
     buttons->addWidget(cmdBack);
     buttons->addWidget(cmdNext);
     buttons->addWidget(cmdFinish);
     buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
-    if (steps) {
-        auto* intro = new QLabel(QStringLiteral("No ZEM.INI yet: Finish writes one, Cancel starts with the defaults."), this);
-        intro->setWordWrap(true);
-        layout->addWidget(intro);
-    }
     layout->addWidget(lblTitle);
     layout->addWidget(stkPages, 1);
     layout->addWidget(lblMessage);
@@ -91,6 +93,9 @@ frmSetup::frmSetup(Pages pages, const StationSetup& before, std::function<QStrin
                                         page->layout()->totalHeightForWidth(qMax(page->sizeHint().width(), minimumWidth() - 24))));
     }
     Screen::FitForm(*this);
+    adjustSize();
+    // At the first start the main window is not shown yet: the screen is the reference.
+    Screen::CenterFormOnScreen(*this);
 }
 
 QWidget* frmSetup::CurrentPage() const
