@@ -17,7 +17,7 @@ QString SerialLink::CurrentSettingsText() const
     return QStringLiteral("COM") + QString::number(config_.CommPort) + QLatin1Char(':') + config_.SerialSettings;
 }
 
-void SerialLink::OpenSerialPort()
+void SerialLink::OpenSerialPort(Absent absent)
 {
     const bool wasWaiting = waiting_ != Waiting::No;
     waiting_ = Waiting::No;
@@ -36,6 +36,11 @@ void SerialLink::OpenSerialPort()
         if (wasWaiting)
             state_.SetStatus(QStringLiteral("Ready."));
     } catch (const RuntimeError& e) {
+        if (opening && absent == Absent::WaitQuietly && !port_.DeviceAvailable()) {
+            Log::Info(QStringLiteral("the scanner's device is not there yet (%1)").arg(e.Description()));
+            waitForDevice(Waiting::ForFirstOpen, e.Description());
+            return;
+        }
         Log::Error(QStringLiteral("cannot open the scanner port %1: %2").arg(CurrentSettingsText(), e.Description()));
         boxes_.ReportUnexpectedError(e.Number(), e.Description());
         // The device may not be there yet (a USB scanner still being set up at boot): it is

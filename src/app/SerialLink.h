@@ -15,10 +15,13 @@ class SerialLink {
 public:
     SerialLink(Configuration& config, SerialPort& port, StationState& state, MessageBoxes& boxes);
 
+    // What start-up does when the scanner's device is not there: a USB scanner not plugged in
+    // yet is waited for without a box, and opened when it comes.
+    enum class Absent { Report, WaitQuietly };
     // (Re)opens the port with CommPort and SerialSettings and shows them in the station's state. A
     // failure is reported, then the settings dialog is shown (not in unattended mode: no operator
     // would close it). A port that did not open is watched for as a lost one is.
-    void OpenSerialPort();
+    void OpenSerialPort(Absent absent = Absent::Report);
     // Writes Settings and CommPort to the configuration file.
     void SaveSerialSettings();
 

@@ -78,7 +78,7 @@ bool Station::Start()
     if (ownPort_)
         ownPort_->SetConfigFile(config_.NativeIniFilePath());
 
-    link_.OpenSerialPort();
+    link_.OpenSerialPort(SerialLink::Absent::WaitQuietly);
 
     if (!services_.instances.EnhancedInterfaceAvailable()) {
         services_.boxes.Show(QStringLiteral("This program requires the enhanced Windows interface"));

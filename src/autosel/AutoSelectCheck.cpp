@@ -2,20 +2,38 @@
 
 #include "config/TextNumber.h"
 
-AutoSelectCheck::Finding AutoSelectCheck::FirstUnusable(AutoSelectRules& rules)
+AutoSelectCheck::Finding AutoSelectCheck::FirstUnusable(AutoSelectRules& rules, const QStringList& fieldCodes)
 {
     if (const MirrorTriggerRule* rule = rules.ActiveRule()) {
         const QString problem = TriggerProblem(rules.TriggerSource(), rule->Text);
         if (!problem.isEmpty())
-            return {Value::TriggerText, problem};
+            return {Value::TriggerText, problem, QString()};
     }
     QString problem = HalfLimitProblem(QStringLiteral("Half-table limit X"), rules.HalfLimitX());
     if (!problem.isEmpty())
-        return {Value::HalfLimitX, problem};
+        return {Value::HalfLimitX, problem, QString()};
     problem = HalfLimitProblem(QStringLiteral("Half-table limit Y"), rules.HalfLimitY());
     if (!problem.isEmpty())
-        return {Value::HalfLimitY, problem};
+        return {Value::HalfLimitY, problem, QString()};
+    // The default field first: it is on the first tab, the fields on the next two.
+    problem = FieldCodeProblem(QStringLiteral("DFN"), rules.Field(QStringLiteral("DFN")).Code, fieldCodes);
+    if (!problem.isEmpty())
+        return {Value::FieldCode, problem, QStringLiteral("DFN")};
+    for (const QString& suffix : AutoSelectRules::Suffixes()) {
+        problem = FieldCodeProblem(suffix, rules.Field(suffix).Code, fieldCodes);
+        if (!problem.isEmpty())
+            return {Value::FieldCode, problem, suffix};
+    }
     return {};
+}
+
+QString AutoSelectCheck::FieldCodeProblem(const QString& suffix, const QString& code, const QStringList& fieldCodes)
+{
+    if (code.isEmpty() || fieldCodes.contains(code, Qt::CaseInsensitive))
+        return QString();
+    const QString field = suffix == QLatin1String("DFN") ? QStringLiteral("Default field") : QStringLiteral("Field ") + suffix;
+    return QStringLiteral("%1: \"%2\" is not a field code of the list manager. Use one of %3, or leave it empty.")
+        .arg(field, code, fieldCodes.join(QLatin1Char(' ')));
 }
 
 QString AutoSelectCheck::HalfLimitProblem(const QString& name, const QString& text)

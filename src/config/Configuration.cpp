@@ -8,7 +8,10 @@
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
+
 #include "station/StationState.h"
+
+#include <QDir>
 
 namespace {
 const QString defaultGCodePath = QStringLiteral("C:\\KARN\\PRODUCT\\");
@@ -45,6 +48,11 @@ Configuration::Configuration(MessageBoxes& boxes, FileFinder& files, ProcessExit
 {
 }
 
+QString Configuration::SampleFile()
+{
+    return QDir::cleanPath(Paths::ToNative(Paths::ProgramFolder()) + QStringLiteral("/../share/doc/tarvex/ZEM.INI.sample"));
+}
+
 bool Configuration::LoadSettings(StationState& state)
 {
     WindowsDirectory = Paths::WindowsDirectory();
@@ -56,10 +64,9 @@ bool Configuration::LoadSettings(StationState& state)
             // Where it was looked for, where it will be, and where to start from.
             boxes_.Show(QStringLiteral("File ZEM.INI Not Found") +
                             QStringLiteral("\n\nLooked in:\n%1\n%2\n\nTarvex starts with the default settings; the first "
-                                           "setting saved creates %2.\nA commented sample to copy there comes with the "
-                                           "package: %3")
+                                           "setting saved creates %2.\nA commented sample to copy there: %3")
                                 .arg(Paths::ToNative(Paths::ProgramFolder() + QLatin1Char('\\') + FileName),
-                                     NativeIniFilePath(), SampleFile),
+                                     NativeIniFilePath(), SampleFile()),
                         MessageBoxes::Icon::Critical);
             return false;
         }

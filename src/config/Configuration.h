@@ -14,8 +14,10 @@ class Configuration {
 public:
     static inline const QString Section = QStringLiteral("GESTBCOD");
     static inline const QString FileName = QStringLiteral("ZEM.INI");
-    // The commented sample the package installs.
-    static inline const QString SampleFile = QStringLiteral("/usr/share/doc/tarvex/ZEM.INI.sample");
+    // The commented sample to start from (native path): share/doc/tarvex/ZEM.INI.sample beside
+    // the executable's folder, where the package installs it (/usr/bin/tarvex,
+    // /usr/share/doc/tarvex) and where the build puts a copy (build/src/tarvex, build/share/doc/tarvex).
+    static QString SampleFile();
 
     // files: the file system search behind FileExists; exit: how the program ends after an
     // unexpected file-system error at start-up. The first form uses the real ones.

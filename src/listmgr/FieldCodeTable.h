@@ -19,6 +19,8 @@ public:
     int Position(const QString& code) const;
     // The code at a 1-based position; empty outside the table.
     QString CodeAt(int position) const;
+    // All codes, in table order.
+    const QStringList& Codes() const { return codes_; }
 
 private:
     QStringList codes_;

@@ -3,10 +3,10 @@
 #include "platform/Log.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeError.h"
+#include "platform/SerialDevices.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 #include <QStringList>
 
 #include <grp.h>
@@ -68,18 +68,7 @@ QString QtSerialPort::DeviceForPort(int port) const
 
 QStringList QtSerialPort::PresentDevices() const
 {
-    QStringList devices;
-    // The names by id stay the same whatever order the devices come up in at boot.
-    const QDir byId(QStringLiteral("/dev/serial/by-id"));
-    for (const QString& name : byId.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
-        devices << byId.filePath(name);
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        const QString device = info.systemLocation();
-        if (device.startsWith(QLatin1String("/dev/ttyS")) || device.startsWith(QLatin1String("/dev/ttyUSB")) ||
-            device.startsWith(QLatin1String("/dev/ttyACM")))
-            devices << device;
-    }
-    return devices;
+    return SerialDevices().Present();
 }
 
 void QtSerialPort::SetCommPort(int port)
@@ -285,5 +274,5 @@ QString QtSerialPort::DeviceName() const
 
 bool QtSerialPort::DeviceAvailable() const
 {
-    return QFileInfo::exists(DeviceName());
+    return SerialDevices::Exists(DeviceName());
 }

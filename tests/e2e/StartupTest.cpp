@@ -1,5 +1,7 @@
 #include "e2e/TarvexProcess.h"
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -10,6 +12,10 @@ TEST(StartupTest, TheRealProgramStartsUnattendedAndLogsItsMessageBoxes)
     ASSERT_TRUE(tarvex.Start({"NOAPP"}));
     const QString log = tarvex.Log().join('\n');
     EXPECT_TRUE(log.contains("message box [Tarvex]: File ZEM.INI Not Found"));
+    // The sample it names to start from is there, beside the program as built.
+    const QString notFound = tarvex.Log().filter("File ZEM.INI Not Found").value(0);
+    const QString sample = notFound.section("A commented sample to copy there: ", 1);
+    EXPECT_TRUE(!sample.isEmpty() && QFileInfo::exists(sample)) << notFound.toStdString();
     EXPECT_TRUE(log.contains("NOAPP: running without the list manager"));
     tarvex.Stop();
     EXPECT_TRUE(tarvex.Log().last().endsWith("shutdown"));

@@ -1,6 +1,7 @@
 #include "autosel/AutoSelectCheck.h"
 #include "autosel/AutoSelectRules.h"
 #include "config/Configuration.h"
+#include "listmgr/FieldCodeTable.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -22,6 +23,11 @@ protected:
     TestEnvironment env;
     FakeMessageBoxes boxes;
     Configuration config{boxes};
+    const QStringList codes = [] {
+        FieldCodeTable table;
+        table.InitFieldCodeTable();
+        return table.Codes();
+    }();
 };
 
 TEST_F(AutoSelectRulesTest, AnEmptyFileLoadsTheDefaultsAndSavesEveryKeyInOrder)
@@ -172,19 +178,19 @@ TEST_F(AutoSelectRulesTest, OnlyTheTriggerInUseMustFitTheDisplay)
               "HalfLimitX=abc\n");
     AutoSelectRules rules(config);
     // The trigger comes first, as the dialog shows it first.
-    EXPECT_EQ(AutoSelectCheck::FirstUnusable(rules).value, AutoSelectCheck::Value::HalfLimitX);
+    EXPECT_EQ(AutoSelectCheck::FirstUnusable(rules, codes).value, AutoSelectCheck::Value::HalfLimitX);
     rules.ActiveRule()->Text += "M";
-    const AutoSelectCheck::Finding finding = AutoSelectCheck::FirstUnusable(rules);
+    const AutoSelectCheck::Finding finding = AutoSelectCheck::FirstUnusable(rules, codes);
     EXPECT_EQ(finding.value, AutoSelectCheck::Value::TriggerText);
     EXPECT_TRUE(finding.message.contains("13 characters long; a trigger for the program name can have at most 12"))
         << finding.message.toStdString();
     rules.SetHalfLimitX("");
     rules.SetTriggerSource(Source::Comment);
-    EXPECT_TRUE(AutoSelectCheck::FirstUnusable(rules).message.contains("26 characters long; a trigger for the comment can have at most 25"));
+    EXPECT_TRUE(AutoSelectCheck::FirstUnusable(rules, codes).message.contains("26 characters long; a trigger for the comment can have at most 25"));
     rules.SetTriggerSource(Source::Barcode); // no trigger is used
-    EXPECT_EQ(AutoSelectCheck::FirstUnusable(rules).value, AutoSelectCheck::Value::None);
+    EXPECT_EQ(AutoSelectCheck::FirstUnusable(rules, codes).value, AutoSelectCheck::Value::None);
     rules.SetHalfLimitY("-1");
-    EXPECT_EQ(AutoSelectCheck::FirstUnusable(rules).value, AutoSelectCheck::Value::HalfLimitY);
+    EXPECT_EQ(AutoSelectCheck::FirstUnusable(rules, codes).value, AutoSelectCheck::Value::HalfLimitY);
 }
 
 TEST_F(AutoSelectRulesTest, AFailedSaveIsToldToTheCaller)

@@ -145,7 +145,7 @@ TEST_F(ConfigurationTest, NoFileIsReportedAndLaterWritesGoToTheWindowsDirectory)
     EXPECT_TRUE(boxes.shown[0].text.startsWith("File ZEM.INI Not Found\n")) << boxes.shown[0].text.toStdString();
     EXPECT_TRUE(boxes.shown[0].text.contains(env.ProgramFolder() + "/ZEM.INI"));
     EXPECT_TRUE(boxes.shown[0].text.contains(env.WindowsDirectory() + "/ZEM.INI"));
-    EXPECT_TRUE(boxes.shown[0].text.contains(Configuration::SampleFile));
+    EXPECT_TRUE(boxes.shown[0].text.contains(Configuration::SampleFile()));
     EXPECT_EQ(boxes.shown[0].icon, MessageBoxes::Icon::Critical);
     EXPECT_FALSE(state.ShowEdHidden());
     EXPECT_TRUE(config.SerialSettings.isEmpty());

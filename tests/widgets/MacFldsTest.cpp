@@ -2,6 +2,7 @@
 #include "autosel/MirrorTrigger.h"
 #include "autosel/windows/MacFlds.h"
 #include "config/Configuration.h"
+#include "listmgr/FieldCodeTable.h"
 #include "scan/ScanFields.h"
 #include "scan/ScanProcessing.h"
 #include "StationWindow.h"
@@ -45,12 +46,18 @@ class MacFldsTest : public testing::Test {
 protected:
     void configure(const QByteArray& body) { config.IniFilePath = env.Write(path(), "[GESTBCOD]\r\n" + body); }
     QString path() const { return env.Root() + "/ZEM.INI"; }
+    static QStringList fieldCodes()
+    {
+        FieldCodeTable table;
+        table.InitFieldCodeTable();
+        return table.Codes();
+    }
     QByteArray file() const { return TestEnvironment::Read(path()).replace("\r\n", "\n"); }
 
     MacFlds& open()
     {
         if (!dialog)
-            dialog = std::make_unique<MacFlds>(rules, fields.LastProgramName, fields.LastComment);
+            dialog = std::make_unique<MacFlds>(rules, fieldCodes(), fields.LastProgramName, fields.LastComment);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return *dialog;
@@ -301,8 +308,8 @@ TEST_F(MacFldsTest, OkWritesEveryKeyInOrderWithTheCodesUpperCased)
     configure("");
     open();
     type("SFN", "n1");
-    type("FFS", "fs/12");
-    type("DFN", "d");
+    type("FFS", "s1/");
+    type("DFN", "a1");
     click("SFScb");
     click("BFMcb");
     type("HlfLimX", "1500");
@@ -320,7 +327,7 @@ TEST_F(MacFldsTest, OkWritesEveryKeyInOrderWithTheCodesUpperCased)
     QByteArray expected = "[GESTBCOD]\n";
     for (const char* suffix : fileOrder) {
         const QByteArray s(suffix);
-        const QByteArray code = s == "SFN" ? "N1" : s == "FFS" ? "FS/12" : s == "DFN" ? "D" : "";
+        const QByteArray code = s == "SFN" ? "N1" : s == "FFS" ? "S1/" : s == "DFN" ? "A1" : "";
         const bool on = AutoSelectRules::AlwaysEnabled(suffix) || s == "SFS" || s == "BFM";
         expected += "FieldCode_" + s + "=" + code + "\nFieldFlag_" + s + (on ? "= 1\n" : "= 0\n");
     }
@@ -369,6 +376,22 @@ TEST_F(MacFldsTest, OkStaysOpenOnAValueThatCannotBeUsedAndSaysWhichAndWhy)
     QTest::keyClick(find<QLineEdit>("MSpec"), Qt::Key_End);
     QTest::keyClick(find<QLineEdit>("MSpec"), Qt::Key_Backspace);
     EXPECT_TRUE(problem->isHidden());
+
+    // A code the list manager does not know, which the next line would have carried; any letter
+    // case of a known one is fine.
+    type("FFR", "QQQ");
+    press("BtnOK");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(problem->text().startsWith("Field FFR: \"QQQ\" is not a field code of the list manager. Use one of "
+                                           "N M S A T R N1 M1 S1 A1 T1 R1 N/ ")) << problem->text().toStdString();
+    EXPECT_EQ(tabs->currentIndex(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), find("FFR"));
+    type("FFR", "r/1");
+    EXPECT_TRUE(problem->isHidden());
+    type("DFN", "x");
+    press("BtnOK");
+    EXPECT_TRUE(problem->text().startsWith("Default field: \"X\" is not a field code")) << problem->text().toStdString();
+    find<QLineEdit>("DFN")->clear();
     press("BtnOK");
     EXPECT_TRUE(dialog->isHidden());
     ASSERT_TRUE(rules.Save());
@@ -474,18 +497,18 @@ TEST_F(MacFldsMenuTest, TheMenuOpensOneDialogWhoseEditsTheScanProcessingUsesAtOn
         d.findChild<QRadioButton*>("OptAlnL")->click();
         auto* trigger = d.findChild<QLineEdit*>("MSpec");
         QTest::keyClicks(trigger, "x");
-        d.findChild<QLineEdit*>("SFS")->setText("s9");
+        d.findChild<QLineEdit*>("SFS")->setText("s1");
 
         // A scan processed while the dialog is open uses the rule not yet saved.
         MirrorTrigger test(opened.station.Processing().Rules());
         EXPECT_EQ(test.TestMirrorTrigger(" xa12 ", QString()), MirrorTrigger::Outcome::Mirrored);
         EXPECT_EQ(test.TestMirrorTrigger("AX12", QString()), MirrorTrigger::Outcome::Normal);
-        EXPECT_EQ(opened.station.Processing().Rules().Field("SFS").Code, "S9");
+        EXPECT_EQ(opened.station.Processing().Rules().Field("SFS").Code, "S1");
         d.findChild<QPushButton*>("BtnOK")->click();
     });
     ASSERT_FALSE(first.isNull()); // hidden, not destroyed
     EXPECT_TRUE(first->isHidden());
-    EXPECT_TRUE(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI").contains("FieldCode_SFS=S9\r\n"));
+    EXPECT_TRUE(TestEnvironment::Read(env.ProgramFolder() + "/ZEM.INI").contains("FieldCode_SFS=S1\r\n"));
 
     whileOpen(menu, [&](QWidget& d) {
         EXPECT_EQ(&d, first.data());

@@ -1,6 +1,7 @@
 #include "StationWindow.h"
 #include "app/windows/SetupMachinePage.h"
 #include "app/windows/frmSetup.h"
+#include "config/windows/SerialDeviceList.h"
 #include "listmgr/EmbeddedListManager.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
@@ -108,7 +109,7 @@ TEST_F(SetupTest, TheFirstStartIsSetUpInTheWindowAndEndsInAWorkingStation)
 
     bool filledIn = false;
     whenSetupOpens([&](frmSetup& setup) {
-        find<QComboBox>(setup, "cboScannerDevice")->setCurrentText(scanner.device);
+        find<SerialDeviceList>(setup, "lstScannerDevice")->SetDevice(scanner.device);
         find<QComboBox>(setup, "cboSuffix")->setCurrentText("CR");
         find<QPushButton>(setup, "cmdNext")->click();
         find<QLineEdit>(setup, "txtGCodePath")->setText(programs);

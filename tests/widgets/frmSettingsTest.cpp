@@ -178,6 +178,50 @@ TEST_F(frmSettingsTest, APortLeftClosedSaysSoAndAChosenDeviceIsSavedAsItsMapping
     EXPECT_EQ(indicator->toolTip(), "Open on /dev/fake1");
 }
 
+TEST_F(frmSettingsTest, AScannerMissingAtStartUpIsWaitedForWithoutABoxAndOpenedWhenItComes)
+{
+    port.available = false;
+    port.openFails = 8005;
+    bool dialogSeen = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialogSeen = true;
+            dialog->reject();
+        }
+    });
+    start("[GESTBCOD]\r\nCommPort=1\r\n");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialogSeen);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+    auto* indicator = opened->window.findChild<QLabel*>("lblCurSettings");
+    EXPECT_EQ(indicator->text(), "Waiting for the scanner");
+
+    port.available = true;
+    port.openFails = 0;
+    opened->station.Timer1_Timer();
+    EXPECT_TRUE(port.open);
+    EXPECT_EQ(indicator->text(), "COM1:9600,N,8,1");
+}
+
+TEST_F(frmSettingsTest, OkWithoutAPortIsRefusedWithWhatToChoose)
+{
+    // As after a start without ZEM.INI: port 0, empty settings.
+    frmSettings dialog(0, QString(), {}, [] { return QStringList{"/dev/ttyS0"}; });
+    dialog.show();
+    click(dialog, "cmdOK");
+    auto* problem = dialog.findChild<QLabel*>("lblProblem");
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(problem->isVisible());
+    EXPECT_TRUE(problem->text().contains("Com1 to Com4")) << problem->text().toStdString();
+
+    click(dialog, "optCom2");
+    EXPECT_FALSE(problem->isVisible());
+    click(dialog, "cmdOK");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.WorkingPort(), 2);
+}
+
 TEST_F(frmSettingsTest, UnattendedStartUpDoesNotWaitForTheDialog)
 {
     port.openFails = 8005;

@@ -40,7 +40,7 @@ const char sampleIni[] =
     "CommPort=1\r\n"
     "FieldCode_SFN=N\r\nFieldCode_SFM=M\r\nFieldCode_SFS=S\r\nFieldFlag_SFS= 1\r\nFieldCode_SFA=A\r\nFieldFlag_SFA= 1\r\n"
     "FieldCode_SFT=T\r\nFieldCode_SFR=R\r\n"
-    "FieldCode_BFN=BN\r\nFieldFlag_BFN= 1\r\nFieldCode_FFS=FS/12\r\nFieldFlag_FFS= 1\r\nFieldCode_FFR=FR/34\r\n"
+    "FieldCode_BFN=N1\r\nFieldFlag_BFN= 1\r\nFieldCode_FFS=S/\r\nFieldFlag_FFS= 1\r\nFieldCode_FFR=R/\r\n"
     "FieldCode_DFN=N\r\nHalfLimitX=1500\r\nHalfLimitY=650\r\n"
     "AutoSelSetting=1\r\nPNameMSel=1\r\nPNameMirrorLR=-1\r\nPNameMirrorCPos=7\r\nPNameMirrorText=SX\r\n";
 
@@ -174,7 +174,7 @@ int main(int argc, char* argv[])
     }
 
     frmSettings settings(station.Config().CommPort, station.Config().SerialSettings, station.PortDevices(),
-                         station.PresentSerialDevices(), &window);
+                         [&station] { return station.PresentSerialDevices(); }, &window);
     ok &= save(settings, folder, QStringLiteral("serial-settings"));
     settings.hide();
     frmLogViewer log(Log::FilePath(), &window);
@@ -191,7 +191,7 @@ int main(int argc, char* argv[])
 
     ScanFields& fields = station.Processing().Fields();
     fields.LastProgramName = QStringLiteral("PART01SX");
-    MacFlds setup(station.Processing().Rules(), fields.LastProgramName, fields.LastComment, &window);
+    MacFlds setup(station.Processing().Rules(), station.FieldCodes().Codes(), fields.LastProgramName, fields.LastComment, &window);
     auto* tabs = setup.findChild<QTabWidget*>(QStringLiteral("TabSetup"));
     const char* const names[] = {"macflds-1-auto-field-select", "macflds-2-standard-fields", "macflds-3-front-and-back",
                                  "macflds-4-field-limits"};

@@ -1,13 +1,13 @@
 #include "app/windows/SetupScannerPage.h"
 
 #include "app/StationSetup.h"
+#include "config/windows/SerialDeviceList.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
-#include <QAbstractItemView>
-#include <QLineEdit>
-#include <QTimer>
+
+#include <utility>
 
 namespace {
 const QStringList bauds{QStringLiteral("300"),   QStringLiteral("1200"),  QStringLiteral("2400"),  QStringLiteral("4800"),
@@ -40,16 +40,12 @@ const QStringList SetupScannerPage::SuffixTexts{QStringLiteral("nothing"), QStri
                                                 QStringLiteral("CR LF"), QStringLiteral("Tab")};
 
 SetupScannerPage::SetupScannerPage(std::function<QStringList()> presentDevices, QWidget* parent)
-    : QWidget(parent), presentDevices_(std::move(presentDevices)), refresh_(new QTimer(this))
+    : QWidget(parent), presentDevices_(std::move(presentDevices))
 {
     setObjectName(QStringLiteral("SetupScannerPage"));
-    cboScannerDevice = combo(this, "cboScannerDevice", {});
-    cboScannerDevice->setEditable(true);
-    cboScannerDevice->setInsertPolicy(QComboBox::NoInsert);
-    cboScannerDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cboScannerDevice->setMinimumContentsLength(24);
-    cboScannerDevice->lineEdit()->setPlaceholderText(QStringLiteral("/dev/ttyACM0"));
-    connect(cboScannerDevice, &QComboBox::currentTextChanged, cboScannerDevice, &QComboBox::setToolTip);
+    // Refreshed while shown, by-id names whole, a path may be typed: the serial settings' own list.
+    lstScannerDevice = new SerialDeviceList(this, presentDevices_);
+    lstScannerDevice->setObjectName(QStringLiteral("lstScannerDevice"));
     cboBaud = combo(this, "cboBaud", bauds);
     cboParity = combo(this, "cboParity", {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even")});
     cboDataBits = combo(this, "cboDataBits", {QStringLiteral("7"), QStringLiteral("8")});
@@ -62,22 +58,19 @@ SetupScannerPage::SetupScannerPage(std::function<QStringList()> presentDevices, 
     intro->setWordWrap(true);
     auto* form = new QFormLayout(this);
     form->addRow(intro);
-    form->addRow(QStringLiteral("&Device:"), cboScannerDevice);
+    form->addRow(QStringLiteral("&Device:"), lstScannerDevice);
     form->addRow(QStringLiteral("&Baud rate:"), cboBaud);
     form->addRow(QStringLiteral("&Parity:"), cboParity);
     form->addRow(QStringLiteral("D&ata bits:"), cboDataBits);
     form->addRow(QStringLiteral("&Stop bits:"), cboStopBits);
     form->addRow(QStringLiteral("The scanner &ends each code with:"), cboSuffix);
-
-    // A scanner plugged in while the page is open shows up without reopening it.
-    refresh_->setInterval(1000);
-    connect(refresh_, &QTimer::timeout, this, &SetupScannerPage::refreshDevices);
+    // Its caption's shortcut reaches the box inside.
+    lstScannerDevice->setFocusProxy(lstScannerDevice->findChild<QComboBox*>());
 }
 
 void SetupScannerPage::Show(const StationSetup& setup)
 {
-    refreshDevices();
-    cboScannerDevice->setCurrentText(setup.device.isEmpty() ? shownDevices_.value(0) : setup.device);
+    lstScannerDevice->SetDevice(setup.device.isEmpty() && presentDevices_ ? presentDevices_().value(0) : setup.device);
     // Read by position as the serial settings dialog reads it: "9600,N,8,1".
     const QString settings = setup.serialSettings.isEmpty() ? QStringLiteral("9600,N,8,1") : setup.serialSettings;
     const QStringList parts = settings.split(QLatin1Char(','));
@@ -91,7 +84,7 @@ void SetupScannerPage::Show(const StationSetup& setup)
 
 QString SetupScannerPage::Take(StationSetup& setup) const
 {
-    const QString device = cboScannerDevice->currentText().trimmed();
+    const QString device = lstScannerDevice->Device();
     if (device.isEmpty())
         return QStringLiteral("Choose the scanner's device, or type its path.");
     if (!device.startsWith(QLatin1Char('/')))
@@ -107,38 +100,4 @@ QString SetupScannerPage::Take(StationSetup& setup) const
                                .arg(cboDataBits->currentText(), cboStopBits->currentText());
     setup.scanSuffix = SuffixKeys.value(cboSuffix->currentIndex());
     return QString();
-}
-
-void SetupScannerPage::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    refreshDevices();
-    refresh_->start();
-}
-
-void SetupScannerPage::hideEvent(QHideEvent* event)
-{
-    refresh_->stop();
-    QWidget::hideEvent(event);
-}
-
-void SetupScannerPage::refreshDevices()
-{
-    const QStringList present = presentDevices_ ? presentDevices_() : QStringList();
-    if (present == shownDevices_)
-        return;
-    shownDevices_ = present;
-    // What is typed or chosen stays, whether or not its device is there now.
-    const QString typed = cboScannerDevice->currentText();
-    cboScannerDevice->clear();
-    cboScannerDevice->addItems(present);
-    // The list shows the by-id names whole, however narrow the field.
-    int widest = 0;
-    for (int i = 0; i < cboScannerDevice->count(); ++i) {
-        cboScannerDevice->setItemData(i, cboScannerDevice->itemText(i), Qt::ToolTipRole);
-        widest = qMax(widest, cboScannerDevice->fontMetrics().horizontalAdvance(cboScannerDevice->itemText(i)));
-    }
-    cboScannerDevice->view()->setTextElideMode(Qt::ElideNone);
-    cboScannerDevice->view()->setMinimumWidth(widest + 2 * cboScannerDevice->fontMetrics().averageCharWidth() + 16);
-    cboScannerDevice->setCurrentText(typed);
 }

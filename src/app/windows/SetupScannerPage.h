@@ -6,7 +6,7 @@
 #include <functional>
 
 class QComboBox;
-class QTimer;
+class SerialDeviceList;
 class StationSetup;
 
 // The setup's scanner: its serial device (chosen among those present, refreshed while the page
@@ -16,6 +16,8 @@ class SetupScannerPage : public QWidget {
 public:
     // presentDevices: the serial devices there now, asked again every second while shown.
     explicit SetupScannerPage(std::function<QStringList()> presentDevices, QWidget* parent = nullptr);
+    // The device list, for tests.
+    SerialDeviceList* DeviceList() const { return lstScannerDevice; }
 
     void Show(const StationSetup& setup);
     // Puts the page's choice into setup; why it cannot be taken, or empty text.
@@ -25,17 +27,9 @@ public:
     static const QStringList SuffixKeys;
     static const QStringList SuffixTexts;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
 private:
-    void refreshDevices();
-
     std::function<QStringList()> presentDevices_;
-    QStringList shownDevices_;
-    QTimer* refresh_;
-    QComboBox* cboScannerDevice;
+    SerialDeviceList* lstScannerDevice;
     QComboBox* cboBaud;
     QComboBox* cboParity;
     QComboBox* cboDataBits;

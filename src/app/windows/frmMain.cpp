@@ -322,7 +322,8 @@ void frmMain::runSetup(frmSetup::Pages pages)
 void frmMain::mnuSetttings_Click()
 {
     const Configuration& config = station_.Config();
-    frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(), station_.PresentSerialDevices(), this);
+    frmSettings settings(config.CommPort, config.SerialSettings, station_.PortDevices(),
+                         [this] { return station_.PresentSerialDevices(); }, this);
     if (settings.exec() == QDialog::Accepted)
         station_.ApplySerialSettings(settings.WorkingPort(), settings.WorkingSettings(), settings.WorkingDevice());
 }
@@ -336,7 +337,8 @@ void frmMain::MnuAutoFld_Click()
 {
     if (!macFlds_) {
         const ScanFields& fields = station_.Processing().Fields();
-        macFlds_ = new MacFlds(station_.Processing().Rules(), fields.LastProgramName, fields.LastComment, this);
+        macFlds_ = new MacFlds(station_.Processing().Rules(), station_.FieldCodes().Codes(), fields.LastProgramName,
+                               fields.LastComment, this);
     }
     if (macFlds_->exec() == QDialog::Accepted)
         station_.SaveAutoSelectRules();

@@ -56,8 +56,9 @@ const Placement lengthwise[] = {{"N", 0.125, "whole length, normal"},  {"M", 0.8
                                 {"T", 0.625, "right part, normal"},    {"R", 0.875, "right part, mirrored"}};
 } // namespace
 
-MacFlds::MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const QString& lastComment, QWidget* parent)
-    : QDialog(parent), rules_(rules), lastProgramName_(lastProgramName), lastComment_(lastComment)
+MacFlds::MacFlds(AutoSelectRules& rules, const QStringList& fieldCodes, const QString& lastProgramName,
+                 const QString& lastComment, QWidget* parent)
+    : QDialog(parent), rules_(rules), fieldCodes_(fieldCodes), lastProgramName_(lastProgramName), lastComment_(lastComment)
 {
     setObjectName(QStringLiteral("MacFlds"));
     setWindowTitle(QStringLiteral("Automatic Field Selection Setup"));
@@ -220,7 +221,9 @@ QWidget* MacFlds::buildAutoSelectTab()
 
 FieldCodeBox* MacFlds::fieldBox(const QString& suffix, const QString& toolTip)
 {
-    return new FieldCodeBox(rules_, suffix, toolTip);
+    auto* box = new FieldCodeBox(rules_, suffix, toolTip);
+    connect(box->Code(), &QLineEdit::textChanged, this, &MacFlds::recheck);
+    return box;
 }
 
 QWidget* MacFlds::schematicPage(QWidget* page, QWidget* table, const QString& legendText)
@@ -480,6 +483,7 @@ void MacFlds::DFN_Change(const QString& text)
 {
     if (!syncing_)
         rules_.SetFieldCode(QStringLiteral("DFN"), text);
+    recheck();
 }
 
 void MacFlds::HlfLimX_Change(const QString& text)
@@ -535,13 +539,14 @@ void MacFlds::BtnOK_Click()
 {
     GetAutoSel();
     // A value that cannot be used is neither kept nor saved: the dialog stays open on it.
-    const AutoSelectCheck::Finding finding = AutoSelectCheck::FirstUnusable(rules_);
+    const AutoSelectCheck::Finding finding = AutoSelectCheck::FirstUnusable(rules_, fieldCodes_);
     if (finding.value != AutoSelectCheck::Value::None) {
         Log::Warning(QStringLiteral("automatic field selection not kept: ") + finding.message);
         showProblem(finding.message);
         QLineEdit* edit = finding.value == AutoSelectCheck::Value::TriggerText ? MSpec
                           : finding.value == AutoSelectCheck::Value::HalfLimitX ? HlfLimX
-                                                                                 : HlfLimY;
+                          : finding.value == AutoSelectCheck::Value::HalfLimitY ? HlfLimY
+                                                                                 : findChild<QLineEdit*>(finding.field);
         for (int i = 0; i < TabSetup->count(); ++i) {
             if (TabSetup->widget(i)->isAncestorOf(edit)) {
                 TabSetup->setCurrentIndex(i);
@@ -566,7 +571,7 @@ void MacFlds::recheck()
 {
     // Once told, the message follows the operator's corrections and goes when all is well.
     if (!lblProblem->isHidden())
-        showProblem(AutoSelectCheck::FirstUnusable(rules_).message);
+        showProblem(AutoSelectCheck::FirstUnusable(rules_, fieldCodes_).message);
 }
 
 void MacFlds::BtnCan_Click()

@@ -3,6 +3,7 @@
 #include "autosel/AutoSelectRules.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -26,8 +27,9 @@ class MacFlds : public QDialog {
     Q_OBJECT
 public:
     // The last program's name and comment are the live texts of the scan processing, shown on
-    // a double click; they outlive the dialog.
-    MacFlds(AutoSelectRules& rules, const QString& lastProgramName, const QString& lastComment, QWidget* parent = nullptr);
+    // a double click; they outlive the dialog. fieldCodes: the codes a field may carry.
+    MacFlds(AutoSelectRules& rules, const QStringList& fieldCodes, const QString& lastProgramName,
+            const QString& lastComment, QWidget* parent = nullptr);
 
     // Copies the rule shown into its store, with the outcome flag of the source shown.
     void GetAutoSel();
@@ -77,6 +79,7 @@ private:
     void recheck();
 
     AutoSelectRules& rules_;
+    QStringList fieldCodes_;
     const QString& lastProgramName_;
     const QString& lastComment_;
     std::optional<AutoSelectRules::Snapshot> opened_; // the rules as they were when the dialog opened

@@ -5,12 +5,13 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 // A one-character field of the settings string read as a number; 0 when it is not a digit.
@@ -26,13 +27,14 @@ void select(QRadioButton* button)
 } // namespace
 
 frmSettings::frmSettings(int port, const QString& settings, const QMap<int, QString>& portDevices,
-                         const QStringList& presentDevices, QWidget* parent)
-    : QDialog(parent), portDevices_(portDevices), presentDevices_(presentDevices)
+                         SerialDeviceList::Source presentDevices, QWidget* parent)
+    : QDialog(parent), portDevices_(portDevices)
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
     setModal(true);
     buildControls();
+    lstDevice->SetSource(std::move(presentDevices));
     Form_Load(port, settings);
 }
 
@@ -64,13 +66,10 @@ void frmSettings::buildControls()
     optCom3 = option(fraComPort, "optCom3", QStringLiteral("Com3"), [choosePort] { choosePort(3); });
     OptCom4 = option(fraComPort, "OptCom4", QStringLiteral("Com4"), [choosePort] { choosePort(4); });
     // Which serial device the chosen port opens: no need to edit the configuration by hand.
-    cboDevice = new QComboBox(fraComPort);
-    cboDevice->setObjectName(QStringLiteral("cboDevice"));
-    cboDevice->setToolTip(QStringLiteral("The serial device this port opens (saved in section [Ports])"));
-    cboDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cboDevice->setMinimumContentsLength(16);
-    fraComPort->layout()->addWidget(new QLabel(QStringLiteral("Device:"), fraComPort));
-    fraComPort->layout()->addWidget(cboDevice);
+    // Below the frames, across the dialog: the names by id are long.
+    lstDevice = new SerialDeviceList(this);
+    auto* lblDevice = new QLabel(QStringLiteral("&Device of the port:"), this);
+    lblDevice->setBuddy(lstDevice->findChild<QWidget*>(QStringLiteral("cboDevice")));
 
     fraBaudRate = frame("fraBaudRate", QStringLiteral("&Baud Rate"));
     optBaud300 = option(fraBaudRate, "optBaud300", QStringLiteral("300"), [this] { baud_ = 300; });
@@ -95,6 +94,14 @@ void frmSettings::buildControls()
     optStopBits1 = option(fraStopBits, "optStopBits1", QStringLiteral("1"), [this] { stopBits_ = 1; });
     optStopBits2 = option(fraStopBits, "optStopBits2", QStringLiteral("2"), [this] { stopBits_ = 2; });
 
+    lblProblem = new QLabel(this);
+    lblProblem->setObjectName(QStringLiteral("lblProblem"));
+    lblProblem->setWordWrap(true);
+    QPalette warning = lblProblem->palette();
+    warning.setColor(QPalette::WindowText, QColor(176, 0, 32));
+    lblProblem->setPalette(warning);
+    lblProblem->hide();
+
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
@@ -113,8 +120,13 @@ void frmSettings::buildControls()
     buttons->addStretch();
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
+    auto* device = new QHBoxLayout;
+    device->addWidget(lblDevice);
+    device->addWidget(lstDevice, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(frames);
+    layout->addLayout(device);
+    layout->addWidget(lblProblem);
     layout->addLayout(buttons);
 }
 
@@ -180,19 +192,13 @@ void frmSettings::Form_Load(int port, const QString& settings)
 
 void frmSettings::showDeviceOf(int port)
 {
-    cboDevice->clear();
-    const QString current = portDevices_.value(port);
-    for (const QString& device : presentDevices_)
-        cboDevice->addItem(device, device);
-    if (!current.isEmpty() && !presentDevices_.contains(current))
-        cboDevice->insertItem(0, QStringLiteral("%1 (not present)").arg(current), current);
-    cboDevice->setCurrentIndex(qMax(0, cboDevice->findData(current)));
-    cboDevice->setEnabled(cboDevice->count() > 0);
+    lstDevice->SetDevice(portDevices_.value(port));
+    lblProblem->hide();
 }
 
 QString frmSettings::WorkingDevice() const
 {
-    const QString chosen = cboDevice->currentData().toString();
+    const QString chosen = lstDevice->Device();
     return chosen == portDevices_.value(port_) ? QString() : chosen;
 }
 
@@ -204,6 +210,12 @@ QString frmSettings::WorkingSettings() const
 
 void frmSettings::cmdOK_Click()
 {
+    // Without a port (no configuration file yet) there is nothing to open or save.
+    if (port_ < 1) {
+        lblProblem->setText(QStringLiteral("Choose the port the scanner is on (Com1 to Com4) and the device it opens, then OK."));
+        lblProblem->show();
+        return;
+    }
     accept();
 }
 

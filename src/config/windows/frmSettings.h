@@ -1,26 +1,29 @@
 #pragma once
 
+#include "config/windows/SerialDeviceList.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QStringList>
 
 #include <functional>
 
-class QComboBox;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 
 // The serial settings dialog: port, baud rate, parity, data bits and stop bits of the scanner,
 // shown from the port number and settings text in use, and the serial device each port opens,
-// chosen among the devices present. OK accepts the choice, which the caller applies and saves;
-// Cancel changes nothing.
+// chosen among the devices present or typed. OK accepts the choice, which the caller applies and
+// saves, once a port is chosen; Cancel changes nothing.
 class frmSettings : public QDialog {
     Q_OBJECT
 public:
-    // portDevices: the device each port number opens now; presentDevices: those found.
+    // portDevices: the device each port number opens now; presentDevices: where the devices
+    // present are asked for (none: this machine's).
     frmSettings(int port, const QString& settings, const QMap<int, QString>& portDevices = {},
-                const QStringList& presentDevices = {}, QWidget* parent = nullptr);
+                SerialDeviceList::Source presentDevices = {}, QWidget* parent = nullptr);
 
     // The operator's choice, as OK stores it: a well-formed settings text and the port number.
     QString WorkingSettings() const;
@@ -48,9 +51,8 @@ private:
     QRadioButton* optCom2;
     QRadioButton* optCom3;
     QRadioButton* OptCom4;
-    QComboBox* cboDevice;
+    SerialDeviceList* lstDevice;
     QMap<int, QString> portDevices_;
-    QStringList presentDevices_;
     QGroupBox* fraBaudRate;
     QRadioButton* optBaud300;
     QRadioButton* optBaud1200;
@@ -70,6 +72,7 @@ private:
     QGroupBox* fraStopBits;
     QRadioButton* optStopBits1;
     QRadioButton* optStopBits2;
+    QLabel* lblProblem;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 };
