@@ -83,7 +83,15 @@ bool Station::Start()
         return false;
     }
 
-    config_.LoadSettings(state_);
+    link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED")) ||
+                       CommandLineInfo::NoWindow(services_.arguments);
+    if (!config_.LoadSettings(state_) && !link_.Unattended) {
+        // The first start: a window connected here offers the setup, modal. What it saved is
+        // read as any ZEM.INI is, and start-up goes on with it; Cancel saves nothing.
+        Q_EMIT SetupWanted();
+        if (config_.FileExists(config_.IniFilePath))
+            config_.LoadSettings(state_);
+    }
     // After the instance check: a second start neither reads nor writes the history.
     historyFile_.Load();
     connect(&historyFile_, &ScanHistoryFile::WriteFailed, &state_, &StationState::SetStatus);
@@ -99,8 +107,6 @@ bool Station::Start()
     if (ownPort_)
         ownPort_->SetConfigFile(config_.NativeIniFilePath());
 
-    link_.Unattended = RunState::CommandLineOf(services_.arguments).contains(QStringLiteral("UNATTENDED")) ||
-                       CommandLineInfo::NoWindow(services_.arguments);
     link_.OpenSerialPort(SerialLink::Absent::WaitQuietly);
 
     if (!services_.instances.EnhancedInterfaceAvailable()) {
@@ -113,7 +119,11 @@ bool Station::Start()
     runStep([this] { fieldCodes_.InitFieldCodeTable(); });
     runStep([this] { run_.CommandLine = RunState::CommandLineOf(services_.arguments); });
     // The one place where the list manager is chosen: none with NOAPP, else what the factory makes.
-    if (!run_.HasSwitch(QStringLiteral("NOAPP"))) {
+    // [ListManager] Server=None is NOAPP kept in the configuration: a station with no list manager.
+    const bool noneChosen = config_.ReadIniValue(QStringLiteral("ListManager"), QStringLiteral("Server"))
+                                .trimmed()
+                                .compare(QLatin1String("None"), Qt::CaseInsensitive) == 0;
+    if (!run_.HasSwitch(QStringLiteral("NOAPP")) && !noneChosen) {
         bool exitChosen = false;
         runStep([this, &exitChosen] {
             exitChosen = listLink_.Connect(services_.pauser, services_.boxes) == ListManagerLink::Outcome::Exit;
@@ -127,6 +137,9 @@ bool Station::Start()
             state_.SetMachineName(QString());
             state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("continued without it at start-up")));
         }
+    } else if (noneChosen && !run_.HasSwitch(QStringLiteral("NOAPP"))) {
+        Log::Info(QStringLiteral("[ListManager] Server=None: running without a list manager"));
+        state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("none chosen in the setup, lines go nowhere")));
     } else {
         Log::Info(QStringLiteral("NOAPP: running without the list manager"));
         state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("started with NOAPP, lines go nowhere")));
@@ -253,6 +266,21 @@ void Station::ApplyScanSuffix(const ScanSuffix& suffix)
     Log::Info(QStringLiteral("the scanner ends each code with: %1").arg(suffix.Caption()));
     reportSave(config_.WriteIniValue(Configuration::Section, ScanSuffix::Key, suffix.Value()),
                QStringLiteral("%1=%2").arg(ScanSuffix::Key, suffix.Value()), ScanSuffix::Key);
+}
+
+QString Station::SaveSetup(const StationSetup& before, const StationSetup& after)
+{
+    for (const StationSetup::Entry& entry : after.ChangesFrom(before)) {
+        const bool secret = entry.key.endsWith(QLatin1String("Password"), Qt::CaseInsensitive);
+        const QString record = QStringLiteral("[%1] %2=%3").arg(entry.section, entry.key, secret ? QStringLiteral("***") : entry.value);
+        const QString problem = reportSave(config_.WriteIniText(entry.section, entry.key, entry.value), record,
+                                           QStringLiteral("[%1] %2").arg(entry.section, entry.key));
+        if (!problem.isEmpty())
+            return problem;
+    }
+    // The folders hold from the next scan on; the drives and the list manager are chosen at start-up.
+    config_.ReadFolders();
+    return QString();
 }
 
 QMap<int, QString> Station::PortDevices() const

@@ -2,6 +2,7 @@
 
 #include "app/ScanIntake.h"
 #include "app/SerialLink.h"
+#include "app/StationSetup.h"
 #include "config/Configuration.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManagerFactory.h"
@@ -77,6 +78,10 @@ public:
     // Refusals, doubtful lines and machine faults heard or not; saved as [GESTBCOD] Sound.
     void SetSoundOn(bool on);
     void SaveAutoSelectRules();
+    // Writes the keys the setup window changed (after against before), each logged, passwords
+    // hidden; the folders hold at once. When one cannot be written, the keys after it are not
+    // either, and what the status line says of it comes back (else empty text).
+    QString SaveSetup(const StationSetup& before, const StationSetup& after);
 
     StationState& State() { return state_; }
     Configuration& Config() { return config_; }
@@ -102,6 +107,9 @@ Q_SIGNALS:
     // Start-up waits for the list manager's work list (its first answer was not one): a window
     // shows itself now, so that the operator sees what is awaited instead of nothing.
     void ListManagerAwaited();
+    // No ZEM.INI was found at start-up and an operator is there: a window connected here offers
+    // the setup, modal, and saves it through SaveSetup; start-up goes on when it is closed.
+    void SetupWanted();
 
 private:
     // The server start-up connects to: the tests' factory's, else the one ZEM.INI names. Its

@@ -87,20 +87,12 @@ bool Configuration::LoadSettings(StationState& state)
     state.HideShowEd();
 
     SerialSettings = readText(QStringLiteral("Settings"), QStringLiteral("9600,N,8,1"));
-    GCodePath = readText(QStringLiteral("GCodePath"), defaultGCodePath);
-    ListPath = readText(QStringLiteral("ListPath"), defaultGCodePath + QStringLiteral("lsx\\"));
-    GCodePath = GCodePath.trimmed();
-    if (!GCodePath.endsWith(QLatin1Char('\\')))
-        GCodePath += QLatin1Char('\\');
-    ListPath = ListPath.trimmed();
+    ReadFolders();
 
     CommPort = readChoice(QStringLiteral("CommPort"), 1, -32768, 32767);
     const int pollTime = readChoice(QStringLiteral("CommPollTime"), 1000, -65536, 65535);
     if (pollTime > 99)
         TimerInterval = pollTime;
-
-    CSVInPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVInPath"), QStringLiteral("C:\\")).trimmed());
-    CSVOutPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVOutPath"), QStringLiteral("C:\\Tarvex.csv")).trimmed());
 
     bool known = true;
     const QString suffix = readText(ScanSuffix::Key, QString());
@@ -113,6 +105,18 @@ bool Configuration::LoadSettings(StationState& state)
     state.SetOption(StationState::Option::Overwrite, readChoice(QStringLiteral("Overwrite"), 1, 0, 2));
     state.SetOption(StationState::Option::AClear, readChoice(QStringLiteral("AutoClear"), 1, 0, 2));
     return true;
+}
+
+void Configuration::ReadFolders()
+{
+    GCodePath = readText(QStringLiteral("GCodePath"), defaultGCodePath);
+    ListPath = readText(QStringLiteral("ListPath"), defaultGCodePath + QStringLiteral("lsx\\"));
+    GCodePath = GCodePath.trimmed();
+    if (!GCodePath.endsWith(QLatin1Char('\\')))
+        GCodePath += QLatin1Char('\\');
+    ListPath = ListPath.trimmed();
+    CSVInPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVInPath"), QStringLiteral("C:\\")).trimmed());
+    CSVOutPath = dropOneTrailingBackslash(readText(QStringLiteral("CSVOutPath"), QStringLiteral("C:\\Tarvex.csv")).trimmed());
 }
 
 bool Configuration::FileExists(const QString& path, Unexpected unexpected)

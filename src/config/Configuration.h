@@ -29,6 +29,9 @@ public:
     // Finds the file (program folder, then the Windows directory) and reads every main key into
     // the settings below and the options into the station's state. False when no file was found.
     bool LoadSettings(StationState& state);
+    // The four folder keys (GCodePath, ListPath, CSVInPath, CSVOutPath) read again, as
+    // LoadSettings reads them: after they were changed in the setup window.
+    void ReadFolders();
 
     // What FileExists does with an error it has no answer for: end the program (the start-up
     // looking for the configuration), or throw it to the caller (a lookup of a name from a scan,

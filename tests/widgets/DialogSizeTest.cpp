@@ -1,4 +1,5 @@
 #include "app/windows/frmAbout.h"
+#include "app/windows/frmSetup.h"
 #include "autosel/AutoSelectRules.h"
 #include "autosel/windows/MacFlds.h"
 #include "config/Configuration.h"
@@ -30,13 +31,15 @@ TEST(DialogSizeTest, EveryDialogWithItsButtonsFitsA1280By1024ScreenAt200Percent)
     Screen::FitForm(setup, QRect(0, 0, 640, 512));
     ExInsForm exclusion(QStringLiteral("10100000"));
     frmAbout about;
+    frmSetup firstStart(frmSetup::Pages::FirstStart, StationSetup(), [] { return QStringList(); });
+    Screen::FitForm(firstStart, QRect(0, 0, 640, 512));
     // With a device name by id as long as udev makes them, shown whole.
     frmSettings serial(1, "9600,N,8,1", {{1, "/dev/ttyUSB0"}}, [] {
         return QStringList{"/dev/serial/by-id/usb-Honeywell_Imaging___Mobility_1900_Area-Imaging_Scanner_18113B4D51-if00"};
     });
 
     const QRect room(0, 0, 640 - 16, 512 - 64);
-    for (QDialog* dialog : std::initializer_list<QDialog*>{&setup, &exclusion, &about, &serial}) {
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&setup, &exclusion, &about, &serial, &firstStart}) {
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
         const std::string name = dialog->objectName().toStdString();

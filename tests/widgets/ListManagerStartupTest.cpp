@@ -65,9 +65,12 @@ TEST_F(ListManagerStartupTest, StartUpConnectsAndTheFieldCodesAreReady)
     EXPECT_TRUE(w->station.ListLink().HasWorkList());
 }
 
-TEST_F(ListManagerStartupTest, NoappAnywhereInAnyCaseSkipsTheConnection)
+TEST_F(ListManagerStartupTest, NoappAnywhereInAnyCaseOrServerNoneSkipsTheConnection)
 {
-    for (const QStringList& args : {QStringList{"tarvex", "NOAPP"}, QStringList{"tarvex", "--x", "runNoAppNow"}}) {
+    // The third: no switch, but no list manager chosen in the setup.
+    for (const QStringList& args : {QStringList{"tarvex", "NOAPP"}, QStringList{"tarvex", "--x", "runNoAppNow"}, QStringList{"tarvex"}}) {
+        if (args.size() == 1)
+            env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\n[ListManager]\r\nServer=none\r\n");
         auto w = window(args);
         ASSERT_TRUE(w->window.Form_Load());
         EXPECT_FALSE(w->station.ListLink().HasWorkList());

@@ -6,6 +6,7 @@
 #include "app/windows/frmHelp.h"
 #include "app/windows/frmLogViewer.h"
 #include "app/windows/frmMain.h"
+#include "app/windows/frmSetup.h"
 #include "app/windows/MachineBand.h"
 #include "app/windows/ScanHistoryView.h"
 #include "autosel/windows/MacFlds.h"
@@ -160,6 +161,35 @@ int main(int argc, char* argv[])
                                                "the waiting lines stay on the list."));
     station.Intake().DispatchTyped(QStringLiteral("%A1%"), nullptr);
     ok &= save(window, folder, QStringLiteral("main-window-fault"));
+
+    // The setup window, page by page as the first start shows it, and alone from the Options menu.
+    {
+        const StationSetup none;
+        const auto devices = [] {
+            return QStringList{QStringLiteral("/dev/serial/by-id/usb-Datalogic_ADC_Inc._Handheld_Barcode_Scanner_S_N_G19K54321-if00"),
+                               QStringLiteral("/dev/ttyACM0"), QStringLiteral("/dev/ttyS0")};
+        };
+        frmSetup first(frmSetup::Pages::FirstStart, none, devices, &window);
+        const char* const pages[] = {"setup-1-scanner", "setup-2-folders", "setup-3-machine-control"};
+        for (const char* page : pages) {
+            ok &= save(first, folder, QLatin1String(page));
+            first.findChild<QPushButton*>(QStringLiteral("cmdNext"))->click();
+        }
+        first.hide();
+        const StationSetup current = StationSetup::Read(station.Config());
+        frmSetup folders(frmSetup::Pages::Folders, current, devices, &window);
+        ok &= save(folders, folder, QStringLiteral("options-folders"));
+        folders.hide();
+        StationSetup linuxCnc = current;
+        linuxCnc.server = QStringLiteral("LinuxCNC");
+        frmSetup machine(frmSetup::Pages::MachineControl, linuxCnc, devices, &window);
+        machine.findChild<QPushButton*>(QStringLiteral("cmdTestConnection"))->click();
+        if (!QTest::qWaitFor([&machine] { return machine.findChild<QPushButton*>(QStringLiteral("cmdTestConnection"))->isEnabled(); },
+                             15000))
+            std::fprintf(stderr, "the connection test did not end\n");
+        ok &= save(machine, folder, QStringLiteral("options-machine-control"));
+        machine.hide();
+    }
 
     frmSettings settings(station.Config().CommPort, station.Config().SerialSettings, station.PortDevices(),
                          [&station] { return station.PresentSerialDevices(); }, &window);

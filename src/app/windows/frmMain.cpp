@@ -70,6 +70,7 @@ frmMain::frmMain(Station& station, QWidget* parent) : QMainWindow(parent), stati
         if (!isVisible())
             show();
     });
+    connect(&station_, &Station::SetupWanted, this, [this] { runSetup(frmSetup::Pages::FirstStart); });
     bindState();
     restorePlacement();
 }
@@ -206,6 +207,11 @@ void frmMain::buildMenus()
     mnuSound = named(mnuOptions->addAction(QStringLiteral("S&ounds for Refusals and Faults")), "mnuSound");
     mnuSound->setCheckable(true);
     connect(mnuSound, &QAction::triggered, this, &frmMain::mnuSound_Click);
+    mnuOptions->addSeparator();
+    mnuFolders = named(mnuOptions->addAction(QStringLiteral("&Folders…")), "mnuFolders");
+    connect(mnuFolders, &QAction::triggered, this, [this] { runSetup(frmSetup::Pages::Folders); });
+    mnuMachineControl = named(mnuOptions->addAction(QStringLiteral("&Machine control…")), "mnuMachineControl");
+    connect(mnuMachineControl, &QAction::triggered, this, [this] { runSetup(frmSetup::Pages::MachineControl); });
 
     mnuHelp = named(menuBar()->addMenu(QStringLiteral("&?")), "mnuHelp");
     mnuGuide = named(mnuHelp->addAction(QStringLiteral("Operator's &Guide")), "mnuGuide");
@@ -380,6 +386,18 @@ void frmMain::endManualEntry()
 void frmMain::txtEtichetta_KeyReturn()
 {
     cmdEndEdit_Click();
+}
+
+void frmMain::runSetup(frmSetup::Pages pages)
+{
+    const StationSetup before = StationSetup::Read(station_.Config());
+    frmSetup setup(pages, before, [this] { return station_.PresentSerialDevices(); }, this);
+    setup.Save = [this, &before](const StationSetup& after) { return station_.SaveSetup(before, after); };
+    if (setup.exec() != QDialog::Accepted || pages == frmSetup::Pages::FirstStart)
+        return;
+    station_.State().SetStatus(pages == frmSetup::Pages::Folders
+                                   ? QStringLiteral("Folders saved; a change of drive C: takes effect after a restart.")
+                                   : QStringLiteral("Machine control saved; it takes effect after a restart of Tarvex."));
 }
 
 void frmMain::mnuSetttings_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/windows/frmSetup.h"
 #include "station/StationState.h"
 
 #include <QMainWindow>
@@ -66,6 +67,9 @@ private:
     void MnuAutoFld_Click();
     void ExIns_Click();
     void mnuSetttings_Click();
+    // The setup window: at the first start, or Options → Folders… and Options → Machine
+    // control… for a station already set up.
+    void runSetup(frmSetup::Pages pages);
     void cmdEdit_Click();
     void cmdEndEdit_Click();
     // Enter, or the scanner's suffix typed: the line in the entry is sent.
@@ -116,6 +120,8 @@ private:
     QAction* ExIns;
     QAction* mnuListManager;
     QAction* mnuSound;
+    QAction* mnuFolders;
+    QAction* mnuMachineControl;
     QMenu* mnuHelp;
     QAction* mnuGuide;
     QAction* mnuViewLog;
