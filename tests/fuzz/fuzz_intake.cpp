@@ -1,5 +1,7 @@
 // The scan intake fed with bursts and ticks, with the whole scan processing behind it on an
-// embedded list manager in a temporary folder. Each control byte says how many of the next bytes
+// embedded list manager in a temporary folder. The first byte chooses the scanner's suffix
+// (none, CR, LF, CR LF, Tab); with one, each burst is drained at once as the station does. Each
+// following control byte says how many of the next bytes
 // arrive as one burst (low six bits) and how many ticks of 100 ms follow it (high two bits); 0xFF
 // unplugs the scanner or plugs it back in. Bursts are stamped with the time of the tick they
 // follow, so the silences between them cut scans as they would on the line. Afterwards, enough
@@ -31,7 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ScanIntake& intake = station.intake;
     constexpr int tickMs = 100;
     intake.SetTickInterval(tickMs);
-    size_t i = 0;
+    if (size == 0)
+        return 0;
+    const QList<ScanSuffix::Kind> suffixes = ScanSuffix::All();
+    intake.SetSuffix(ScanSuffix(suffixes[data[0] % suffixes.size()]));
+    size_t i = 1;
     while (i < size) {
         const uint8_t control = data[i++];
         if (control == 0xFF) {
@@ -46,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const size_t length = std::min<size_t>(control & 0x3F, size - i);
         port.Receive(QString::fromLatin1(reinterpret_cast<const char*>(data + i), static_cast<qsizetype>(length)));
         i += length;
+        intake.Drain();
         for (int tick = 0; tick < control >> 6; ++tick) {
             intake.Timer1_Timer();
             port.nowMs += tickMs;
