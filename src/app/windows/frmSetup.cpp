@@ -34,6 +34,13 @@ frmSetup::frmSetup(Pages pages, const StationSetup& before, std::function<QStrin
         stkPages->addWidget(machine_);
         machine_->Show(before);
     }
+    if (pages == Pages::FirstStart) {
+        // Start-up goes on with what Finish saves: no change here waits for a restart.
+        for (const char* note : {"lblRestartFolders", "lblRestartMachine"}) {
+            if (auto* label = stkPages->findChild<QLabel*>(QLatin1String(note)))
+                label->hide();
+        }
+    }
     setWindowTitle(pages == Pages::FirstStart ? QStringLiteral("Tarvex Setup")
                    : pages == Pages::Folders  ? QStringLiteral("Folders")
                                               : QStringLiteral("Machine Control"));
