@@ -1,6 +1,7 @@
 #include "config/windows/SerialDeviceList.h"
 #include "platform/SerialDevices.h"
 #include "support/EventWait.h"
+#include "support/PtyLine.h"
 #include "support/TestEnvironment.h"
 
 #include <QAbstractItemView>
@@ -13,28 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 namespace {
-
-// A device that is there: the slave side of a pseudo-terminal, as long as its master is open.
-struct Pty {
-    Pty()
-    {
-        master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
-            device = QString::fromLocal8Bit(::ptsname(master));
-    }
-    ~Pty()
-    {
-        if (master >= 0)
-            ::close(master);
-    }
-    int master = -1;
-    QString device;
-};
 
 QStringList items(const QComboBox& box)
 {
@@ -47,7 +27,7 @@ QStringList items(const QComboBox& box)
 TEST(SerialDeviceListTest, FollowsAScannerPluggedInAndPulledOutAndTakesATypedPath)
 {
     TestEnvironment env;
-    Pty pty;
+    PtyLine pty;
     ASSERT_FALSE(pty.device.isEmpty());
     const QString byId = env.Root() + "/by-id";
     ASSERT_TRUE(QDir().mkpath(byId));

@@ -6,6 +6,7 @@
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
+#include "support/PtyLine.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
@@ -22,42 +23,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <functional>
 #include <memory>
 
 namespace {
-
-// A pseudo-terminal in raw mode: the scanner's end is master, Tarvex opens device.
-struct Pty {
-    Pty()
-    {
-        master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
-            return;
-        device = QString::fromLocal8Bit(::ptsname(master));
-        slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
-        termios tio{};
-        ::tcgetattr(slave, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(slave, TCSANOW, &tio);
-    }
-    ~Pty()
-    {
-        if (slave >= 0)
-            ::close(slave);
-        if (master >= 0)
-            ::close(master);
-    }
-    bool Send(const QByteArray& bytes) const { return ::write(master, bytes.constData(), bytes.size()) == bytes.size(); }
-
-    int master = -1;
-    int slave = -1;
-    QString device;
-};
 
 // Runs act on the setup window once it is open (it is modal: whoever opened it waits in exec).
 void whenSetupOpens(const std::function<void(frmSetup&)>& act)
@@ -102,7 +71,7 @@ protected:
 
 TEST_F(SetupTest, TheFirstStartIsSetUpInTheWindowAndEndsInAWorkingStation)
 {
-    Pty scanner;
+    PtyLine scanner;
     ASSERT_FALSE(scanner.device.isEmpty());
     const QString programs = env.Root() + "/cnc/programs";
     ASSERT_TRUE(QDir().mkpath(programs));
@@ -145,10 +114,10 @@ TEST_F(SetupTest, TheFirstStartIsSetUpInTheWindowAndEndsInAWorkingStation)
 
     // A scan from the scanner becomes a line of the work list, its program in the folder chosen.
     env.Write(programs + "/PROG1.CNC", "ZEM\r\nC=Front panel\r\nUN LX=600 LY=400 LZ=20\r\n");
-    ASSERT_TRUE(scanner.Send("%12PROG1 N X %"));
+    ASSERT_NO_FATAL_FAILURE(scanner.Send("%12PROG1 N X %"));
     ASSERT_TRUE(QTest::qWaitFor([] { return TestEnvironment::Read(EmbeddedListManager::JournalPath()).contains("ClearList"); },
                                 10000));
-    ASSERT_TRUE(scanner.Send("%22 600 400 %"));
+    ASSERT_NO_FATAL_FAILURE(scanner.Send("%22 600 400 %"));
     EXPECT_TRUE(QTest::qWaitFor(
         [] { return TestEnvironment::Read(EmbeddedListManager::JournalPath()).contains("AddLine\t#161=PROG1.CNC;"); }, 10000))
         << TestEnvironment::Read(EmbeddedListManager::JournalPath()).toStdString();
