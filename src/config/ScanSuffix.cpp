@@ -1,17 +1,42 @@
 #include "config/ScanSuffix.h"
 
+#include <array>
+
+namespace {
+struct Spelling {
+    ScanSuffix::Kind kind;
+    const char* value;      // in ZEM.INI
+    const char* characters; // on the line
+    const char* caption;    // in the settings dialog
+};
+
+// In the order the settings dialog offers them.
+constexpr std::array<Spelling, 5> spellings{{
+    {ScanSuffix::Kind::None, "", "", "nothing"},
+    {ScanSuffix::Kind::CR, "CR", "\r", "CR"},
+    {ScanSuffix::Kind::LF, "LF", "\n", "LF"},
+    {ScanSuffix::Kind::CRLF, "CRLF", "\r\n", "CR LF"},
+    {ScanSuffix::Kind::Tab, "TAB", "\t", "Tab"},
+}};
+
+const Spelling& spellingOf(ScanSuffix::Kind kind)
+{
+    for (const Spelling& spelling : spellings) {
+        if (spelling.kind == kind)
+            return spelling;
+    }
+    return spellings.front();
+}
+} // namespace
+
 ScanSuffix ScanSuffix::FromValue(const QString& value, bool* known)
 {
     const QString word = value.trimmed().toUpper();
     Kind kind = Kind::None;
-    if (word == QLatin1String("CR"))
-        kind = Kind::CR;
-    else if (word == QLatin1String("LF"))
-        kind = Kind::LF;
-    else if (word == QLatin1String("CRLF"))
-        kind = Kind::CRLF;
-    else if (word == QLatin1String("TAB"))
-        kind = Kind::Tab;
+    for (const Spelling& spelling : spellings) {
+        if (word == QLatin1String(spelling.value))
+            kind = spelling.kind;
+    }
     if (known)
         *known = kind != Kind::None || word.isEmpty();
     return ScanSuffix(kind);
@@ -19,56 +44,23 @@ ScanSuffix ScanSuffix::FromValue(const QString& value, bool* known)
 
 QList<ScanSuffix::Kind> ScanSuffix::All()
 {
-    return {Kind::None, Kind::CR, Kind::LF, Kind::CRLF, Kind::Tab};
+    QList<Kind> kinds;
+    for (const Spelling& spelling : spellings)
+        kinds << spelling.kind;
+    return kinds;
 }
 
 QString ScanSuffix::Value() const
 {
-    switch (kind_) {
-    case Kind::None:
-        break;
-    case Kind::CR:
-        return QStringLiteral("CR");
-    case Kind::LF:
-        return QStringLiteral("LF");
-    case Kind::CRLF:
-        return QStringLiteral("CRLF");
-    case Kind::Tab:
-        return QStringLiteral("TAB");
-    }
-    return QString();
+    return QLatin1String(spellingOf(kind_).value);
 }
 
 QString ScanSuffix::Characters() const
 {
-    switch (kind_) {
-    case Kind::None:
-        break;
-    case Kind::CR:
-        return QStringLiteral("\r");
-    case Kind::LF:
-        return QStringLiteral("\n");
-    case Kind::CRLF:
-        return QStringLiteral("\r\n");
-    case Kind::Tab:
-        return QStringLiteral("\t");
-    }
-    return QString();
+    return QLatin1String(spellingOf(kind_).characters);
 }
 
 QString ScanSuffix::Caption() const
 {
-    switch (kind_) {
-    case Kind::None:
-        break;
-    case Kind::CR:
-        return QStringLiteral("CR");
-    case Kind::LF:
-        return QStringLiteral("LF");
-    case Kind::CRLF:
-        return QStringLiteral("CR LF");
-    case Kind::Tab:
-        return QStringLiteral("Tab");
-    }
-    return QStringLiteral("nothing");
+    return QLatin1String(spellingOf(kind_).caption);
 }
