@@ -48,7 +48,7 @@ sanitize:
 # Each fuzz target (tests/fuzz) for FUZZ_SECONDS on a copy of its corpus; fails on any crash.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = fuzz_payload fuzz_program_header fuzz_ini fuzz_intake
+FUZZ_TARGETS = fuzz_payload fuzz_program_header fuzz_ini fuzz_intake fuzz_history
 fuzz:
 	@TARVEX_EXTRA_PACKAGES="clang libclang-rt-14-dev" sh tools/install-deps.sh
 	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
