@@ -176,9 +176,11 @@ void ScanHistoryFile::write()
         Files::WriteAtomically(path_, data);
         failing_ = false;
     } catch (const RuntimeError& e) {
-        Log::Warning(QStringLiteral("scan history not saved to %1: %2").arg(path_, e.Description()));
-        if (!failing_)
+        // Told once until a write succeeds again: a full disk would otherwise fill the log too.
+        if (!failing_) {
+            Log::Warning(QStringLiteral("scan history not saved to %1: %2").arg(path_, e.Description()));
             Q_EMIT WriteFailed(QStringLiteral("Scan history not saved: %1").arg(e.Description()));
+        }
         failing_ = true;
     }
 }

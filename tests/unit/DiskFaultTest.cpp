@@ -16,6 +16,8 @@
 #include "platform/RuntimeError.h"
 #include "program/CsvTransfer.h"
 #include "station/RunState.h"
+#include "station/ScanHistory.h"
+#include "station/ScanHistoryFile.h"
 #include "station/StationState.h"
 #include "support/FakeClock.h"
 #include "support/FakeListManagerFactory.h"
@@ -332,6 +334,42 @@ TEST_F(DiskFaultTest, EveryReaderRefusesPipesAndDevices)
             EXPECT_TRUE(why.contains("not a regular file") || why.contains("symbolic link")) << reader.file << ", " << kind << ": " << why.toStdString();
         }
     }
+}
+
+// The scan history on a full disk: the file saved before stays whole, nothing is left beside it,
+// the operator and the log are told once however many saves fail, and with room again it saves.
+TEST_F(DiskFaultTest, TheScanHistoryOnAFullDiskKeepsItsFileAndTellsOnce)
+{
+    const QString path = env.Root() + "/history/scan-history.json";
+    ScanHistory history;
+    ScanHistoryFile file(history, path);
+    file.Load();
+    QStringList told;
+    QObject::connect(&file, &ScanHistoryFile::WriteFailed, [&](const QString& text) { told << text; });
+    history.Begin("%11P1 N X %");
+    file.Flush();
+    const QByteArray before = TestEnvironment::Read(path);
+    ASSERT_FALSE(before.isEmpty());
+    // Far more than the limit lets through (restored, so the log does not grow with it).
+    QList<ScanHistory::Entry> earlier;
+    for (int i = 0; i < 100; ++i)
+        earlier.append({QDateTime::currentDateTime(), "%11P N X %", ScanHistory::Origin::Scanned, {QString(900, 'x')}, {}, {}});
+    history.Restore(earlier, QDateTime::currentDateTime());
+    {
+        FileSizeLimit full(limit);
+        for (int i = 0; i < 3; ++i) {
+            history.Begin(QStringLiteral("%11FULL%1 N X %").arg(i));
+            file.Flush();
+        }
+    }
+    EXPECT_TRUE(TestEnvironment::Read(path) == before);
+    EXPECT_EQ(filesIn(env.Root() + "/history"), 1);
+    EXPECT_EQ(told.size(), 1);
+    EXPECT_EQ(env.LogLines().filter("scan history not saved").size(), 1);
+
+    history.Begin("%11ROOM N X %");
+    file.Flush();
+    EXPECT_TRUE(TestEnvironment::Read(path).contains("%11ROOM N X %"));
 }
 
 // A real file system that fills up: the save fails whole, the old file stays, nothing is left
