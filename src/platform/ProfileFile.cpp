@@ -255,6 +255,12 @@ qint64 ProfileFile::ReadInt(const QString& file, const QString& section, const Q
 bool ProfileFile::WriteString(const QString& file, const QString& section, const QString& key,
                               const QString& value, QString* error)
 {
+    // A line end would end the line early and make the rest a line of its own: another key.
+    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n'))) {
+        if (error)
+            *error = QStringLiteral("the value of %1 holds a line end, which the file cannot keep").arg(key);
+        return false;
+    }
     QByteArray data;
     try {
         data = readFile(file);

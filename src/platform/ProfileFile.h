@@ -35,7 +35,8 @@ public:
     // Writes key=value, changing only that line; a new key goes after the last key of its
     // section, a new section at the end, a missing file is created. The file is replaced
     // through a temporary file. Returns false (and sets *error) when the file could not be
-    // written, or could not be read first (it is then left as it is).
+    // written, or could not be read first (it is then left as it is), and refuses a value that
+    // holds a line end.
     static bool WriteString(const QString& file, const QString& section, const QString& key,
                             const QString& value, QString* error = nullptr);
 };

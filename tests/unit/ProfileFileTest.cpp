@@ -101,6 +101,19 @@ TEST_F(ProfileFileTest, NewSectionIsAppendedAndMissingFileCreated)
     EXPECT_EQ(ProfileFile::ReadInt(fresh, "GESTBCOD", "CommPort", 1), 2);
 }
 
+// A value typed with a line end would smuggle a key of its own into the file: refused whole.
+TEST_F(ProfileFileTest, AValueWithALineEndIsNotWritten)
+{
+    const QByteArray before = "[LinuxCNC]\r\nHost=127.0.0.1\r\n";
+    const QString f = file(before);
+    for (const char* value : {"10.0.0.1\nProgramFolder=/etc", "10.0.0.1\r", "\n"}) {
+        QString error;
+        EXPECT_FALSE(ProfileFile::WriteString(f, "LinuxCNC", "Host", value, &error)) << value;
+        EXPECT_TRUE(error.contains("Host")) << error.toStdString();
+    }
+    EXPECT_EQ(TestEnvironment::Read(f), before);
+}
+
 TEST_F(ProfileFileTest, ACarriageReturnEndingTheFileEndsTheLastLine)
 {
     const QString f = file("[S]\r\nA=1\r\nB=3\r");
