@@ -118,12 +118,16 @@ bool Station::Start()
     runStep([this] { helpFile_ = Paths::ProgramFolder() + QStringLiteral("\\BRIXEL.HLP"); });
     runStep([this] { fieldCodes_.InitFieldCodeTable(); });
     runStep([this] { run_.CommandLine = RunState::CommandLineOf(services_.arguments); });
-    // The one place where the list manager is chosen: none with NOAPP, else what the factory makes.
-    // [ListManager] Server=None is NOAPP kept in the configuration: a station with no list manager.
-    const bool noneChosen = config_.ReadIniValue(QStringLiteral("ListManager"), QStringLiteral("Server"))
-                                .trimmed()
-                                .compare(QLatin1String("None"), Qt::CaseInsensitive) == 0;
-    if (!run_.HasSwitch(QStringLiteral("NOAPP")) && !noneChosen) {
+    // The one place where the list manager is chosen: none with NOAPP or with [ListManager]
+    // Server=None (NOAPP kept in the configuration), else what the factory makes.
+    const bool noapp = run_.HasSwitch(QStringLiteral("NOAPP"));
+    if (noapp || listManagerChosen().compare(QLatin1String("None"), Qt::CaseInsensitive) == 0) {
+        Log::Info(noapp ? QStringLiteral("NOAPP: running without the list manager")
+                        : QStringLiteral("[ListManager] Server=None: running without a list manager"));
+        state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager,
+                                           noapp ? QStringLiteral("started with NOAPP, lines go nowhere")
+                                                 : QStringLiteral("none chosen in the setup, lines go nowhere")));
+    } else {
         bool exitChosen = false;
         runStep([this, &exitChosen] {
             exitChosen = listLink_.Connect(services_.pauser, services_.boxes) == ListManagerLink::Outcome::Exit;
@@ -137,12 +141,6 @@ bool Station::Start()
             state_.SetMachineName(QString());
             state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("continued without it at start-up")));
         }
-    } else if (noneChosen && !run_.HasSwitch(QStringLiteral("NOAPP"))) {
-        Log::Info(QStringLiteral("[ListManager] Server=None: running without a list manager"));
-        state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("none chosen in the setup, lines go nowhere")));
-    } else {
-        Log::Info(QStringLiteral("NOAPP: running without the list manager"));
-        state_.SetMachine(MachineState::Of(MachineState::Kind::NoListManager, QStringLiteral("started with NOAPP, lines go nowhere")));
     }
     runStep([this] { run_.FirstScanPending = true; });
 
@@ -224,7 +222,7 @@ void Station::refreshMachine()
 std::shared_ptr<WorkListManager> Station::makeListManager()
 {
     // [ListManager] Server= chooses: the embedded one unless LinuxCNC is named.
-    const QString chosen = config_.ReadIniValue(QStringLiteral("ListManager"), QStringLiteral("Server")).trimmed();
+    const QString chosen = listManagerChosen();
     std::shared_ptr<WorkListManager> server;
     if (chosen.compare(QLatin1String("LinuxCNC"), Qt::CaseInsensitive) == 0) {
         server = std::make_shared<LinuxCncListManager>(LinuxCncSettings::Read(config_));
@@ -236,6 +234,11 @@ std::shared_ptr<WorkListManager> Station::makeListManager()
         server = std::make_shared<EmbeddedListManager>();
     }
     return server;
+}
+
+QString Station::listManagerChosen() const
+{
+    return config_.ReadIniValue(QStringLiteral("ListManager"), QStringLiteral("Server")).trimmed();
 }
 
 void Station::ApplySerialSettings(int port, const QString& settings, const QString& device)

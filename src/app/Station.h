@@ -116,6 +116,8 @@ private:
     // machine state and faults become the station's.
     std::shared_ptr<ListManager> CreateListManager() override;
     std::shared_ptr<WorkListManager> makeListManager();
+    // [ListManager] Server as the file has it, blanks around removed: Embedded, LinuxCNC or None.
+    QString listManagerChosen() const;
     void followMachine(WorkListManager* server);
     // The machine as the server reports it now: also each tick, as a failed connection attempt
     // changes what it reports without a signal.
