@@ -25,9 +25,9 @@ demo-linuxcnc: build
 	@sh tools/install-deps.sh linuxcnc
 	@sh tools/demo-linuxcnc.sh $(BUILD)
 
-# The LinuxCNC tests need LinuxCNC itself.
+# The LinuxCNC tests need LinuxCNC itself, the production record's tests a PostgreSQL server.
 test: build
-	@sh tools/install-deps.sh linuxcnc
+	@sh tools/install-deps.sh test
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The whole test suite once more, built by clang with AddressSanitizer and UndefinedBehaviorSanitizer;

@@ -27,8 +27,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The SVG image and icon engine plugins draw the window icon; Qt Multimedia plays the sounds.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libqt6multimedia6")
+# The SVG image and icon engine plugins draw the window icon; Qt Multimedia plays the sounds; the
+# SQL drivers, plugins that no linked library names, keep the production record.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libqt6multimedia6, libqt6sql6-sqlite, libqt6sql6-psql")
 # The first line of the Debian description is the summary above; CPack indents the rest.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tarvex stands beside the control software of a CNC machine. An operator scans
 labels and 2D barcodes with a scanner on a serial port; Tarvex works out what

@@ -1,13 +1,15 @@
 #!/bin/sh
 # Installs the Debian packages Tarvex needs to build, run and test, when any is missing.
-#   tools/install-deps.sh [linuxcnc]
+#   tools/install-deps.sh [linuxcnc | test]
 # "linuxcnc" adds LinuxCNC for the tests and the demonstration that run a work list on its
-# headless simulation (only its hard dependencies: no real-time kernel, no display needed).
+# headless simulation (only its hard dependencies: no real-time kernel, no display needed);
+# "test" adds that and PostgreSQL, whose throw-away servers the tests start.
 set -e
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-qpa-plugins \
-zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev \
+qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev \
 libqt6svg6 dpkg-dev desktop-file-utils"
 [ "$1" = linuxcnc ] && PACKAGES="$PACKAGES linuxcnc-uspace"
+[ "$1" = test ] && PACKAGES="$PACKAGES linuxcnc-uspace postgresql"
 [ -n "$TARVEX_EXTRA_PACKAGES" ] && PACKAGES="$PACKAGES $TARVEX_EXTRA_PACKAGES"
 
 missing=""
