@@ -30,6 +30,24 @@ QString dayText(QDate day)
 {
     return day.toString(QStringLiteral("yyyy-MM-dd"));
 }
+
+// "44 done, 1 failed, 2 waiting": the outcomes in the order of a line's life, then any other.
+QString outcomesText(const QMap<QString, int>& outcomes)
+{
+    static const QStringList order{QStringLiteral("done"),    QStringLiteral("failed"),  QStringLiteral("aborted"),
+                                   QStringLiteral("unknown"), QStringLiteral("waiting"), QStringLiteral("cleared"),
+                                   QStringLiteral("refused")};
+    QStringList parts;
+    for (const QString& outcome : order) {
+        if (outcomes.value(outcome) > 0)
+            parts << QStringLiteral("%1 %2").arg(outcomes.value(outcome)).arg(outcome);
+    }
+    for (auto it = outcomes.cbegin(); it != outcomes.cend(); ++it) {
+        if (!order.contains(it.key()))
+            parts << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
+    }
+    return parts.join(QStringLiteral(", "));
+}
 } // namespace
 
 frmProduction::frmProduction(ProductionReader& reader, MessageBoxes* boxes, QWidget* parent)
@@ -98,7 +116,7 @@ frmProduction::frmProduction(ProductionReader& reader, MessageBoxes* boxes, QWid
     connect(cboStation, &QComboBox::currentIndexChanged, this, &frmProduction::Refresh);
     connect(cmdRefresh, &QPushButton::clicked, this, &frmProduction::Refresh);
     connect(cmdExport, &QPushButton::clicked, this, &frmProduction::exportClicked);
-    resize(900, 640);
+    resize(1000, 680);
     Screen::FitForm(*this);
 }
 
@@ -143,11 +161,13 @@ void frmProduction::answered(quint64 question, QDate day, const ReportResult& re
         cboStation->setCurrentIndex(chosen.isEmpty() ? 0 : cboStation->findText(chosen));
     }
     lstProduction->Show(result.rows);
-    charts_->Show(ProductionReport::Summarize(result.rows, day));
+    const ProductionReport::DaySummary summary = ProductionReport::Summarize(result.rows, day);
+    charts_->Show(summary);
     const QString source = result.source.isEmpty() ? QStringLiteral("the production record") : result.source;
-    lblSource->setText(QStringLiteral("%1 of %2 from %3.")
+    const QString outcomes = outcomesText(summary.outcomes);
+    lblSource->setText(QStringLiteral("%1 of %2 from %3.%4")
                            .arg(result.rows.size() == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(result.rows.size()),
-                                dayText(day), source));
+                                dayText(day), source, outcomes.isEmpty() ? QString() : QStringLiteral(" The day: %1.").arg(outcomes)));
     showProblem(result.problem);
 }
 
