@@ -25,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QKeyEvent>
@@ -209,8 +210,10 @@ void frmMain::buildMenus()
     mnuSound->setCheckable(true);
     connect(mnuSound, &QAction::triggered, this, &frmMain::mnuSound_Click);
     mnuProduction = named(mnuOptions->addAction(QStringLiteral("&Production…")), "mnuProduction");
-    // Greyed while the station keeps no production record.
+    // Greyed while the station keeps no production record; looked at again each time the menu
+    // opens, as the record may be opened during start-up.
     mnuProduction->setEnabled(station_.Production() != nullptr);
+    connect(mnuOptions, &QMenu::aboutToShow, this, [this] { mnuProduction->setEnabled(station_.Production() != nullptr); });
     connect(mnuProduction, &QAction::triggered, this, &frmMain::mnuProduction_Click);
     mnuOptions->addSeparator();
     mnuFolders = named(mnuOptions->addAction(QStringLiteral("&Folders…")), "mnuFolders");
