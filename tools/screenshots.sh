@@ -1,7 +1,7 @@
 #!/bin/sh
 # Writes PNGs of the main window (with a history of mixed scans, and one of normal, doubtful and
 # refused rows), of each tab of the Automatic Field Selection Setup dialog, of the other dialogs,
-# the log viewer and the operator's guide,
+# the log viewer, the Production window (a sample day) and the operator's guide,
 # taken on a virtual 1280 x 1024 display at 100 % and at 200 % (where the windows have 640 x 512
 # to fit in), into FOLDER/100 and FOLDER/200 (default build/screenshots).
 # A window that does not fit the screen is named and makes the script fail.

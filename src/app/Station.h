@@ -27,6 +27,7 @@
 class InstanceCounter;
 class MessageBoxes;
 class Pauser;
+class ProductionReader;
 class ProcessExit;
 class QtSerialPort;
 class ScanConsumers;
@@ -97,6 +98,10 @@ public:
     ListManagerLink& ListLink() { return listLink_; }
     // The exclusion numbers chosen in the Exclusion Insertion dialog; empty until its first OK.
     const QString& ExclusionMask() const { return exclusionMask_; }
+    // Where the Production window reads the record; null while the station keeps none.
+    ProductionReader* Production() { return production_; }
+    // The message boxes the station shows its questions in, for the windows' own.
+    MessageBoxes& Boxes() { return services_.boxes; }
 
 Q_SIGNALS:
     // The list manager was made, for its window to follow.
@@ -154,4 +159,5 @@ private:
     AlertSounds alertSounds_;
     QString exclusionMask_;
     QPointer<WorkListManager> machine_; // the server whose machine state the station keeps
+    ProductionReader* production_ = nullptr;
 };

@@ -6,6 +6,8 @@
 #include "app/windows/frmHelp.h"
 #include "app/windows/frmLogViewer.h"
 #include "app/windows/frmMain.h"
+#include "app/windows/frmProduction.h"
+#include "app/windows/ProductionExportDialog.h"
 #include "app/windows/frmSetup.h"
 #include "app/windows/MachineBand.h"
 #include "app/windows/ScanHistoryView.h"
@@ -18,6 +20,7 @@
 #include "platform/Log.h"
 #include "platform/ProcessInstanceCounter.h"
 #include "platform/UnattendedMessageBoxes.h"
+#include "production/ProductionReader.h"
 #include "scan/ScanProcessing.h"
 
 #include <QApplication>
@@ -30,9 +33,12 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -69,6 +75,92 @@ bool save(QWidget& widget, const QDir& folder, const QString& name)
     }
     return true;
 }
+// A day at a saw with two stations: parts from 06:00 to 14:30, a hold, a failure, an abort,
+// a refused scan, a line cleared and two still waiting. Answered a moment later, as the record is.
+class SampleDayReader : public ProductionReader {
+public:
+    void Ask(const ReportQuery& query, std::function<void(const ReportResult&)> answer) override
+    {
+        ReportResult result;
+        result.stations = {QStringLiteral("SAW-1"), QStringLiteral("SAW-2")};
+        result.source = QStringLiteral("the SQLite database /home/operator/.local/share/tarvex/production.sqlite");
+        for (const ReportRow& row : day(query.from)) {
+            if (query.station.isEmpty() || row.station == query.station)
+                result.rows << row;
+        }
+        QTimer::singleShot(0, [answer, result] { answer(result); });
+    }
+
+private:
+    static QList<ReportRow> day(QDate date)
+    {
+        const char* const programs[] = {"DOOR1", "DOOR2", "SIDE-L", "SIDE-R", "SHELF", "BACK", "TOP", "PLINTH"};
+        const char* const fields[] = {"A1", "A2", "B1", "B2"};
+        QList<ReportRow> rows;
+        QDateTime at(date, QTime(6, 2, 10));
+        for (int i = 0; i < 46; ++i) {
+            ReportRow row;
+            row.station = i % 3 == 2 ? QStringLiteral("SAW-2") : QStringLiteral("SAW-1");
+            row.scannedAt = at;
+            row.program = QLatin1String(programs[i % 8]);
+            row.scanText = QStringLiteral("%12%1 N X %").arg(row.program);
+            row.fieldCode = QLatin1String(fields[i % 4]);
+            row.position = i % 4 + 1;
+            row.mirrored = i % 5 == 3;
+            row.sizeX = QString::number(600 + (i % 4) * 200);
+            row.sizeY = QString::number(400 + (i % 3) * 50);
+            row.sizeZ = QStringLiteral("19");
+            row.outcome = QStringLiteral("done");
+            const qint64 seconds = 240 + (i * 37) % 300;
+            row.startedAt = at.addSecs(40);
+            row.endedAt = row.startedAt.addSecs(seconds);
+            row.durationMs = seconds * 1000;
+            if (i == 9) {
+                row.holdMs = 95'000;
+                row.durationMs += row.holdMs;
+                row.endedAt = row.endedAt.addMSecs(row.holdMs);
+            }
+            if (i == 14) {
+                row.outcome = QStringLiteral("failed");
+                row.message = QStringLiteral("Program file not found: /home/cnc/PRODUCT/SHELF.ngc");
+            }
+            if (i == 27) {
+                row.outcome = QStringLiteral("aborted");
+                row.message = QStringLiteral("ended by the operator (End)");
+            }
+            rows << row;
+            // A lunch break, and a slower afternoon.
+            at = row.endedAt.addSecs(i == 30 ? 1800 : 60 + (i % 4) * 45);
+        }
+        ReportRow refused;
+        refused.station = QStringLiteral("SAW-1");
+        refused.scannedAt = QDateTime(date, QTime(9, 12, 3));
+        refused.scanText = QStringLiteral("..\\ETC\\PASSWD");
+        refused.outcome = QStringLiteral("refused");
+        refused.message = QStringLiteral("Program name refused: it may not hold a folder");
+        rows << refused;
+        ReportRow cleared = rows[20];
+        cleared.program = QStringLiteral("DRAWER");
+        cleared.scanText = QStringLiteral("%12DRAWER N X %");
+        cleared.outcome = QStringLiteral("cleared");
+        cleared.message.clear();
+        cleared.startedAt = QDateTime();
+        cleared.endedAt = cleared.scannedAt.addSecs(30);
+        cleared.durationMs = -1;
+        rows << cleared;
+        for (int i = 0; i < 2; ++i) {
+            ReportRow waiting = rows[40 + i];
+            waiting.scannedAt = QDateTime(date, QTime(14, 40 + i));
+            waiting.outcome = QStringLiteral("waiting");
+            waiting.startedAt = QDateTime();
+            waiting.endedAt = QDateTime();
+            waiting.durationMs = -1;
+            rows << waiting;
+        }
+        std::sort(rows.begin(), rows.end(), [](const ReportRow& a, const ReportRow& b) { return a.scannedAt < b.scannedAt; });
+        return rows;
+    }
+};
 } // namespace
 
 int main(int argc, char* argv[])
@@ -203,6 +295,15 @@ int main(int argc, char* argv[])
     list->ShowWindow();
     ok &= save(*list, folder, QStringLiteral("list-manager"));
     list->hide();
+    SampleDayReader sampleDay;
+    frmProduction production(sampleDay, &boxes, &window);
+    production.ShowWindow();
+    QTest::qWait(50);
+    ok &= save(production, folder, QStringLiteral("production"));
+    production.hide();
+    ProductionExportDialog exportChoice(QDate::currentDate(), QStringLiteral("SAW-2"), &window);
+    ok &= save(exportChoice, folder, QStringLiteral("production-export"));
+    exportChoice.hide();
     frmHelp help(&window);
     ok &= save(help, folder, QStringLiteral("operators-guide"));
     help.hide();

@@ -1,5 +1,7 @@
 #include "app/windows/ScanHistoryView.h"
 
+#include "app/windows/RowMarks.h"
+
 #include <QHeaderView>
 #include <QPixmap>
 #include <QStyle>
@@ -12,10 +14,6 @@ constexpr int MarkRole = Qt::UserRole + 1;
 // An entry is found again after a refresh by these, so the operator's selection holds while
 // scans come in above it.
 constexpr int TimeRole = Qt::UserRole + 2;
-
-const QColor refusedText(0xB0, 0x00, 0x20);
-const QColor doubtfulText(0x8A, 0x4B, 0x00);
-const QColor doubtfulBackground(0xFF, 0xF0, 0xC8);
 
 QString arrivedText(const ScanHistory::Entry& entry)
 {
@@ -161,9 +159,9 @@ void ScanHistoryView::Refresh()
             QFont bold = font();
             bold.setBold(refused);
             for (int column = 0; column < ColumnCount; ++column) {
-                item->setForeground(column, refused ? refusedText : doubtfulText);
+                item->setForeground(column, refused ? RowMarks::RefusedText : RowMarks::DoubtfulText);
                 if (!refused)
-                    item->setBackground(column, doubtfulBackground);
+                    item->setBackground(column, RowMarks::DoubtfulBackground);
                 item->setFont(column, bold);
             }
         }

@@ -5,6 +5,7 @@
 #include "app/windows/frmAbout.h"
 #include "app/windows/frmHelp.h"
 #include "app/windows/frmLogViewer.h"
+#include "app/windows/frmProduction.h"
 #include "app/windows/MachineBand.h"
 #include "app/windows/ScanHistoryView.h"
 #include "autosel/windows/MacFlds.h"
@@ -24,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QKeyEvent>
@@ -207,6 +209,12 @@ void frmMain::buildMenus()
     mnuSound = named(mnuOptions->addAction(QStringLiteral("S&ounds for Refusals and Faults")), "mnuSound");
     mnuSound->setCheckable(true);
     connect(mnuSound, &QAction::triggered, this, &frmMain::mnuSound_Click);
+    mnuProduction = named(mnuOptions->addAction(QStringLiteral("&Production…")), "mnuProduction");
+    // Greyed while the station keeps no production record; looked at again each time the menu
+    // opens, as the record may be opened during start-up.
+    mnuProduction->setEnabled(station_.Production() != nullptr);
+    connect(mnuOptions, &QMenu::aboutToShow, this, [this] { mnuProduction->setEnabled(station_.Production() != nullptr); });
+    connect(mnuProduction, &QAction::triggered, this, &frmMain::mnuProduction_Click);
     mnuOptions->addSeparator();
     mnuFolders = named(mnuOptions->addAction(QStringLiteral("&Folders…")), "mnuFolders");
     connect(mnuFolders, &QAction::triggered, this, [this] { runSetup(frmSetup::Pages::Folders); });
@@ -471,6 +479,16 @@ void frmMain::mnuViewLog_Click()
     if (!logWindow_)
         logWindow_ = new frmLogViewer(Log::FilePath(), this);
     logWindow_->ShowWindow();
+}
+
+void frmMain::mnuProduction_Click()
+{
+    ProductionReader* reader = station_.Production();
+    if (!reader)
+        return;
+    if (!productionWindow_)
+        productionWindow_ = new frmProduction(*reader, &station_.Boxes(), this);
+    productionWindow_->ShowWindow();
 }
 
 void frmMain::BringToFront()

@@ -24,6 +24,7 @@ class Station;
 class frmHelp;
 class frmListManager;
 class frmLogViewer;
+class frmProduction;
 
 // The main window: the operator's whole view of the station. Loading it runs the station's
 // start-up, closing it the shutdown. It shows the station's state and turns the operator's
@@ -82,6 +83,7 @@ private:
     void mnuSound_Click();
     void mnuGuide_Click();
     void mnuViewLog_Click();
+    void mnuProduction_Click();
     // The window's place and size, kept in the user's state folder between runs.
     void restorePlacement();
     void savePlacement();
@@ -108,6 +110,7 @@ private:
     frmListManager* listWindow_;
     frmHelp* helpWindow_ = nullptr;       // made on first use
     frmLogViewer* logWindow_ = nullptr;   // made on first use
+    frmProduction* productionWindow_ = nullptr; // made on first use
     MacFlds* macFlds_ = nullptr; // made on first use, then only hidden until shutdown
     int typedWaiting_ = 0;        // typed lines sent and not yet answered
     bool lineJustEnded_ = false;  // the last key was the CR of a CR LF that ended a line
@@ -122,6 +125,7 @@ private:
     QAction* mnuSound;
     QAction* mnuFolders;
     QAction* mnuMachineControl;
+    QAction* mnuProduction;
     QMenu* mnuHelp;
     QAction* mnuGuide;
     QAction* mnuViewLog;
