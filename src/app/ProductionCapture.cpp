@@ -56,12 +56,15 @@ void ProductionCapture::Follow(WorkListManager* server)
 void ProductionCapture::scanBegun(const QDateTime& at, const QString& arrived)
 {
     scanning_ = true;
+    scanAddedLine_ = false;
     scanAt_ = at;
     scanText_ = arrived;
 }
 
 void ProductionCapture::scanRefused(const QString& reason)
 {
+    if (scanAddedLine_)
+        return;
     RefusalRecord refusal;
     refusal.uid = newUid();
     refusal.at = scanning_ ? scanAt_ : QDateTime::currentDateTime();
@@ -159,6 +162,7 @@ ProductionCapture::Line& ProductionCapture::record(WorkListManager* server, quin
     LineRecord line;
     line.uid = newUid();
     const bool byScan = scanned && scanning_;
+    scanAddedLine_ = scanAddedLine_ || byScan;
     line.scannedAt = byScan ? scanAt_ : QDateTime::currentDateTime();
     line.scanText = byScan ? scanText_ : QString();
     line.program = fields.Value(161);

@@ -16,7 +16,9 @@ class WorkListManager;
 
 // Turns what happens at the station into production records: each line put on a work list
 // (with the scan under way when it came), each run of a line and how it ended, each line that
-// left the list before it ran ("cleared"), and each refused scan. The records go to the sink
+// left the list before it ran ("cleared"), and each refused scan: one that put no line on the
+// list before it was refused (a failure after its line, a Start the machine refused, is the
+// line's, not a refusal of the scan). The records go to the sink
 // as they happen; the sink never waits, so the scan and the machine never do either.
 //
 // A line the capture has not seen added (one of the work list saved by an earlier run) gets
@@ -59,6 +61,7 @@ private:
 
     // The scan under way: the last one begun.
     bool scanning_ = false;
+    bool scanAddedLine_ = false;
     QDateTime scanAt_;
     QString scanText_;
 
