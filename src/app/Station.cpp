@@ -208,6 +208,8 @@ std::shared_ptr<ListManager> Station::CreateListManager()
 
 void Station::startProductionRecord()
 {
+    // Without a sink given, this is where the station's own record ([Production] in ZEM.INI)
+    // goes into ownProduction_; until it exists the station records nothing.
     ProductionSink* sink = services_.production ? services_.production : ownProduction_.get();
     if (!sink || capture_)
         return;
