@@ -14,6 +14,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/Sounds.h"
 #include "platform/Version.h"
+#include "production/ProductionSink.h"
 #include "program/CsvTransfer.h"
 
 namespace {
@@ -104,6 +105,7 @@ bool Station::Start()
     // Read once, like the other settings: paths are converted several times for every scan.
     Paths::SetDriveRoots(config_.DriveRoots());
     CsvTransfer::RecoverInterruptedTransfer();
+    startProductionRecord();
     if (ownPort_)
         ownPort_->SetConfigFile(config_.NativeIniFilePath());
 
@@ -204,9 +206,23 @@ std::shared_ptr<ListManager> Station::CreateListManager()
     return server;
 }
 
+void Station::startProductionRecord()
+{
+    // Without a sink given, this is where the station's own record ([Production] in ZEM.INI)
+    // goes into ownProduction_; until it exists the station records nothing.
+    ProductionSink* sink = services_.production ? services_.production : ownProduction_.get();
+    if (!sink || capture_)
+        return;
+    capture_ = std::make_unique<ProductionCapture>(*sink, fieldCodes_, processing_, services_.clock ? *services_.clock : systemClock_);
+    if (machine_)
+        capture_->Follow(machine_);
+}
+
 void Station::followMachine(WorkListManager* server)
 {
     machine_ = server;
+    if (capture_)
+        capture_->Follow(server);
     connect(server, &WorkListManager::Changed, this, &Station::refreshMachine);
     connect(server, &WorkListManager::Fault, &state_, &StationState::ReportFault);
     state_.SetMachineName(server->MachineName());

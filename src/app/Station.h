@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ProductionCapture.h"
 #include "app/ScanIntake.h"
 #include "app/SerialLink.h"
 #include "app/StationSetup.h"
@@ -29,6 +30,7 @@ class MessageBoxes;
 class Pauser;
 class ProductionReader;
 class ProcessExit;
+class ProductionSink;
 class QtSerialPort;
 class ScanConsumers;
 class SerialPort;
@@ -54,6 +56,7 @@ public:
         ListManagerFactory* listManagers = nullptr; // none: the embedded list manager
         Clock* clock = nullptr;                     // none: the system's
         Sounds* sounds = nullptr;                   // none: silent
+        ProductionSink* production = nullptr;       // where production records go; none: the station's own, if any
     };
 
     explicit Station(Services services, QObject* parent = nullptr);
@@ -124,6 +127,9 @@ private:
     // [ListManager] Server as the file has it, blanks around removed: Embedded, LinuxCNC or None.
     QString listManagerChosen() const;
     void followMachine(WorkListManager* server);
+    // Once the settings are read: the production record, and the capture that feeds it the
+    // lines, runs and refusals of this station.
+    void startProductionRecord();
     // The machine as the server reports it now: also each tick, as a failed connection attempt
     // changes what it reports without a signal.
     void refreshMachine();
@@ -159,5 +165,9 @@ private:
     AlertSounds alertSounds_;
     QString exclusionMask_;
     QPointer<WorkListManager> machine_; // the server whose machine state the station keeps
+    // The record ZEM.INI names, when no sink was given; none is made yet, so the station then
+    // records nothing.
+    std::unique_ptr<ProductionSink> ownProduction_;
+    std::unique_ptr<ProductionCapture> capture_; // none without a record
     ProductionReader* production_ = nullptr;
 };

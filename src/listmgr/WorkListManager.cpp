@@ -18,7 +18,7 @@ WorkListManager::WorkListManager(QObject* parent)
 void WorkListManager::OpenList(const QString& path)
 {
     call(QStringLiteral("OpenList"), &path,
-         [this, &path] { replaceLines(ListFile::Read(FileSearch::ResolveCase(Paths::ToNative(path)))); });
+         [this, &path] { replaceLines(ListFile::Read(FileSearch::ResolveCase(Paths::ToNative(path))), path); });
 }
 
 void WorkListManager::AddLine(const ListFields& line)
@@ -26,6 +26,8 @@ void WorkListManager::AddLine(const ListFields& line)
     const QString text = line.Text(); // as the journal has it
     call(QStringLiteral("AddLine"), &text, [this, &line] {
         list_.Append(line);
+        const WorkList::Entry& added = list_.Entries().constLast();
+        Q_EMIT LineAdded(added.id, added.fields, QString());
         Q_EMIT Changed();
     });
 }
@@ -106,7 +108,7 @@ void WorkListManager::mark(quint64 id, WorkList::State state, const QString& not
     Q_EMIT Changed();
 }
 
-void WorkListManager::replaceLines(const QList<ListFields>& lines)
+void WorkListManager::replaceLines(const QList<ListFields>& lines, const QString& listFile)
 {
     const QList<WorkList::Entry> removed = list_.Entries();
     list_.Replace(lines);
@@ -121,5 +123,9 @@ void WorkListManager::replaceLines(const QList<ListFields>& lines)
                       .arg(WorkList::StateNote(removed[i]), Log::Printable(removed[i].fields.Text())));
     if (removed.size() > shown)
         Log::Info(QStringLiteral("work list: %1 more lines removed").arg(removed.size() - shown));
+    if (!removed.isEmpty())
+        Q_EMIT LinesRemoved(removed);
+    for (const WorkList::Entry& entry : list_.Entries())
+        Q_EMIT LineAdded(entry.id, entry.fields, listFile);
     Q_EMIT Changed();
 }

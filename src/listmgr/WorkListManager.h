@@ -49,6 +49,11 @@ Q_SIGNALS:
     // Something went wrong that the operator must see even after the status line has moved on
     // (told with Tone::Error): a line failed, the machine went away while it ran.
     void Fault(const QString& reason);
+    // A line was appended: by AddLine (listFile empty) or by OpenList (listFile is the path as
+    // OpenList got it).
+    void LineAdded(quint64 id, const ListFields& fields, const QString& listFile);
+    // Lines left the list (ClearList, Clear, OpenList replacing it), each with the state it had.
+    void LinesRemoved(const QList<WorkList::Entry>& removed);
 
 protected:
     // Loads the work list saved by the previous run.
@@ -67,7 +72,8 @@ protected:
     ListManagerJournal& Journal() { return journal_; }
 
 private:
-    void replaceLines(const QList<ListFields>& lines);
+    // Replaces the whole list; listFile names where the new lines came from (none: empty).
+    void replaceLines(const QList<ListFields>& lines, const QString& listFile = QString());
 
     ListManagerJournal journal_;
     WorkList list_;

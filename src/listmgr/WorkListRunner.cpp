@@ -48,7 +48,28 @@ WorkListRunner::~WorkListRunner() = default;
 
 void WorkListRunner::enter(State state)
 {
+    const bool wasHeld = heldInRun();
     state_ = state;
+    if (!runAsked_ || wasHeld == heldInRun())
+        return;
+    if (wasHeld)
+        heldMs_ += heldSince_.elapsed();
+    else
+        heldSince_.start();
+}
+
+bool WorkListRunner::heldInRun() const
+{
+    return runAsked_ && (state_ == State::StartingHeld || state_ == State::Paused || state_ == State::FinishingHeld);
+}
+
+void WorkListRunner::finishLine(WorkList::State state, const QString& why)
+{
+    const qint64 held = heldMs_ + (heldInRun() ? heldSince_.elapsed() : 0);
+    const bool started = std::exchange(runAsked_, false);
+    heldMs_ = 0;
+    mark(line_, state, why);
+    Q_EMIT RunEnded(line_, state, why, started ? held : 0);
 }
 
 bool WorkListRunner::NewList()
@@ -326,7 +347,7 @@ void WorkListRunner::control_Lost(const QString& reason)
     machine_ = MachineControl::Status{};
     if (programMayRun()) {
         const QString why = QStringLiteral("the connection to %1 was lost while it ran: check the machine (%2)").arg(control_->Name(), reason);
-        mark(line_, WorkList::State::Unknown, why);
+        finishLine(WorkList::State::Unknown, why);
         tell(QStringLiteral("Connection to %1 lost while %2 ran: its state is unknown, nothing was removed. Reconnecting.")
                  .arg(control_->Name(), current()),
              Tone::Error);
@@ -463,6 +484,9 @@ void WorkListRunner::runProgram()
         return nextLine();
     }
     enter(State::Starting);
+    runAsked_ = true;
+    heldMs_ = 0;
+    Q_EMIT RunStarted(line_);
     control_->Run(now([this](const MachineControl::Reply& reply) {
         if (reply.kind != MachineControl::Reply::Kind::Done)
             return refuse(QStringLiteral("%1 refused to run %2 (%3).").arg(control_->Name(), current(), reply.text));
@@ -544,7 +568,7 @@ void WorkListRunner::settle(const MachineControl::Reply& reply)
         return lineEnded(WorkList::State::Aborted, QStringLiteral("E-stop while it ran"));
     if (machine_.state == MachineControl::State::Off)
         return lineEnded(WorkList::State::Aborted, QStringLiteral("the machine was switched off while it ran"));
-    mark(line_, WorkList::State::Done);
+    finishLine(WorkList::State::Done);
     ++done_;
     Log::Info(QStringLiteral("%1 done after %2 s").arg(current()).arg(seconds, 0, 'f', 2));
     nextLine(true);
@@ -552,7 +576,7 @@ void WorkListRunner::settle(const MachineControl::Reply& reply)
 
 void WorkListRunner::lineEnded(WorkList::State state, const QString& why)
 {
-    mark(line_, state, why);
+    finishLine(state, why);
     lastError_ = state == WorkList::State::Failed ? why : QString();
     endRun(QStringLiteral("%1 %2: %3. The run has stopped; the waiting lines stay on the list.")
                .arg(current(), WorkList::StateText(state), why),
@@ -577,6 +601,9 @@ void WorkListRunner::endRun(const QString& summary, Tone tone)
 {
     ++epoch_;
     pollInFlight_ = false;
+    // Run refused: the line stays waiting, and whoever saw its run start learns that it did not.
+    if (std::exchange(runAsked_, false))
+        Q_EMIT RunEnded(line_, WorkList::State::Waiting, summary, 0);
     enter(State::Idle);
     line_ = 0;
     program_.clear();

@@ -54,6 +54,15 @@ public:
     bool IsConnected() const { return control_->IsConnected(); }
     bool IsRunning() const { return state_ != State::Idle; }
 
+Q_SIGNALS:
+    // Run was asked for the line's program: from here on it may run at the machine.
+    void RunStarted(quint64 id);
+    // The line's way has ended: done, failed (the machine's text), aborted, or unknown (why in
+    // message). heldMs is the time it was held, at the machine or by Hold, since Run was asked;
+    // a line that failed before Run was asked never started. Waiting: Run was refused, nothing
+    // ran and the line waits again. Each RunStarted is followed by one RunEnded of its line.
+    void RunEnded(quint64 id, WorkList::State state, const QString& message, qint64 heldMs);
+
 private:
     // Where the run stands. "Held" states wait for Start; a held step on its way goes on to the
     // point where the next thing would act on the machine, and stops there.
@@ -96,6 +105,10 @@ private:
     void programEnded();
     void settle(const MachineControl::Reply& reply);
     void lineEnded(WorkList::State state, const QString& why);
+    // Marks the line's final state and tells who follows the runs.
+    void finishLine(WorkList::State state, const QString& why = QString());
+    // Held after Run was asked: the time counted as the run's hold.
+    bool heldInRun() const;
     // Nothing of the line ran: it stays waiting and the run ends.
     void refuse(const QString& why);
     // Tells the operator when the control refused to act ("hold") on the program that runs; true then.
@@ -151,4 +164,9 @@ private:
     bool firstOfRun_ = false;
     bool heldMeanwhile_ = false; // a hold since the last timing record
     QElapsedTimer programSince_;
+
+    // The hold of the line's run, from the time Run was asked until its end.
+    bool runAsked_ = false;
+    qint64 heldMs_ = 0;
+    QElapsedTimer heldSince_;
 };

@@ -34,6 +34,8 @@ QString CsvTransfer::CompanionPath(const QString& programName) const
 
 bool CsvTransfer::TransferCsv(const QString& programName)
 {
+    lastProgram_ = programName;
+    moved_ = false;
     const QString name = baseName(programName).trimmed();
     if (!Paths::IsSafeRelativeName(name)) {
         return fail(QStringLiteral("CSV not transferred: program name %1 points outside the CSV folder.").arg(Log::Printable(name)),
@@ -85,6 +87,7 @@ bool CsvTransfer::TransferCsv(const QString& programName)
         return fail(QStringLiteral("CSV transferred, but the transfer record %1 could not be removed; %2 is kept.").arg(record, companion),
                     QStringLiteral("cannot remove the CSV transfer record %1: %2").arg(record, e.Description()));
     }
+    moved_ = true; // the collecting file has it for good, whatever becomes of the companion
 
     if (run_.HasSwitch(QStringLiteral("KEEPCSV")) || run_.HasSwitch(QStringLiteral("KEEP CSV")))
         return true;

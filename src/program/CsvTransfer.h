@@ -20,6 +20,10 @@ public:
     // links) throws the RuntimeError: the name itself is unusable, and the caller refuses it.
     bool TransferCsv(const QString& programName);
 
+    // True when the last transfer was of this program's companion and moved its content onto
+    // the collecting file (kept or not after it).
+    bool Moved(const QString& programName) const { return moved_ && programName == lastProgram_; }
+
     // CSVInPath, "\", the name without ".CNC" (or the whole name), ".CSV"; blanks trimmed.
     QString CompanionPath(const QString& programName) const;
 
@@ -37,4 +41,6 @@ private:
     Configuration& config_;
     const RunState& run_;
     StationState& state_;
+    QString lastProgram_;
+    bool moved_ = false;
 };

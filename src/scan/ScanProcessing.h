@@ -60,6 +60,8 @@ public:
     LabelDispatcher& Dispatcher() { return dispatcher_; }
     ProgramScanHandler& ProgramHandler() { return programs_; }
     EditorLauncher& Editor() { return editor_; }
+    // Whether the last label's CSV companion was moved.
+    const CsvTransfer& Csv() const { return csv_; }
 
 private:
     ScanFields fields_; // the program being assembled: the dispatcher's and the handler's

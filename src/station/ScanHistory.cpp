@@ -13,9 +13,11 @@ QString bounded(const QString& text)
 
 void ScanHistory::Begin(const QString& arrived, Origin origin)
 {
-    add({QDateTime::currentDateTime(), Log::Excerpt(arrived), origin, {}, Mark::Normal, {}});
+    const QDateTime now = QDateTime::currentDateTime();
+    add({now, Log::Excerpt(arrived), origin, {}, Mark::Normal, {}});
     open_ = 0;
     Q_EMIT Changed();
+    Q_EMIT ScanBegun(now, arrived);
 }
 
 void ScanHistory::MachineFault(const QString& from, const QString& reason)
@@ -86,13 +88,16 @@ void ScanHistory::Refuse(const QString& reason)
 
 void ScanHistory::mark(Mark to, const QString& reason)
 {
+    const QString said = bounded(reason);
     Entry& entry = current();
-    entry.outcomes << bounded(reason);
-    entry.reasons << bounded(reason);
+    entry.outcomes << said;
+    entry.reasons << said;
     const bool rose = to > entry.mark;
     if (rose)
         entry.mark = to;
     Q_EMIT Changed();
+    if (rose && to == Mark::Refused)
+        Q_EMIT ScanRefused(said);
     if (rose)
         Q_EMIT Alerted(to == Mark::Refused ? Alert::Refusal : Alert::Doubt);
 }

@@ -61,6 +61,10 @@ Q_SIGNALS:
     void Changed();
     // An entry's mark rose, or a machine fault came: once for each.
     void Alerted(ScanHistory::Alert alert);
+    // A scan began at that time; arrived is the whole text as Begin got it, not cut.
+    void ScanBegun(const QDateTime& at, const QString& arrived);
+    // The scan begun last was refused, or failed on its way: once for the scan, with the first reason.
+    void ScanRefused(const QString& reason);
 
 private:
     Entry& current();

@@ -1,4 +1,5 @@
 #include "app/Station.h"
+#include "listmgr/EmbeddedListManager.h"
 #include "scan/ScanConsumers.h"
 #include "support/EventWait.h"
 #include "support/FakeListManager.h"
@@ -7,6 +8,7 @@
 #include "support/FakeProcessExit.h"
 #include "support/FakeSerialPort.h"
 #include "support/FakeSounds.h"
+#include "support/KeptRecords.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -194,6 +196,38 @@ TEST(StationTest, RefusalsDoubtfulLinesAndFaultsSoundUnlessTheSettingIsOff)
         EXPECT_EQ(sounds.played.size(), expected.size() + (on ? 0 : 1));
         station.Shutdown();
     }
+}
+
+// Given a production record, the station feeds it what its scans put on the list it made, and
+// what they were refused, with each scan's text as it came from the scanner.
+TEST(StationTest, WithAProductionRecordScansAreRecorded)
+{
+    TestEnvironment env;
+    env.Write(env.ProgramFolder() + "/ZEM.INI", "[GESTBCOD]\r\nCommPollTime=100\r\nAutoStart=0\r\n");
+    env.Write(env.DataFolder() + "/drive_c/KARN/PRODUCT/SIZED.CNC", "G71 X600 Y400 Z20\r\n(c)\r\n");
+    FakeMessageBoxes boxes;
+    FakeInstanceCounter instances;
+    InstantPauser pauser;
+    FakeProcessExit exit;
+    FakeSerialPort port;
+    KeptRecords kept;
+    FakeListManagerFactory factory(std::make_shared<EmbeddedListManager>());
+    Station station({boxes, instances, pauser, exit, {"tarvex"}, &port, nullptr, &factory, nullptr, nullptr, &kept});
+    ASSERT_TRUE(station.Start());
+    const ScanHistory& history = station.Processing().History();
+    for (const QByteArray label : {"%11SIZED T1 X %", "%11..\\Y N X %"}) {
+        const qsizetype before = history.Entries().size();
+        port.Receive(label);
+        ASSERT_TRUE(EventWait::Until([&] { return history.Entries().size() > before && !station.Intake().Processing(); }));
+    }
+    const QList<LineRecord> lines = kept.Of<LineRecord>();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0].scanText, "%11SIZED T1 X %");
+    EXPECT_EQ(QStringList({lines[0].program, lines[0].fieldCode, lines[0].sizeX}), QStringList({"SIZED.CNC", "T1", "600"}));
+    const QList<RefusalRecord> refused = kept.Of<RefusalRecord>();
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused[0].scanText, "%11..\\Y N X %");
+    station.Shutdown();
 }
 
 } // namespace
