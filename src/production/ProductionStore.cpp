@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimeZone>
 #include <QTimer>
 #include <QVariant>
 
@@ -55,14 +56,22 @@ QVariant millis(const QDateTime& time)
     return time.isValid() ? QVariant(time.toMSecsSinceEpoch()) : QVariant(QMetaType::fromType<qlonglong>());
 }
 
+// Local time as the system's time zone: Qt reads its rules once, where a conversion to
+// Qt::LocalTime asks the C library, which examines /etc/localtime again for every value.
+const QTimeZone& localZone()
+{
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return zone;
+}
+
 QString dayOf(const QDateTime& time)
 {
-    return time.toLocalTime().date().toString(QStringLiteral("yyyy-MM-dd"));
+    return time.toTimeZone(localZone()).date().toString(QStringLiteral("yyyy-MM-dd"));
 }
 
 QDateTime timeOf(const QVariant& value)
 {
-    return value.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(value.toLongLong());
+    return value.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(value.toLongLong(), localZone());
 }
 
 int kindOf(const ProductionEntry& entry)
