@@ -121,9 +121,11 @@ bool isUnreachable(const QString& error)
                        [&error](const char* word) { return error.contains(QLatin1String(word), Qt::CaseInsensitive); });
 }
 
+// A driver's or server's error text, on one line and printable: it comes from outside and goes
+// to the status line and the log.
 QString oneLine(const QString& text)
 {
-    return text.simplified();
+    return Log::Printable(text.simplified());
 }
 
 } // namespace

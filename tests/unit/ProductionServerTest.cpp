@@ -143,6 +143,19 @@ TEST_F(ProductionServerTest, TwoStationsWriteToOneDatabaseAtOnce)
     EXPECT_EQ(all.rows.size(), 2000);
     EXPECT_EQ(all.stations, QStringList({"ST1", "ST2"}));
     EXPECT_EQ(second->AskNow({day, day, "ST1"}).rows.size(), 1000);
+
+    // A station with the wrong password is refused, not taken for one that cannot reach the
+    // server; its records wait.
+    ::chmod(QFile::encodeName(env.Write(passwordFile, "wrong\n")).constData(), 0600);
+    auto refused = Station("ST3");
+    QObject::connect(refused.get(), &ProductionRecord::Trouble, [&](const QString& text) { told << text; });
+    refused->Add(line("ST3-0", 0));
+    EXPECT_FALSE(refused->WaitWritten(1000));
+    EXPECT_TRUE(EventWait::Until([&] { return !told.isEmpty(); }));
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains("refuses the records (")) << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains("password authentication failed")) << told[0].toStdString();
+    EXPECT_EQ(Select("SELECT COUNT(*) FROM lines WHERE station = 'ST3'"), QStringList{"0"});
 }
 
 TEST_F(ProductionServerTest, RecordsMadeWhileTheServerIsStoppedArriveOnceInOrder)
