@@ -90,6 +90,11 @@ void ProductionSettings::ReadDatabase(const QString& text)
         refuse(QStringLiteral("is not of the form postgresql://USER@HOST[:PORT]/DATABASE"));
         return;
     }
+    // Decoded, "%01" is a control character too.
+    if (hasControlCharacters(url.userName()) || hasControlCharacters(url.host()) || hasControlCharacters(database)) {
+        refuse(QStringLiteral("holds control characters"));
+        return;
+    }
     const int port = url.port(DefaultPort);
     if (port < 1 || port > 65535) {
         refuse(QStringLiteral("names no valid port"));

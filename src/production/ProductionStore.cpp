@@ -420,9 +420,10 @@ bool ProductionStore::ConnectServer()
         return true;
     case ProductionSchema::Result::Newer:
         db.close();
-        Report(Server, QStringLiteral("Production record: PostgreSQL %1 is of a newer version (%2) than this Tarvex knows (%3); "
-                                      "nothing is sent to it, records wait on this station")
-                           .arg(settings_.ServerName()).arg(found).arg(ProductionSchema::Version()));
+        serverFault_ = QStringLiteral("is of a newer version (%1) than this Tarvex knows (%2)").arg(found).arg(ProductionSchema::Version());
+        Report(Server, QStringLiteral("Production record: PostgreSQL %1 %2; nothing is sent to it, records wait on this station")
+                           .arg(settings_.ServerName(), serverFault_));
+        RetryLater();
         return false;
     case ProductionSchema::Result::Failed:
         break;
@@ -436,8 +437,9 @@ void ProductionStore::ServerFailed(const QString& error)
     ServerDb().close();
     serverOpen_ = false;
     const QString how = isUnreachable(error) ? QStringLiteral("cannot be reached") : QStringLiteral("refuses the records");
-    Report(Server, QStringLiteral("Production record: PostgreSQL %1 %2 (%3); records wait on this station")
-                       .arg(settings_.ServerName(), how, oneLine(error)));
+    serverFault_ = QStringLiteral("%1 (%2)").arg(how, oneLine(error));
+    Report(Server, QStringLiteral("Production record: PostgreSQL %1 %2; records wait on this station")
+                       .arg(settings_.ServerName(), serverFault_));
     RetryLater();
 }
 
@@ -574,10 +576,10 @@ ReportResult ProductionStore::Read(const ReportQuery& query)
             }
             ServerFailed(error);
         }
-        result.problem = QStringLiteral("PostgreSQL %1 cannot be reached: only this station's records are shown")
-                             .arg(settings_.ServerName());
+        result.problem = QStringLiteral("PostgreSQL %1 %2: only this station's records are shown")
+                             .arg(settings_.ServerName(), serverFault_);
     }
-    result.source = localPath_;
+    result.source = QStringLiteral("this station's record %1").arg(localPath_);
     if (!OpenLocal() || !ReadFrom(LocalDb(), query, result, error)) {
         result.rows.clear();
         result.problem = QStringLiteral("%1 cannot be read%2").arg(localPath_, error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(oneLine(error)));

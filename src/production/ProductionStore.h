@@ -74,6 +74,7 @@ private:
     QString serverName_;
     bool localOpen_ = false;
     bool serverOpen_ = false;
+    QString serverFault_; // what the server did last time it failed, for the report
     QList<ProductionEntry> waiting_;
     qint64 dropped_ = 0;
     QTimer* retry_ = nullptr;

@@ -104,6 +104,7 @@ TEST(ProductionSettingsTest, EveryTextIsCheckedWhereItEnters)
         {"postgresql://shop@db.local:99999/production", "", 5432, "postgresql://"},
         {"postgresql://shop@db.local:0/production", "", 5432, "port"},
         {"postgresql://shop@db.local/prod\x01", "", 5432, "control"},
+        {"postgresql://shop@db.local/prod%01", "", 5432, "control"},
         {"just words", "", 5432, "postgresql://"},
     };
     for (const Case& c : cases) {
