@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -61,7 +62,7 @@ QSqlDatabase plainDatabase(const QString& path)
     query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     int found = 0;
-    QString error;
+    QSqlError error;
     ProductionSchema::Migrate(db, found, error);
     return db;
 }

@@ -42,14 +42,14 @@ int ProductionSchema::Version()
     return static_cast<int>(migrations().size());
 }
 
-ProductionSchema::Result ProductionSchema::Migrate(QSqlDatabase& db, int& found, QString& error)
+ProductionSchema::Result ProductionSchema::Migrate(QSqlDatabase& db, int& found, QSqlError& error)
 {
     found = 0;
     QSqlQuery query(db);
     const auto run = [&](const QString& sql) {
         if (query.exec(sql))
             return true;
-        error = query.lastError().text();
+        error = query.lastError();
         return false;
     };
     const auto fail = [&]() {
@@ -58,7 +58,7 @@ ProductionSchema::Result ProductionSchema::Migrate(QSqlDatabase& db, int& found,
         return Result::Failed;
     };
     if (!db.transaction()) {
-        error = db.lastError().text();
+        error = db.lastError();
         return Result::Failed;
     }
     const bool postgres = db.driverName() == QLatin1String("QPSQL");
@@ -81,7 +81,7 @@ ProductionSchema::Result ProductionSchema::Migrate(QSqlDatabase& db, int& found,
     if (found == Version()) {
         // Nothing to change: the transaction only read.
         if (!db.commit()) {
-            error = db.lastError().text();
+            error = db.lastError();
             db.rollback();
             return Result::Failed;
         }
@@ -97,7 +97,7 @@ ProductionSchema::Result ProductionSchema::Migrate(QSqlDatabase& db, int& found,
             || !run(QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(Version())))
         return fail();
     if (!db.commit()) {
-        error = db.lastError().text();
+        error = db.lastError();
         db.rollback();
         return Result::Failed;
     }

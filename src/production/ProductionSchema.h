@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 // The production record's tables, the same on SQLite and PostgreSQL, brought to this program's
@@ -15,5 +16,5 @@ public:
 
     // Brings the database up to Version(). Newer: the database was made by a later program
     // (its version in found); it is left alone. Failed: error says why.
-    static Result Migrate(QSqlDatabase& db, int& found, QString& error);
+    static Result Migrate(QSqlDatabase& db, int& found, QSqlError& error);
 };

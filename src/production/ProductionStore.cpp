@@ -231,7 +231,8 @@ bool ProductionStore::PrepareLocal(QString& error, bool& damaged)
         }
     }
     int found = 0;
-    switch (ProductionSchema::Migrate(db, found, error)) {
+    QSqlError migration;
+    switch (ProductionSchema::Migrate(db, found, migration)) {
     case ProductionSchema::Result::Ready:
         break;
     case ProductionSchema::Result::Newer:
@@ -240,8 +241,8 @@ bool ProductionStore::PrepareLocal(QString& error, bool& damaged)
                           .arg(localPath_).arg(found).arg(ProductionSchema::Version()).arg(MaxWaiting));
         return false;
     case ProductionSchema::Result::Failed:
-        damaged = isDamage(db.lastError()) || error.contains(QLatin1String("malformed"))
-            || error.contains(QLatin1String("not a database"));
+        error = migration.text();
+        damaged = isDamage(migration);
         if (!damaged)
             Report(Local, QStringLiteral("Production record: cannot prepare %1 (%2); records wait in memory (at most %3)")
                               .arg(localPath_, oneLine(error)).arg(MaxWaiting));
@@ -413,7 +414,7 @@ bool ProductionStore::ConnectServer()
         return false;
     }
     int found = 0;
-    QString error;
+    QSqlError error;
     switch (ProductionSchema::Migrate(db, found, error)) {
     case ProductionSchema::Result::Ready:
         serverOpen_ = true;
@@ -428,7 +429,7 @@ bool ProductionStore::ConnectServer()
     case ProductionSchema::Result::Failed:
         break;
     }
-    ServerFailed(error);
+    ServerFailed(error.text());
     return false;
 }
 

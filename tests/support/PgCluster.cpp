@@ -97,7 +97,8 @@ PgCluster::PgCluster()
 
 PgCluster::~PgCluster()
 {
-    if (running_) {
+    // Also after a start that failed half-way: a server that is not running only makes pg_ctl say so.
+    if (running_ || QFile::exists(dir_.filePath(QStringLiteral("data/postmaster.pid")))) {
         QString output;
         Run({bin_ + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), dir_.filePath(QStringLiteral("data")),
              QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")},
