@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QStandardPaths>
 #include <QTcpServer>
 
 #include <algorithm>
@@ -45,7 +46,7 @@ int freePort()
 bool PgCluster::Installed()
 {
     return !binaries().isEmpty() && QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))
-        && (!asRoot() || ::getpwnam("postgres") != nullptr);
+        && (!asRoot() || (::getpwnam("postgres") != nullptr && !QStandardPaths::findExecutable(QStringLiteral("runuser")).isEmpty()));
 }
 
 PgCluster::PgCluster()

@@ -10,7 +10,8 @@
 // removes everything, also when the test failed.
 class PgCluster {
 public:
-    // True when PostgreSQL's programs and Qt's driver for it are installed.
+    // True when PostgreSQL's programs and Qt's driver for it are installed (and, as root, the
+    // postgres user and runuser to be it).
     static bool Installed();
 
     PgCluster();
