@@ -5,6 +5,7 @@
 #include "platform/LogFile.h"
 #include "platform/Paths.h"
 #include "platform/Version.h"
+#include "production/ProductionSettings.h"
 
 #include <algorithm>
 
@@ -72,6 +73,7 @@ QString CommandLineInfo::HelpText()
 {
     return QStringLiteral(
                "Usage: tarvex [NOAPP] [UNATTENDED] [KEEPCSV] [--no-window]\n"
+               "       tarvex --report DAY|FROM..TO [--station NAME]\n"
                "       tarvex --help | --version\n"
                "\n"
                "Tarvex reads labels and 2D barcodes from a scanner on a serial port and sends\n"
@@ -83,6 +85,10 @@ QString CommandLineInfo::HelpText()
                "               their safe button; the serial settings do not open by themselves\n"
                "  KEEPCSV      keep companion CSV files after they were appended (also KEEP CSV)\n"
                "  --no-window  run with no window, as a service: no operator, as UNATTENDED\n"
+               "  --report DAY, --report FROM..TO\n"
+               "               print the production record of those days (2026-12-09, today,\n"
+               "               yesterday; at most 366) as CSV and exit; --station NAME: one\n"
+               "               station's only. Exit code 1: incomplete (reason on stderr)\n"
                "  --help, -h   print this help and exit\n"
                "  --version    print the version and exit\n"
                "\n"
@@ -91,8 +97,9 @@ QString CommandLineInfo::HelpText()
                "  log            %3 (older ones: .1 to .%4)\n"
                "  journal        %5\n"
                "  work list      %6\n"
+               "  production     %7\n"
                "\n"
                "The configuration keys and the files are described in tarvex(1).\n")
         .arg(Paths::ProgramFolder(), Paths::WindowsDirectory(), Log::FilePath(), QString::number(LogFile::DefaultKeep),
-             EmbeddedListManager::JournalPath(), EmbeddedListManager::WorkListPath());
+             EmbeddedListManager::JournalPath(), EmbeddedListManager::WorkListPath(), ProductionSettings::DefaultLocalPath());
 }

@@ -174,6 +174,7 @@ void Station::Shutdown()
         port_.SetPortOpen(false);
     listLink_.Shutdown();
     historyFile_.Flush();
+    closeProductionRecord();
     Log::Info(QStringLiteral("shutdown"));
 }
 
@@ -181,6 +182,7 @@ void Station::Exit()
 {
     Log::Info(QStringLiteral("E&xit chosen: ending at once"));
     historyFile_.Flush();
+    closeProductionRecord();
     services_.exit.EndProcess(0);
 }
 
@@ -206,16 +208,45 @@ std::shared_ptr<ListManager> Station::CreateListManager()
     return server;
 }
 
+ProductionSettings Station::ProductionSettingsOf(const Configuration& config)
+{
+    // Whole values: a server's address or a file's path may be longer than a setting's 79 characters.
+    const QString section = QStringLiteral("Production");
+    return ProductionSettings(config.ReadIniText(section, QStringLiteral("Database")).trimmed(),
+                              config.ReadIniText(section, QStringLiteral("Station")).trimmed(),
+                              config.ReadIniText(section, QStringLiteral("PasswordFile")).trimmed());
+}
+
 void Station::startProductionRecord()
 {
-    // Without a sink given, this is where the station's own record ([Production] in ZEM.INI)
-    // goes into ownProduction_; until it exists the station records nothing.
-    ProductionSink* sink = services_.production ? services_.production : ownProduction_.get();
-    if (!sink || capture_)
+    if (capture_)
         return;
+    ProductionSink* sink = services_.production;
+    if (!sink) {
+        const ProductionSettings settings = ProductionSettingsOf(config_);
+        ownProduction_ = std::make_unique<ProductionRecord>(settings, ProductionSettings::DefaultLocalPath());
+        // Told once when it starts and once when it is over; the record has logged it.
+        connect(ownProduction_.get(), &ProductionRecord::Trouble, &state_, &StationState::SetStatus);
+        connect(ownProduction_.get(), &ProductionRecord::Recovered, &state_, &StationState::SetStatus);
+        Log::Info(settings.UsesServer()
+                      ? QStringLiteral("production record: PostgreSQL %1, station %2, waiting in %3")
+                            .arg(settings.ServerName(), settings.Station(), ProductionSettings::DefaultLocalPath())
+                      : QStringLiteral("production record: %1, station %2").arg(ProductionSettings::DefaultLocalPath(), settings.Station()));
+        sink = ownProduction_.get();
+        production_ = ownProduction_.get();
+    }
     capture_ = std::make_unique<ProductionCapture>(*sink, fieldCodes_, processing_, services_.clock ? *services_.clock : systemClock_);
     if (machine_)
         capture_->Follow(machine_);
+}
+
+void Station::closeProductionRecord()
+{
+    // What waits in memory is written before the process ends; the capture goes first, as it
+    // feeds the record.
+    capture_.reset();
+    production_ = nullptr;
+    ownProduction_.reset();
 }
 
 void Station::followMachine(WorkListManager* server)

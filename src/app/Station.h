@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ProductionCapture.h"
+#include "production/ProductionRecord.h"
 #include "app/ScanIntake.h"
 #include "app/SerialLink.h"
 #include "app/StationSetup.h"
@@ -101,8 +102,11 @@ public:
     ListManagerLink& ListLink() { return listLink_; }
     // The exclusion numbers chosen in the Exclusion Insertion dialog; empty until its first OK.
     const QString& ExclusionMask() const { return exclusionMask_; }
-    // Where the Production window reads the record; null while the station keeps none.
+    // Where the Production window reads the record; null while the station keeps none (before
+    // start-up, after the shutdown, or when the tests gave a sink of their own).
     ProductionReader* Production() { return production_; }
+    // [Production] of ZEM.INI: where the record is kept and under which station's name.
+    static ProductionSettings ProductionSettingsOf(const Configuration& config);
     // The message boxes the station shows its questions in, for the windows' own.
     MessageBoxes& Boxes() { return services_.boxes; }
 
@@ -130,6 +134,8 @@ private:
     // Once the settings are read: the production record, and the capture that feeds it the
     // lines, runs and refusals of this station.
     void startProductionRecord();
+    // Writes what the record keeps in memory and closes it: at the shutdown and at Exit.
+    void closeProductionRecord();
     // The machine as the server reports it now: also each tick, as a failed connection attempt
     // changes what it reports without a signal.
     void refreshMachine();
@@ -165,9 +171,8 @@ private:
     AlertSounds alertSounds_;
     QString exclusionMask_;
     QPointer<WorkListManager> machine_; // the server whose machine state the station keeps
-    // The record ZEM.INI names, when no sink was given; none is made yet, so the station then
-    // records nothing.
-    std::unique_ptr<ProductionSink> ownProduction_;
+    // The record ZEM.INI names, when no sink was given.
+    std::unique_ptr<ProductionRecord> ownProduction_;
     std::unique_ptr<ProductionCapture> capture_; // none without a record
     ProductionReader* production_ = nullptr;
 };

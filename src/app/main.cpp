@@ -1,4 +1,5 @@
 #include "app/CommandLineInfo.h"
+#include "app/ReportCommand.h"
 #include "app/Station.h"
 #include "app/windows/frmMain.h"
 #include "platform/EventLoopPauser.h"
@@ -96,10 +97,15 @@ int main(int argc, char* argv[])
         std::fputs(CommandLineInfo::Text(QCoreApplication::arguments()).toLocal8Bit().constData(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    MemoryTuning::KeepWorkingMemory();
     QStringList given;
     for (int i = 0; i < argc; ++i)
         given << QString::fromLocal8Bit(argv[i]);
+    if (ReportCommand::Asked(given)) {
+        // For scripts: no window, no instance check, beside a running station.
+        const QCoreApplication core(argc, argv);
+        return ReportCommand::Run(QCoreApplication::arguments(), stdout, stderr);
+    }
+    MemoryTuning::KeepWorkingMemory();
     const bool windowed = !CommandLineInfo::NoWindow(given);
     // Only a station with a window needs the window system (and a display).
     std::unique_ptr<QCoreApplication> app =

@@ -4,11 +4,12 @@
 
 #include <QDeadlineTimer>
 
-ProductionRecord::ProductionRecord(const ProductionSettings& settings, const QString& localPath, QObject* parent)
+ProductionRecord::ProductionRecord(const ProductionSettings& settings, const QString& localPath, QObject* parent,
+                                   Access access)
     : QObject(parent)
     , station_(settings.Station())
     , usesServer_(settings.UsesServer())
-    , store_(new ProductionStore(settings, localPath))
+    , store_(new ProductionStore(settings, localPath, access == Access::ReadOnly))
 {
     store_->moveToThread(&thread_);
     connect(store_, &ProductionStore::Trouble, this, &ProductionRecord::Trouble);

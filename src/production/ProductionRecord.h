@@ -19,8 +19,12 @@ class ProductionRecord : public QObject, public ProductionSink, public Productio
 public:
     static constexpr int HandOverMs = 200;
 
-    // localPath: the SQLite file (ProductionSettings::DefaultLocalPath() for the station).
-    ProductionRecord(const ProductionSettings& settings, const QString& localPath, QObject* parent = nullptr);
+    // localPath: the SQLite file (ProductionSettings::DefaultLocalPath() for the station). A
+    // record made ReadOnly only answers questions (a report beside a running station): Add must
+    // not be called on it.
+    enum class Access { ReadWrite, ReadOnly };
+    ProductionRecord(const ProductionSettings& settings, const QString& localPath, QObject* parent = nullptr,
+                     Access access = Access::ReadWrite);
     // Writes what is kept to the local file and stops the writer.
     ~ProductionRecord() override;
 

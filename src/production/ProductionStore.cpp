@@ -130,9 +130,10 @@ QString oneLine(const QString& text)
 
 } // namespace
 
-ProductionStore::ProductionStore(const ProductionSettings& settings, const QString& localPath)
+ProductionStore::ProductionStore(const ProductionSettings& settings, const QString& localPath, bool readOnly)
     : settings_(settings)
     , localPath_(localPath)
+    , readOnly_(readOnly)
     , localName_(QStringLiteral("production-local-%1").arg(reinterpret_cast<quintptr>(this)))
     , serverName_(QStringLiteral("production-server-%1").arg(reinterpret_cast<quintptr>(this)))
 {
@@ -168,6 +169,11 @@ void ProductionStore::Open()
         server.setPassword(settings_.Password());
         // An unreachable server is given up on after a few seconds, and tried again later.
         server.setConnectOptions(QStringLiteral("connect_timeout=3"));
+    }
+    if (readOnly_) {
+        LocalDb().setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        opened_ = true;
+        return;
     }
     if (OpenLocal() && settings_.UsesServer() && unsent_.load() > 0)
         Send();
@@ -565,6 +571,8 @@ bool ProductionStore::SendBatch(QString& error, bool& serverSide)
 
 ReportResult ProductionStore::Read(const ReportQuery& query)
 {
+    if (readOnly_)
+        return ReadOnly(query);
     ReportResult result;
     QString error;
     if (settings_.UsesServer()) {
@@ -590,6 +598,43 @@ ReportResult ProductionStore::Read(const ReportQuery& query)
         const QString notYet = QStringLiteral("%1 records are not written yet and not shown").arg(waiting_.size());
         result.problem = result.problem.isEmpty() ? notYet : result.problem + QStringLiteral("; ") + notYet;
     }
+    return result;
+}
+
+ReportResult ProductionStore::ReadOnly(const ReportQuery& query)
+{
+    ReportResult result;
+    QString error;
+    if (settings_.UsesServer()) {
+        QSqlDatabase server = ServerDb();
+        if (server.open() && ReadFrom(server, query, result, error)) {
+            result.source = QStringLiteral("PostgreSQL %1").arg(settings_.ServerName());
+            return result;
+        }
+        if (error.isEmpty())
+            error = server.lastError().text();
+        result.problem = QStringLiteral("PostgreSQL %1 cannot be read (%2): only this station's records are shown")
+                             .arg(settings_.ServerName(), oneLine(error));
+        error.clear();
+    }
+    result.source = QStringLiteral("this station's record %1").arg(localPath_);
+    // Only a regular file is opened, as when writing; none yet is an empty record.
+    struct stat st {};
+    if (::lstat(QFile::encodeName(localPath_).constData(), &st) != 0)
+        return result;
+    const auto cannot = [&](const QString& why) {
+        result.rows.clear();
+        const QString problem = QStringLiteral("%1 cannot be read (%2)").arg(localPath_, oneLine(why));
+        result.problem = result.problem.isEmpty() ? problem : result.problem + QStringLiteral("; ") + problem;
+        return result;
+    };
+    if (!S_ISREG(st.st_mode))
+        return cannot(QStringLiteral("not a regular file"));
+    QSqlDatabase local = LocalDb();
+    if (!local.open())
+        return cannot(local.lastError().text());
+    if (!ReadFrom(local, query, result, error))
+        return cannot(error);
     return result;
 }
 

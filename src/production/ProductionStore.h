@@ -26,7 +26,9 @@ public:
     static constexpr qsizetype MaxWaiting = 100000;
     static constexpr int SendBatchSize = 500;
 
-    ProductionStore(const ProductionSettings& settings, const QString& localPath);
+    // readOnly: for a report beside a running station; nothing is created, migrated, sent or
+    // moved aside, and nothing may be written.
+    ProductionStore(const ProductionSettings& settings, const QString& localPath, bool readOnly = false);
     ~ProductionStore() override;
 
     void Open();
@@ -62,6 +64,7 @@ private:
     void ServerFailed(const QString& error);
     bool Send();
     bool SendBatch(QString& error, bool& serverSide);
+    ReportResult ReadOnly(const ReportQuery& query);
     bool ReadFrom(QSqlDatabase db, const ReportQuery& query, ReportResult& result, QString& error);
     void RetryLater();
     void Retry();
@@ -70,6 +73,7 @@ private:
 
     ProductionSettings settings_;
     QString localPath_;
+    bool readOnly_;
     QString localName_;
     QString serverName_;
     bool localOpen_ = false;
