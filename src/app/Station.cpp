@@ -174,7 +174,8 @@ void Station::Shutdown()
         port_.SetPortOpen(false);
     listLink_.Shutdown();
     historyFile_.Flush();
-    closeProductionRecord();
+    // The production record stays open for the windows until the station goes: its destructor
+    // writes what waits.
     Log::Info(QStringLiteral("shutdown"));
 }
 
@@ -242,8 +243,8 @@ void Station::startProductionRecord()
 
 void Station::closeProductionRecord()
 {
-    // What waits in memory is written before the process ends; the capture goes first, as it
-    // feeds the record.
+    // What waits in memory is written before the process ends at once; the capture goes first,
+    // as it feeds the record.
     capture_.reset();
     production_ = nullptr;
     ownProduction_.reset();

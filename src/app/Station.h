@@ -134,7 +134,7 @@ private:
     // Once the settings are read: the production record, and the capture that feeds it the
     // lines, runs and refusals of this station.
     void startProductionRecord();
-    // Writes what the record keeps in memory and closes it: at the shutdown and at Exit.
+    // Writes what the record keeps in memory and closes it, at Exit (else the station's end does).
     void closeProductionRecord();
     // The machine as the server reports it now: also each tick, as a failed connection attempt
     // changes what it reports without a signal.

@@ -85,18 +85,24 @@ QProcessEnvironment TarvexProcess::environment() const
     return env;
 }
 
-int TarvexProcess::RunAnother(const QStringList& arguments)
+int TarvexProcess::RunAnother(const QStringList& arguments, QByteArray* output, QByteArray* errors)
 {
     QProcess another;
     another.setProcessEnvironment(environment());
-    another.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    another.setStandardOutputFile(QProcess::nullDevice());
+    if (!errors)
+        another.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (!output)
+        another.setStandardOutputFile(QProcess::nullDevice());
     another.start(QStringLiteral(TARVEX_EXECUTABLE), FixedArguments + arguments);
     if (!another.waitForFinished(15000)) {
         another.kill();
         another.waitForFinished(5000);
         return -1;
     }
+    if (output)
+        *output = another.readAllStandardOutput();
+    if (errors)
+        *errors = another.readAllStandardError();
     return another.exitCode();
 }
 

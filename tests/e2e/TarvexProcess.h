@@ -38,7 +38,8 @@ public:
     void Stop();
     bool Running() const { return process_.state() == QProcess::Running; }
     // Starts a second tarvex in the same environment and waits for it to end; its exit code.
-    int RunAnother(const QStringList& arguments);
+    // What it printed, when asked for; else its standard output is dropped and its errors shown.
+    int RunAnother(const QStringList& arguments, QByteArray* output = nullptr, QByteArray* errors = nullptr);
 
     // Sends bytes as the scanner would, then waits until the log shows the scan was handled.
     void Scan(const QByteArray& bytes);

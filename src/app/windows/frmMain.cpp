@@ -210,8 +210,8 @@ void frmMain::buildMenus()
     mnuSound->setCheckable(true);
     connect(mnuSound, &QAction::triggered, this, &frmMain::mnuSound_Click);
     mnuProduction = named(mnuOptions->addAction(QStringLiteral("&Production…")), "mnuProduction");
-    // Greyed while the station keeps no production record; looked at again each time the menu
-    // opens, as the record may be opened during start-up.
+    // Greyed while the station keeps no production record; looked at again after start-up,
+    // which opens it, and each time the menu opens.
     mnuProduction->setEnabled(station_.Production() != nullptr);
     connect(mnuOptions, &QMenu::aboutToShow, this, [this] { mnuProduction->setEnabled(station_.Production() != nullptr); });
     connect(mnuProduction, &QAction::triggered, this, &frmMain::mnuProduction_Click);
@@ -267,7 +267,9 @@ void frmMain::bindState()
 
 bool frmMain::Form_Load()
 {
-    return station_.Start();
+    const bool started = station_.Start();
+    mnuProduction->setEnabled(station_.Production() != nullptr);
+    return started;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
