@@ -4,12 +4,14 @@
 #include "support/QtPrinters.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 
 namespace {
@@ -86,6 +88,41 @@ protected:
     bool waitForState(int index, const QString& state, std::chrono::milliseconds timeout = 30s)
     {
         return tarvex.WaitFor([&] { return states().value(index).section(' ', 1).startsWith(state); }, timeout);
+    }
+    // tarvex --report for today, read beside the running station, once it has a row for each of
+    // the programs and the last one's outcome: each row's cells by program name.
+    QHash<QString, QStringList> reported(const QStringList& programs, const QString& lastOutcome)
+    {
+        QHash<QString, QStringList> rows;
+        tarvex.WaitFor([&] {
+            QByteArray out;
+            tarvex.RunAnother({"--report", "today"}, &out);
+            rows.clear();
+            for (const QString& line : QString::fromUtf8(out).split("\r\n", Qt::SkipEmptyParts)) {
+                const QStringList cells = csvCells(line);
+                rows.insert(cells.value(3), cells);
+            }
+            return std::all_of(programs.begin(), programs.end(), [&](const QString& p) { return rows.contains(p); }) &&
+                   rows.value(programs.last()).value(12) == lastOutcome;
+        });
+        return rows;
+    }
+    static QStringList csvCells(const QString& line)
+    {
+        QStringList cells{QString()};
+        bool quoted = false;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const QChar c = line[i];
+            if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"')
+                cells.last() += line[++i];
+            else if (c == '"')
+                quoted = !quoted;
+            else if (c == ',' && !quoted)
+                cells << QString();
+            else
+                cells.last() += c;
+        }
+        return cells;
     }
     bool logged(const QString& text, std::chrono::milliseconds timeout = 15s)
     {
@@ -204,6 +241,21 @@ TEST_F(LinuxCncRunTest, HoldPausesStartResumesAndEndKeepsTheRest)
     EXPECT_EQ(seen.filter("S2 start").size(), 1);
     EXPECT_TRUE(seen.filter("S2 done").isEmpty());
     EXPECT_TRUE(seen.filter("S3").isEmpty()) << seen.join('\n').toStdString();
+
+    // The production record has each run with its outcome, duration and the time it was held.
+    const auto rows = reported({"S1.CNC", "S2.CNC", "S3.CNC"}, "waiting");
+    const QStringList s1 = rows.value("S1.CNC");
+    const QStringList s2 = rows.value("S2.CNC");
+    ASSERT_EQ(s1.size(), 18) << s1.join(',').toStdString();
+    EXPECT_EQ(s1[12], "done");
+    EXPECT_FALSE(s1[14].isEmpty());
+    EXPECT_FALSE(s1[15].isEmpty());
+    EXPECT_GE(s1[17].toDouble(), 0.5) << s1.join(',').toStdString(); // held above for half a second at least
+    EXPECT_GT(s1[16].toDouble(), s1[17].toDouble());
+    EXPECT_EQ(s2.value(12), "aborted");
+    EXPECT_EQ(s2.value(13), "ended by End");
+    EXPECT_GT(s2.value(16).toDouble(), 0.0) << s2.join(',').toStdString();
+    EXPECT_EQ(rows.value("S3.CNC").value(16), "");
 }
 
 TEST_F(LinuxCncRunTest, AFailedLineStopsTheRunAndKeepsTheRest)
@@ -237,6 +289,14 @@ TEST_F(LinuxCncRunTest, AFailedLineStopsTheRunAndKeepsTheRest)
     EXPECT_TRUE(seen.filter("BAD done").isEmpty());
     EXPECT_TRUE(seen.filter("P5").isEmpty());
     EXPECT_EQ(seen.filter("P6 done").size(), 1) << seen.join('\n').toStdString();
+
+    // A failure is recorded with the machine's text and how long the program ran.
+    const auto rows = reported({"P1.CNC", "BAD.CNC", "P6.CNC"}, "done");
+    const QStringList bad = rows.value("BAD.CNC");
+    EXPECT_EQ(bad.value(12), "failed") << bad.join(',').toStdString();
+    EXPECT_EQ(bad.value(13), states().value(1).section(": ", 1)) << bad.join(',').toStdString();
+    EXPECT_GT(bad.value(16).toDouble(), 0.0);
+    EXPECT_EQ(rows.value("P6.CNC").value(12), "done");
 }
 
 TEST_F(LinuxCncRunTest, AMachineInEStopRefusesStartAndNothingRuns)
