@@ -1,7 +1,12 @@
 // A completed program through DispatchLabel with the pauses off, per line, against composing the
 // same list line alone: the difference is what the dispatcher costs around the line (the label's
 // reading, the CSV and program file lookups, the field choice, the mirror test, the log).
+// The same on the embedded list manager, with and without the production record: what recording
+// adds to a scan's path (the records are written by a thread of their own, between the scans).
 #include "BenchEnvironment.h"
+#include "app/ProductionCapture.h"
+#include "listmgr/EmbeddedListManager.h"
+#include "production/ProductionRecord.h"
 #include "config/Configuration.h"
 #include "listmgr/FieldCodeTable.h"
 #include "listmgr/ListManager.h"
@@ -17,8 +22,11 @@
 #include "support/FakeListManagerFactory.h"
 #include "support/FakeSerialPort.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
@@ -49,7 +57,7 @@ public:
 };
 
 struct ScanBench {
-    ScanBench()
+    explicit ScanBench(std::shared_ptr<ListManager> list = std::make_shared<CountingListManager>()) : server(std::move(list))
     {
         // An empty configuration: the rules read it once, on the first label.
         config.IniFilePath = BenchEnvironment::Instance().DriveC() + QStringLiteral("/ZEM.INI");
@@ -80,7 +88,7 @@ struct ScanBench {
     Configuration config{boxes};
     RunState run;
     FieldCodeTable codes;
-    std::shared_ptr<CountingListManager> server = std::make_shared<CountingListManager>();
+    std::shared_ptr<ListManager> server;
     FakeListManagerFactory factory{server};
     FakeClock clock;
     ListManagerLink link{factory, clock};
@@ -106,7 +114,7 @@ void BM_DispatchCompletedProgram(benchmark::State& state)
         station.port.sent.clear();
         trimLog(state, count);
     }
-    if (station.server->lines != static_cast<long>(state.iterations()))
+    if (static_cast<CountingListManager&>(*station.server).lines != static_cast<long>(state.iterations()))
         state.SkipWithError("not one line per label");
     state.SetLabel("per line, pauses off");
 }
@@ -127,7 +135,70 @@ void BM_ComposeListLineAlone(benchmark::State& state)
     state.SetLabel("reference");
 }
 
+// The embedded list manager keeps its list in a file, written and flushed to the disk at every
+// change. So that the disk's flushes do not drown what is measured, its folder is in memory
+// (/dev/shm) where there is one, and the list is emptied every 20 lines, outside the timing.
+void dispatchOnWorkList(benchmark::State& state, bool recorded)
+{
+    const QString records = QDir::tempPath() + QStringLiteral("/tarvex-bench-production.sqlite");
+    QFile::remove(records);
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    QTemporaryDir memory(QStringLiteral("/dev/shm/tarvex-bench-XXXXXX"));
+    if (memory.isValid())
+        qputenv("XDG_DATA_HOME", QFile::encodeName(memory.path()));
+    auto list = std::make_shared<EmbeddedListManager>();
+    qputenv("XDG_DATA_HOME", dataHome);
+    list->NewList();
+    ScanBench station(list);
+    std::unique_ptr<ProductionRecord> record;
+    std::unique_ptr<ProductionCapture> capture;
+    if (recorded) {
+        record = std::make_unique<ProductionRecord>(ProductionSettings(QString(), QStringLiteral("bench"), QString()), records);
+        capture = std::make_unique<ProductionCapture>(*record, station.codes, station.processing, station.clock);
+        capture->Follow(list.get());
+    }
+    int count = 0;
+    for (auto _ : state) {
+        station.processing.History().Begin(QStringLiteral("%19PROG1 N X %"));
+        benchmark::DoNotOptimize(station.processing.DispatchLabel(QStringLiteral("%19PROG1 N X %")));
+        station.port.sent.clear();
+        if (++count % 20 == 0) {
+            state.PauseTiming();
+            list->ClearList();
+            if (count % 1000 == 0)
+                QFile::remove(Log::FilePath());
+            // Written between the scans, as at a station, whose scans come seconds apart: what is
+            // timed is what recording adds to a scan's own path, not the writer on the other core.
+            // Without a record the scans pause as long, so that both start again as cold.
+            if (record && !record->WaitWritten(60000))
+                state.SkipWithError("the records were not written");
+            if (!record)
+                QThread::msleep(5);
+            QCoreApplication::processEvents();
+            state.ResumeTiming();
+        }
+    }
+    if (record && !record->WaitWritten(60000))
+        state.SkipWithError("the records were not written");
+    capture.reset();
+    record.reset();
+    QFile::remove(records);
+    state.SetLabel(recorded ? "per line, embedded list manager, recorded" : "per line, embedded list manager");
+}
+
+void BM_DispatchOnWorkList(benchmark::State& state)
+{
+    dispatchOnWorkList(state, false);
+}
+
+void BM_DispatchOnWorkListRecorded(benchmark::State& state)
+{
+    dispatchOnWorkList(state, true);
+}
+
 } // namespace
 
 BENCHMARK(BM_DispatchCompletedProgram);
+BENCHMARK(BM_DispatchOnWorkList);
+BENCHMARK(BM_DispatchOnWorkListRecorded);
 BENCHMARK(BM_ComposeListLineAlone);
