@@ -44,6 +44,18 @@ void ProductionCapture::Follow(WorkListManager* server)
             [this, server](quint64 id, const ListFields& fields, const QString& listFile) { lineAdded(server, id, fields, listFile); });
     connect(server, &WorkListManager::LinesRemoved, this,
             [this, server](const QList<WorkList::Entry>& removed) { linesRemoved(server, removed); });
+    // A line that ran when the earlier run ended has an outcome now: unknown.
+    for (const quint64 id : server->List().CutOff()) {
+        const WorkList::Entry* entry = server->List().Find(id);
+        if (!entry)
+            continue;
+        LineOutcome unknown;
+        unknown.uid = newUid();
+        unknown.lineUid = known(server, id, entry->fields).uid;
+        unknown.outcome = WorkList::StateText(WorkList::State::Unknown);
+        unknown.message = entry->note;
+        sink_.Add(unknown);
+    }
     if (auto* runner = qobject_cast<WorkListRunner*>(server)) {
         connect(runner, &WorkListRunner::RunStarted, this, [this, server](quint64 id) { runStarted(server, id); });
         connect(runner, &WorkListRunner::RunEnded, this,
@@ -173,6 +185,7 @@ ProductionCapture::Line& ProductionCapture::record(WorkListManager* server, quin
     line.sizeY = fields.Value(169);
     line.sizeZ = fields.Value(170);
     line.listFile = listFile;
+    line.carriedOver = !scanned; // seen before it was seen added: on the list an earlier run saved
     // A list file's lines come with no label: its CSV companions are not theirs.
     line.csvMoved = byScan && listFile.isEmpty() && processing_.Csv().Moved(line.program);
     sink_.Add(line);

@@ -37,6 +37,7 @@ WorkList::WorkList(QString nativePath) : path_(std::move(nativePath))
 QString WorkList::Load()
 {
     entries_.clear();
+    cutOff_.clear();
     if (!QFileInfo::exists(path_))
         return QString();
     try {
@@ -47,12 +48,14 @@ QString WorkList::Load()
             if (entry.state == State::Running) {
                 entry.state = State::Unknown;
                 entry.note = QStringLiteral("Tarvex ended while it ran");
+                cutOff_ << entry.id;
             }
             entries_ << entry;
         }
         Log::Info(QStringLiteral("list manager: %1 lines loaded from %2").arg(entries_.size()).arg(path_));
     } catch (const RuntimeError& e) {
         entries_.clear();
+        cutOff_.clear();
         const QString why = QStringLiteral("The saved work list %1 cannot be read (error %2: %3); the list starts empty.")
                                 .arg(path_)
                                 .arg(e.Number())

@@ -35,6 +35,8 @@ public:
     QStringList Lines() const;
     // The entry with the id, or null when it has left the list.
     const Entry* Find(quint64 id) const;
+    // The lines that were running when the run that saved the list ended: unknown now.
+    const QList<quint64>& CutOff() const { return cutOff_; }
     // The first waiting line, or null.
     const Entry* NextWaiting() const;
     // Its position on the list, 1 first; 0 when it has left.
@@ -63,5 +65,6 @@ private:
 
     QString path_;
     QList<Entry> entries_;
+    QList<quint64> cutOff_;
     quint64 lastId_ = 0;
 };

@@ -26,6 +26,9 @@ struct LineRecord {
     QString sizeZ;
     QString listFile;       // the list file it came from, if any
     bool csvMoved = false;  // the program's CSV companion was moved to the collecting file
+    // On the work list an earlier run saved: that run's record of it, when there is one still
+    // without an outcome, is this line's (its outcomes go there), so a restart adds no second line.
+    bool carriedOver = false;
 };
 
 // What became of a line: one run on the machine (done, failed, aborted, unknown after a lost

@@ -134,6 +134,7 @@ ProductionStore::ProductionStore(const ProductionSettings& settings, const QStri
     : settings_(settings)
     , localPath_(localPath)
     , readOnly_(readOnly)
+    , startedMs_(QDateTime::currentMSecsSinceEpoch())
     , localName_(QStringLiteral("production-local-%1").arg(reinterpret_cast<quintptr>(this)))
     , serverName_(QStringLiteral("production-server-%1").arg(reinterpret_cast<quintptr>(this)))
 {
@@ -379,9 +380,27 @@ bool ProductionStore::WriteEntries(QString& error, bool& damaged, qint64& queued
         const bool toServer = settings_.UsesServer();
         if (ok && toServer)
             ok = outbox.prepare(QStringLiteral("INSERT INTO outbox (kind, uid) VALUES (?, ?)")) || failed(outbox.lastError());
-        for (const ProductionEntry& entry : waiting_) {
+        QSqlQuery earlier(db);
+        ok = earlier.prepare(QStringLiteral(
+                 "SELECT uid FROM lines l WHERE station = ? AND program = ? AND position = ? AND mirrored = ? "
+                 "AND size_x = ? AND size_y = ? AND size_z = ? AND scanned_at < ? "
+                 "AND NOT EXISTS (SELECT 1 FROM outcomes o WHERE o.line_uid = l.uid) ORDER BY scanned_at DESC")) ||
+             failed(earlier.lastError());
+        for (const ProductionEntry& waiting : waiting_) {
             if (!ok)
                 break;
+            ProductionEntry entry = waiting;
+            if (const auto* line = std::get_if<LineRecord>(&entry); line && line->carriedOver) {
+                QString joined;
+                if (!joinEarlier(earlier, *line, joined)) {
+                    ok = failed(earlier.lastError());
+                    break;
+                }
+                if (!joined.isEmpty())
+                    continue; // its outcomes go to the earlier record
+            }
+            if (auto* outcome = std::get_if<LineOutcome>(&entry))
+                outcome->lineUid = joined_.value(outcome->lineUid, outcome->lineUid);
             QSqlQuery& insert = inserts[kindOf(entry)];
             const QVariantList values = recordValues(entry);
             for (int i = 0; i < values.size(); ++i)
@@ -408,6 +427,33 @@ bool ProductionStore::WriteEntries(QString& error, bool& damaged, qint64& queued
         queued = 0;
     }
     return ok;
+}
+
+bool ProductionStore::joinEarlier(QSqlQuery& earlier, const LineRecord& line, QString& joined)
+{
+    // Tried again after a failed write: the same line keeps the record it was joined to.
+    joined = joined_.value(line.uid);
+    if (!joined.isEmpty())
+        return true;
+    // Only a record of an earlier run: none made since this one started.
+    const QVariantList keys{text(line.station), text(line.program), line.position, line.mirrored ? 1 : 0,
+                            text(line.sizeX), text(line.sizeY), text(line.sizeZ), startedMs_};
+    for (int i = 0; i < keys.size(); ++i)
+        earlier.bindValue(i, keys.at(i));
+    if (!earlier.exec())
+        return false;
+    // Two equal lines carried over are two records: one taken already is not taken again.
+    const QList<QString> taken = joined_.values();
+    while (earlier.next()) {
+        const QString uid = earlier.value(0).toString();
+        if (!taken.contains(uid)) {
+            joined = uid;
+            joined_.insert(line.uid, uid);
+            break;
+        }
+    }
+    earlier.finish();
+    return true;
 }
 
 bool ProductionStore::ConnectServer()

@@ -4,6 +4,7 @@
 #include "production/ProductionSettings.h"
 #include "production/ReportRow.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSqlDatabase>
@@ -11,6 +12,7 @@
 
 #include <atomic>
 
+class QSqlQuery;
 class QTimer;
 
 // The production record's writer, on a thread of its own: everything here but Settled, Unsent
@@ -60,6 +62,9 @@ private:
     bool MoveAside(const QString& why);
     bool WriteWaiting();
     bool WriteEntries(QString& error, bool& damaged, qint64& queued);
+    // A line carried over from an earlier run's work list: that run's record of it still without
+    // an outcome, the newest, or empty text when there is none (the line is then recorded anew).
+    bool joinEarlier(QSqlQuery& earlier, const LineRecord& line, QString& joined);
     bool ConnectServer();
     void ServerFailed(const QString& error);
     bool Send();
@@ -74,12 +79,14 @@ private:
     ProductionSettings settings_;
     QString localPath_;
     bool readOnly_;
+    qint64 startedMs_; // records scanned before it are an earlier run's
     QString localName_;
     QString serverName_;
     bool localOpen_ = false;
     bool serverOpen_ = false;
     QString serverFault_; // what the server did last time it failed, for the report
     QList<ProductionEntry> waiting_;
+    QHash<QString, QString> joined_; // a carried-over line's uid: the earlier record it is
     qint64 dropped_ = 0;
     QTimer* retry_ = nullptr;
     int retryMs_ = 5000;

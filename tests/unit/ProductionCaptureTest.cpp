@@ -169,9 +169,11 @@ TEST_F(ProductionCaptureTest, EachRunEndsInOneOutcomeWithItsTimesAndHold)
     EXPECT_EQ(p1->program, "P1.CNC");
     EXPECT_EQ(QStringList({p1->fieldCode, p1->sizeX}), QStringList({"M", "600"}));
     EXPECT_TRUE(p1->scanText.isEmpty());
+    EXPECT_TRUE(p1->carriedOver); // the record joins an earlier run's record of it, if there is one
     const LineRecord* p2 = kept.Line(outcomes[1].lineUid, kept.IndexOf(outcomes[1].uid));
     ASSERT_NE(p2, nullptr);
     EXPECT_EQ(p2->program, "P2.CNC");
+    EXPECT_FALSE(p2->carriedOver);
 
     // P3's Run is refused: no run took place, so the line, cleared after it, never ran.
     kept.entries.clear();

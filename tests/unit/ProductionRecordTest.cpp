@@ -232,6 +232,45 @@ TEST(ProductionRecordTest, EveryKindOfRecordComesBackAsReportRowsByDayAndStation
     EXPECT_EQ(outcomes(answer), QStringList({"SCAN-L4:waiting", "SCAN-L6:waiting"}));
 }
 
+TEST(ProductionRecordTest, ALineCarriedOverARestartKeepsItsEarlierRecord)
+{
+    TestEnvironment env;
+    const QString path = env.DataFolder() + "/production.sqlite";
+    {
+        // The earlier run: two equal lines and another, all still waiting when it ended.
+        ProductionRecord record(ProductionSettings("", "ST1", ""), path);
+        for (const char* uid : {"E1", "E2", "E3"}) {
+            LineRecord earlier = line(uid, at(day1, 8, 0));
+            earlier.program = QString::fromLatin1(uid) == "E3" ? "OTHER" : "P1";
+            record.Add(earlier);
+        }
+        ASSERT_TRUE(record.WaitWritten(10000));
+    }
+    // This run sees them on the saved list: the two equal ones run, the other is cleared.
+    ProductionRecord record(ProductionSettings("", "ST1", ""), path);
+    for (const char* uid : {"N1", "N2", "N3"}) {
+        LineRecord carried = line(uid, at(day2, 7, 0));
+        carried.program = QString::fromLatin1(uid) == "N3" ? "OTHER" : "P1";
+        carried.scanText.clear();
+        carried.carriedOver = true;
+        record.Add(carried);
+    }
+    record.Add(outcome("O1", "N1", "done", at(day2, 7, 1), at(day2, 7, 2)));
+    record.Add(outcome("O2", "N2", "failed", at(day2, 7, 3), at(day2, 7, 4)));
+    record.Add(outcome("O3", "N3", "cleared", QDateTime(), at(day2, 7, 5)));
+    ASSERT_TRUE(record.WaitWritten(10000));
+
+    // No second line: each outcome is on an earlier line, the scan it came from kept.
+    EXPECT_TRUE(record.AskNow({day2, day2, QString()}).rows.isEmpty());
+    const QStringList found = outcomes(record.AskNow({day1, day1, QString()}));
+    ASSERT_EQ(found.size(), 3) << found.join(' ').toStdString();
+    EXPECT_TRUE(found.contains("SCAN-E3:cleared"));
+    // The two equal lines are two records, one run each.
+    ASSERT_EQ(found.filter(":done").size(), 1);
+    ASSERT_EQ(found.filter(":failed").size(), 1);
+    EXPECT_NE(found.filter(":done")[0].section(':', 0, 0), found.filter(":failed")[0].section(':', 0, 0));
+}
+
 TEST(ProductionRecordTest, AFullDiskIsToldOnceAndTheRecordsAreWrittenWhenThereIsRoom)
 {
     TestEnvironment env;

@@ -33,6 +33,7 @@ TEST(WorkListTest, StatesSurviveARestartAndAnOlderFileLoadsAsAllWaiting)
     EXPECT_EQ(again.Entries()[1].note, "G-code out of range on line 2");
     EXPECT_EQ(again.Entries()[2].state, WorkList::State::Unknown);
     EXPECT_EQ(again.Entries()[3].state, WorkList::State::Waiting);
+    EXPECT_EQ(again.CutOff(), QList<quint64>({again.Entries()[2].id})); // for the production record
 
     // New lines, and a list that is replaced, start waiting.
     again.Replace({ListFields::Read("#161=E.CNC;")});
