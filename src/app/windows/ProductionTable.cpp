@@ -68,12 +68,9 @@ ProductionTable::Mark ProductionTable::RowMark(int row) const
 void ProductionTable::Show(const QList<ReportRow>& rows)
 {
     clear();
-    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    // The same room on the rows without a sign, so that the times line up.
-    const int side = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
-    QPixmap none(side, side);
-    none.fill(Qt::transparent);
-    const QIcon noSign(none);
+    const RowMarks::Signs signs(*this);
+    const QIcon& warning = signs.warning;
+    const QIcon& noSign = signs.none;
     const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
     QList<QTreeWidgetItem*> items;
     items.reserve(rows.size());

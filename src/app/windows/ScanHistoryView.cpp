@@ -129,12 +129,9 @@ void ScanHistoryView::Refresh()
 {
     QSignalBlocker quiet(this);
     clear();
-    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    // The same room on the rows without a sign, so that the times line up.
-    const int side = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
-    QPixmap none(side, side);
-    none.fill(Qt::transparent);
-    const QIcon noSign(none);
+    const RowMarks::Signs signs(*this);
+    const QIcon& warning = signs.warning;
+    const QIcon& noSign = signs.none;
     for (const ScanHistory::Entry& entry : history_.Entries()) {
         const QString arrived = arrivedText(entry);
         const QString became = entry.outcomes.join(QStringLiteral("; "));
