@@ -45,10 +45,17 @@ QString insertSql(const Table& table)
         .arg(QLatin1String(table.name), QLatin1String(table.columns), marks.join(QLatin1Char(',')));
 }
 
-// Qt SQL binds a null QString as NULL; the text columns are NOT NULL.
+// Qt SQL binds a null QString as NULL; the text columns are NOT NULL. PostgreSQL takes no NUL in
+// a text, and one would stop the outbox for good: a scan or a machine may send one, so it is
+// kept as the log writes it, \x00, on both engines alike.
 QVariant text(const QString& value)
 {
-    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+    if (value.isNull())
+        return QVariant(QStringLiteral(""));
+    if (!value.contains(QChar(0)))
+        return QVariant(value);
+    QString kept = value;
+    return QVariant(kept.replace(QChar(0), QStringLiteral("\\x00")));
 }
 
 QVariant millis(const QDateTime& time)

@@ -176,7 +176,10 @@ TEST_F(ProductionServerTest, RecordsMadeWhileTheServerIsStoppedArriveOnceInOrder
 
     ASSERT_TRUE(cluster->Stop());
     for (int i = 20; i < 1200; ++i) {
-        station->Add(line(QString::number(i), i));
+        LineRecord made = line(QString::number(i), i);
+        if (i == 600) // what a scanner or a machine may send: no server may choke on it
+            made.scanText = QString::fromLatin1("A\0B\r\xff", 5);
+        station->Add(made);
         station->Add(done(QString::number(i), i));
         expected << QString::number(i) << "run-" + QString::number(i);
     }
@@ -195,6 +198,7 @@ TEST_F(ProductionServerTest, RecordsMadeWhileTheServerIsStoppedArriveOnceInOrder
     EXPECT_EQ(Arrivals(), expected.mid(20));
     EXPECT_EQ(Select("SELECT COUNT(*) FROM lines"), QStringList{"1200"});
     EXPECT_EQ(Select("SELECT COUNT(*) FROM outcomes"), QStringList{"1180"});
+    EXPECT_EQ(Select("SELECT scan_text FROM lines WHERE uid = '600'"), QStringList{QString::fromLatin1("A\\x00B\r\xff")});
 }
 
 TEST_F(ProductionServerTest, RecordsWaitingAcrossARestartOfTarvexArriveOnce)
