@@ -98,7 +98,8 @@ int ReportCommand::Run(const QStringList& arguments, std::FILE* out, std::FILE* 
                 config.IniFilePath = path;
                 break;
             }
-        } catch (const RuntimeError&) {
+        } catch (const RuntimeError& e) {
+            say(QStringLiteral("%1 cannot be looked for (error %2: %3)").arg(Paths::ToNative(path)).arg(e.Number()).arg(e.Description()));
         }
     }
     const ProductionSettings settings = Station::ProductionSettingsOf(config);
