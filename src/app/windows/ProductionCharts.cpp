@@ -69,8 +69,11 @@ void ProductionCharts::Show(const ProductionReport::DaySummary& summary)
 void ProductionCharts::showParts(const ProductionReport::DaySummary& summary)
 {
     parts_->removeAllSeries();
-    for (QAbstractAxis* axis : parts_->axes())
+    // The chart lets go of an axis it removes, unlike the series it removes: the axis is deleted here.
+    for (QAbstractAxis* axis : parts_->axes()) {
         parts_->removeAxis(axis);
+        delete axis;
+    }
     const auto& hours = summary.partsPerHour;
     int first = FirstHourShown;
     int last = LastHourShown;
