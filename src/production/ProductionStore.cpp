@@ -699,26 +699,30 @@ bool ProductionStore::ReadFrom(QSqlDatabase db, const ReportQuery& query, Report
     QList<ReportRow> lines;
     QList<ReportRow> refusals;
     QStringList stations;
-    {
-        QSqlQuery select(db);
+    // Lines and refusals are asked for alike: the days, and the station when one is chosen.
+    const auto selectDays = [&](QSqlQuery& select, const QString& sql, const QString& stationColumn) {
         select.setForwardOnly(true);
-        // A line with no outcome yet is one row; its runs are ordered by their start (a clearing
-        // has none and comes by its time).
-        select.prepare(QStringLiteral(
-            "SELECT l.station, l.scanned_at, l.scan_text, l.program, l.field_code, l.position, l.mirrored, l.size_x, "
-            "l.size_y, l.size_z, l.list_file, l.csv_moved, o.outcome, o.message, o.started_at, o.ended_at, o.hold_ms "
-            "FROM lines l LEFT JOIN outcomes o ON o.line_uid = l.uid "
-            "WHERE l.day >= ? AND l.day <= ?%1 "
-            "ORDER BY l.scanned_at, l.uid, COALESCE(o.started_at, o.ended_at), o.uid")
-                           .arg(oneStation ? QStringLiteral(" AND l.station = ?") : QString()));
+        select.prepare(sql.arg(oneStation ? QStringLiteral(" AND %1 = ?").arg(stationColumn) : QString()));
         select.addBindValue(from);
         select.addBindValue(to);
         if (oneStation)
             select.addBindValue(query.station);
-        if (!select.exec()) {
-            error = select.lastError().text();
+        if (select.exec())
+            return true;
+        error = select.lastError().text();
+        return false;
+    };
+    {
+        QSqlQuery select(db);
+        // A line with no outcome yet is one row; its runs are ordered by their start (a clearing
+        // has none and comes by its time).
+        if (!selectDays(select, QStringLiteral(
+            "SELECT l.station, l.scanned_at, l.scan_text, l.program, l.field_code, l.position, l.mirrored, l.size_x, "
+            "l.size_y, l.size_z, l.list_file, l.csv_moved, o.outcome, o.message, o.started_at, o.ended_at, o.hold_ms "
+            "FROM lines l LEFT JOIN outcomes o ON o.line_uid = l.uid "
+            "WHERE l.day >= ? AND l.day <= ?%1 "
+            "ORDER BY l.scanned_at, l.uid, COALESCE(o.started_at, o.ended_at), o.uid"), QStringLiteral("l.station")))
             return false;
-        }
         while (select.next()) {
             ReportRow row;
             row.station = select.value(0).toString();
@@ -749,18 +753,11 @@ bool ProductionStore::ReadFrom(QSqlDatabase db, const ReportQuery& query, Report
     }
     {
         QSqlQuery select(db);
-        select.setForwardOnly(true);
-        select.prepare(QStringLiteral("SELECT station, at, scan_text, reason FROM refusals WHERE day >= ? AND day <= ?%1 "
-                                      "ORDER BY at, uid")
-                           .arg(oneStation ? QStringLiteral(" AND station = ?") : QString()));
-        select.addBindValue(from);
-        select.addBindValue(to);
-        if (oneStation)
-            select.addBindValue(query.station);
-        if (!select.exec()) {
-            error = select.lastError().text();
+        if (!selectDays(select,
+                        QStringLiteral("SELECT station, at, scan_text, reason FROM refusals WHERE day >= ? AND day <= ?%1 "
+                                       "ORDER BY at, uid"),
+                        QStringLiteral("station")))
             return false;
-        }
         while (select.next()) {
             ReportRow row;
             row.station = select.value(0).toString();
